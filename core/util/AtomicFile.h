@@ -1,0 +1,15 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+// Writes that never leave a half-written file behind: the new contents go to a
+// temporary file in the same folder, which is flushed and renamed over the
+// target. A failed write leaves the old file exactly as it was.
+namespace AtomicFile {
+
+bool write(const QString &path, const QByteArray &contents, QString *error = nullptr);
+
+// Copies `from` to `to` through a temporary file beside `to`.
+bool copy(const QString &from, const QString &to, QString *error = nullptr);
+
+} // namespace AtomicFile

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs whatever the build, the tests and the client need from Debian's
+# packages. Silent and quick when everything is already there.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-multimedia-dev libzip-dev zlib1g-dev
+  fonts-dejavu-core unzip iproute2 xvfb xauth
+)
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
