@@ -55,6 +55,8 @@ struct ClientOptions
     qint32 OptionsForeColor = 0xFFFFFF;
     qint32 ListForeColor = 192 + 210 * 256 + 220 * 65536;
     qint32 ListBackColor = 0 + 34 * 256 + 45 * 65536;
+    QString LoginBackground;            // <program folder><SkinPath>\loginbg.jpg
+    QList<QByteArray> InstalledSkins;   // skins\InstalledSkins.inf, in key order
 };
 
 // Launch and game state (game launch and game watch).

@@ -8,14 +8,26 @@ void Dispatcher::on(const QByteArray &word, Handler handler)
 void Dispatcher::dispatch(const LobbyMessage &message)
 {
     m_queue.append(message);
+    drain();
+}
+
+void Dispatcher::dispatchAll(const QList<LobbyMessage> &messages)
+{
+    m_queue.append(messages);
+    drain();
+}
+
+void Dispatcher::drain()
+{
     if (m_running)
         return; // a handler further up is waiting; it drains the queue after it returns
     m_running = true;
     while (!m_queue.isEmpty()) {
         const LobbyMessage next = m_queue.takeFirst();
-        const auto it = m_handlers.constFind(next.word(0));
-        if (it != m_handlers.cend())
-            it.value()(next);
+        // A copy: a handler may register handlers, which can rehash the table.
+        const Handler handler = m_handlers.value(next.word(0));
+        if (handler)
+            handler(next);
     }
     m_running = false;
     if (m_arrivalPending) {

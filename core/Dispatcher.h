@@ -25,6 +25,10 @@ public:
     // Queues the message and, unless a handler is already running further up
     // the stack, handles every queued message in order.
     void dispatch(const LobbyMessage &message);
+    // Queues every message of one arrival before handling any of them, so that
+    // a handler that waits cannot let a later arrival overtake the rest of
+    // this one.
+    void dispatchAll(const QList<LobbyMessage> &messages);
 
     // Runs after each batch of arrived data once the queue is drained
     // (the own-state refresh).
@@ -32,6 +36,8 @@ public:
     void arrivalDone();
 
 private:
+    void drain();
+
     QHash<QByteArray, Handler> m_handlers;
     QList<LobbyMessage> m_queue;
     std::function<void()> m_afterArrival;

@@ -25,11 +25,13 @@ UserRecord *UserTable::growTo(qint32 slot)
 
 qint32 UserTable::FindUserIndex(const QByteArray &name) const
 {
-    for (qint32 i = 1; i < m_users.size(); ++i) {
+    if (name.isEmpty())
+        return 0;
+    for (qint32 i = qint32(m_users.size()) - 1; i >= 1; --i) {
         if (m_users[i].Name == name)
             return i;
     }
-    return -1;
+    return 0;
 }
 
 RoomRecord *RoomTable::at(qint32 room)

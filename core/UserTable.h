@@ -60,7 +60,9 @@ public:
     // A new login starts from an empty table.
     void clear() { m_users.clear(); }
 
-    // The first slot from 1 to UserCount whose Name equals `name`, or -1.
+    // The highest slot from 1 to UserCount whose Name equals `name` exactly
+    // (case-sensitive), or 0 when none does (slot 0 is never searched; an
+    // empty name finds nothing).
     qint32 FindUserIndex(const QByteArray &name) const;
 
 private:

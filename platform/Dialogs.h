@@ -7,7 +7,8 @@
 class Dialogs
 {
 public:
-    enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
+    // YesNoCancel: the unzip overwrite question (Cancel answers "no to all").
+    enum class Buttons { Ok, OkCancel, YesNo, RetryCancel, YesNoCancel };
     enum class Answer { Ok, Cancel, Yes, No, Retry };
 
     virtual ~Dialogs() = default;

@@ -9,6 +9,7 @@ public:
     virtual ~MacAddress() = default;
     // Six bytes, or empty when no interface holds that address.
     virtual QByteArray GetMACAddress(const QHostAddress &localAddress) const = 0;
-    // "00-1A-2B-3C-4D-5E": two upper-case hex digits a byte, joined by '-'.
-    static QByteArray FormatMACAddress(const QByteArray &sixBytes);
+    // "00-1A-2B-3C-4D-5E": two upper-case hex digits a byte, joined by the
+    // separator; empty unless there are exactly six bytes.
+    static QByteArray FormatMACAddress(const QByteArray &sixBytes, char separator = '-');
 };

@@ -11,6 +11,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build"
 if [[ "${1:-}" != "--alone" && -x "$build/tools/devlobby/devlobby" ]]; then
   home=$(mktemp -d)
+  cp -r "$build/skins" "$home/"   # the program folder holds the skins
   "$build/tools/devlobby/devlobby" --home "$home" &
   lobby=$!
   trap 'kill $lobby 2>/dev/null || true' EXIT

@@ -9,4 +9,4 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DZORBEL_SANITIZE=ON -DZORBEL_WERROR=ON >/dev/null
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --timeout 300

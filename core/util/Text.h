@@ -17,7 +17,8 @@ bool StrToBool(const QByteArray &text);         // "true" without blanks, any ca
 
 // A number read as the lobby and the settings read them: the longest leading
 // decimal number (with an optional sign), 0 when there is none, clamped to the
-// range of the field. Words like "12abc" read as 12.
+// range of the field. Words like "12abc" read as 12; leading blanks are
+// skipped and a fraction rounds to the nearest whole number (half to even).
 qint32 LeadingInt32(const QByteArray &text);
 qint16 LeadingInt16(const QByteArray &text);
 

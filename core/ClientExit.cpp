@@ -1,0 +1,27 @@
+#include "core/ClientExit.h"
+
+#include "platform/Dialogs.h"
+
+ClientExit::ClientExit(Dialogs &dialogs, Hooks hooks)
+    : m_dialogs(dialogs)
+    , m_hooks(std::move(hooks))
+{
+}
+
+bool ClientExit::ExitClient()
+{
+    if (m_exiting)
+        return true;
+    if (m_hooks.gameWatchRunning && m_hooks.gameWatchRunning()) {
+        m_dialogs.message(QString::fromLatin1(RunningMessage), QString(), Dialogs::Buttons::Ok);
+        return false;
+    }
+    m_exiting = true;
+    if (m_hooks.saveBadWordList)
+        m_hooks.saveBadWordList();
+    if (m_hooks.unloadWindows)
+        m_hooks.unloadWindows();
+    if (m_hooks.quit)
+        m_hooks.quit();
+    return true;
+}

@@ -1,0 +1,67 @@
+#pragma once
+#include <QByteArray>
+#include <QObject>
+#include <array>
+#include <functional>
+
+// What the hut panels of the lobby window show: the game panel (frmGame), its
+// game menu, the tribe palette tab and panel, the settings tab, the launch
+// button and the hut's pack lines and download areas. The hut handlers write
+// it; the widgets show it. Texts are code-page bytes shown as plain text.
+class HutPanels : public QObject
+{
+    Q_OBJECT
+public:
+    struct State
+    {
+        bool frmGameVisible = false;
+        bool fraGameMenuVisible = false;
+        bool fraCreateHutVisible = false;
+        bool tribeTabVisible = false;       // TabTribePal and lbltribepal
+        bool FraTribePalVisible = false;
+        bool settingsTabVisible = false;    // tabSettings and lblSettings
+        bool cmdlaunchEnabled = false;
+        bool cmdlaunchVisible = false;
+        bool GameMenuEnabled = false;
+        std::array<bool, 4> ArrowVisible {}; // the tribe editor's arrows, by tribe
+
+        QByteArray lblmappack = "Mappack: The Beginning";
+        QByteArray lblModPack = "ModPack: Normal Settings";
+        QByteArray lblMappackURL;
+        QByteArray lblmodpackurl;
+        bool lblMappackURLVisible = false;
+        bool lblmodpackurlVisible = false;
+        bool PBMapDLVisible = false;
+        bool PBModDLVisible = false;
+        bool cmdDLMAPEnabled = false;
+        bool cmdDLMODEnabled = false;
+
+        bool operator==(const State &) const = default;
+    };
+
+    using QObject::QObject;
+
+    const State &state() const { return m_state; }
+    // Applies a change and emits changed() when anything differs.
+    void update(const std::function<void(State &)> &change);
+
+    // The user-state handler's hooks.
+    void showGamePanel();            // frmGame shown and brought to the front
+    void hideGameAndTribePanels();   // frmGame, its menu, FraTribePal and its tab hidden
+
+    // The refresh after each arrival of lobby data: the launch button and the
+    // game menu button are there for a host only.
+    void ownStateRefreshed(bool ownUserHosts);
+
+    // Shows the arrow of `tribe` (0 to 3) and hides the others: the arrow
+    // marks the one tribe the user plays. Anything else shows none.
+    void ShowTribeArrow(int tribe);
+
+Q_SIGNALS:
+    void changed();
+    void gamePanelRaised();          // frmGame brought to the front
+    void tribePanelRaised();         // FraTribePal brought to the front
+
+private:
+    State m_state;
+};

@@ -1,0 +1,47 @@
+#include "core/Huts.h"
+
+#include "core/ClientState.h"
+#include "core/LobbyEvents.h"
+#include "packs/InstalledPacks.h"
+#include "packs/PackInfo.h"
+
+Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &commands, Dialogs &dialogs,
+           ChatOutput &chat, LobbyEvents &events, quint16 pingPort)
+    : state(state_)
+    , broadcast(commands, colours, previews, state_.Hut.SelectedTribe)
+    , ping(commands, pingPort)
+    , options(state_, packs, commands, dialogs, panels)
+    , hosting(state_, commands, chat, dialogs, panels)
+    , messages(state_, packs, commands, dialogs, panels, events)
+{
+    options.setSendTribeColours([this] { broadcast.SendTribeColours(); });
+    messages.setSetDefaultTribeColours([this] { colours.SetDefaultTribeColours(); });
+    const GameSetup &setup = state.Setup;
+    messages.setFetchMappackInfo([&setup](const QByteArray &crc) { return FetchMappackInfo(setup, crc); });
+    messages.setFetchModpackInfo([&setup](const QByteArray &crc) { return FetchModpackInfo(setup, crc); });
+
+    // The options a host still holds from an earlier hut go to the new one.
+    QObject::connect(&events, &LobbyEvents::userChanged, &options, [this](qint32 slot) {
+        if (slot == state.CurrentUser.OwnSlot)
+            options.OwnStateChanged();
+    });
+}
+
+void Huts::registerHandlers(Dispatcher &dispatcher)
+{
+    messages.registerHandlers(dispatcher);
+    colourMessages.registerHandlers(dispatcher);
+}
+
+void Huts::fillUserStateHooks(UserStateHandlers::Hooks &hooks)
+{
+    hooks.sendOwnHutOptions = [this] { options.SendHutOptionsToJoiner(); };
+    hooks.openPingHost = [this] { ping.OpenPingHost(); };
+    hooks.closePingHost = [this] { ping.ClosePingHost(); };
+    hooks.pingHostListening = [this] { return ping.PingHostListening(); };
+    hooks.connectPingProbe = [this](const QByteArray &host) { ping.ConnectPingProbe(host); };
+    hooks.closePingProbe = [this] { ping.ClosePingProbe(); };
+    hooks.pingProbeConnected = [this] { return ping.PingProbeConnected(); };
+    hooks.showGamePanel = [this] { panels.showGamePanel(); };
+    hooks.hideGameAndTribePanels = [this] { panels.hideGameAndTribePanels(); };
+}

@@ -1,0 +1,88 @@
+#pragma once
+#include "core/VersionCheck.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class ErrorReporter;
+class Registry;
+class SoundPlayer;
+struct ClientState;
+
+// The client's start-up (Main): splash, settings and skin, start sound, game
+// folder, pack folders, version check, restores and game-data set-up, the
+// executable and language, pack checksums, skins and block list, then the
+// login window. Every step that belongs to another part of the client is a
+// hook filled by the composition root; an empty hook is a step that part does
+// not provide (yet) and is skipped.
+//
+// After each step the sequence asks whether the program is ending (Cancel in
+// an error report, an update hand-over) and stops at once if so.
+class StartupSequence
+{
+public:
+    struct Hooks
+    {
+        // Windows.
+        std::function<void()> showSplash;                  // frmStartup visible, events run once
+        std::function<void(const QByteArray &)> caption;   // frmStartup.lblStart
+        std::function<void()> loadSkinPictures;            // the last steps of LoadSettings
+        std::function<void()> showLogin;                   // login window, server list, splash gone
+
+        // Game folder and version.
+        std::function<void()> FindGamePath;                // fills the game's Setup fields
+        std::function<VersionCheck::Result(const QByteArray &)> CheckVersion;
+
+        // Restores and game-data set-up, called in this order.
+        std::function<void()> RestoreMapBackup;
+        std::function<void()> RestoreModBackup;
+        std::function<void()> CheckHeaderRestore;
+        std::function<void()> InitTribeShades;
+        std::function<void()> CheckConstantRestore;
+        std::function<void()> SetDefaultTribeColours;
+
+        // Pack checksums, skins and block list.
+        std::function<void()> BuildMappackCrcList;
+        std::function<void()> BuildModpackCrcList;
+        std::function<void()> skinListLoaded;              // fill lstskinslist from InstalledSkins
+        std::function<void()> LoadBlockList;
+
+        // True once the program is ending; start-up stops after the step.
+        std::function<bool()> exiting;
+    };
+
+    static constexpr char GameKey[] = "software\\bullfrog productions ltd\\populous: the beginning";
+    static constexpr char ExeKey[]
+        = "software\\bullfrog productions ltd\\populous: the beginning\\HWSWSelect";
+
+    StartupSequence(ClientState &state, Registry &registry, SoundPlayer &sound,
+                    ErrorReporter &errors, Hooks hooks);
+
+    // Runs the whole sequence once. True when the login window is on screen;
+    // false when the program is to end.
+    bool Main();
+
+    // The steps of the sequence (also those that are not hooked), by name.
+    void LoadSettings();
+    void PlayFile(const QByteArray &fileName);
+    void makePackFolders();
+    void chooseExecutable();
+    void chooseLanguage();
+
+    // What ran, in order ("LoadSettings", "caption:Done!", ...), for the log
+    // of a failed start and for tests.
+    const QStringList &stepsRun() const { return m_steps; }
+
+private:
+    bool step(const QString &name, const std::function<void()> &body);
+    bool caption(const QByteArray &text);
+
+    ClientState &m_state;
+    Registry &m_registry;
+    SoundPlayer &m_sound;
+    ErrorReporter &m_errors;
+    Hooks m_hooks;
+    QStringList m_steps;
+};

@@ -1,0 +1,326 @@
+#include "core/ui/ClientApp.h"
+
+#include "core/ClientExit.h"
+#include "core/LobbyConnection.h"
+#include "core/LobbyProtocol.h"
+#include "core/ServerList.h"
+#include "core/Settings.h"
+#include "core/StartupSequence.h"
+#include "core/VersionCheck.h"
+#include "core/ui/LoginForm.h"
+#include "core/ui/frmError.h"
+#include "core/ui/frmStartup.h"
+#include "core/util/Files.h"
+
+#include "core/FindGamePath.h"
+#include "lobby/BlockList.h"
+#include "core/UserStateHandlers.h"
+#include "lobby/Chat.h"
+#include "lobby/ui/ChatWidgets.h"
+#include "lobby/ui/LobbyForm.h"
+
+#include "core/Huts.h"
+#include "lobby/ui/HutWidgets.h"
+#include "packs/InstalledPacks.h"
+
+#include "core/GameLaunch.h"
+#include "core/GameWatch.h"
+#include "core/PointsLink.h"
+#include "core/util/WinPath.h"
+#include "packs/GameResolution.h"
+#include "packs/TribePalettes.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+void centreOnScreen(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
+} // namespace
+
+// Every capability of the client, one block each, in dependency order. A
+// block holds what its owner needs to keep alive; its wiring lives in the
+// block of the same name in createCapabilities().
+struct ClientApp::Capabilities
+{
+    // --- chat: the chat logs (the client's ChatOutput), bad words, rooms, input
+    std::unique_ptr<Chat> chat;
+    std::unique_ptr<ChatWidgets> chatWidgets;   // placed on the lobby window below
+
+    // --- lobby window, user and room tables, huts tree
+    std::unique_ptr<LobbyForm> lobbyForm;
+    std::unique_ptr<UserStateHandlers> userState;
+
+    // --- hosting, huts, hut ping, tribe colours
+    // The installed pack lists are read here and built by the packs block.
+    std::unique_ptr<InstalledPacks> installedPacks;
+    std::unique_ptr<Huts> huts;
+    std::unique_ptr<HutWidgets> hutWidgets;
+
+    // --- game launch, game watch, points link
+    std::function<bool()> gameWatchRunning;   // tmrGaming enabled: the exit is refused
+    std::unique_ptr<PointsLink> points;
+    std::unique_ptr<GameWatch> gameWatch;     // owns the GameServices the launch uses too
+    std::unique_ptr<GameLaunch> gameLaunch;
+
+    // --- packs: crc lists, restores, installs
+};
+
+ClientApp::ClientApp(const Platform &platform, QObject *parent)
+    : QObject(parent)
+    , m_platform(platform)
+    , m_caps(std::make_unique<Capabilities>())
+{
+    Q_ASSERT(platform.dialogs && platform.registry && platform.mac && platform.browser
+             && platform.sound && platform.gameStarter && platform.memory);
+    m_state.Setup.ProgramFolder = Files::ProgramFolder();
+    createConnection();
+    createWindows();
+    createCapabilities();
+    wireStartup();
+}
+
+ClientApp::~ClientApp()
+{
+    // Capabilities first: they hold references to the windows and the connection.
+    m_caps.reset();
+    m_connection->closeQuietly();
+}
+
+ErrorReporter &ClientApp::errors()
+{
+    return *m_frmError;
+}
+
+bool ClientApp::exiting() const
+{
+    return m_exit->exiting();
+}
+
+bool ClientApp::ExitClient()
+{
+    return m_exit->ExitClient();
+}
+
+bool ClientApp::Main()
+{
+    return m_startup->Main() && !exiting();
+}
+
+void ClientApp::createConnection()
+{
+    m_connection = std::make_unique<LobbyConnection>(m_state, m_dispatcher);
+    m_protocol = std::make_unique<LobbyProtocol>(m_state, *m_connection, *m_platform.mac);
+    m_protocol->registerHandlers(m_dispatcher);
+    m_servers = std::make_unique<ServerList>();
+}
+
+void ClientApp::createWindows()
+{
+    ClientExit::Hooks exitHooks;
+    exitHooks.gameWatchRunning = [this] {
+        return m_caps->gameWatchRunning && m_caps->gameWatchRunning();
+    };
+    exitHooks.saveBadWordList = [this] {
+        if (m_caps->chat)
+            m_caps->chat->SaveBadWordList(m_state.Setup.ProgramFolder);
+    };
+    exitHooks.unloadWindows = [this] {
+        if (m_caps->lobbyForm)
+            m_caps->lobbyForm->hide();
+        m_loginForm->hide();
+        m_frmError->hide();
+        m_frmStartup->hide();
+    };
+    exitHooks.quit = [] { QCoreApplication::quit(); };
+    m_exit = std::make_unique<ClientExit>(*m_platform.dialogs, std::move(exitHooks));
+
+    m_frmError = std::make_unique<frmError>(*m_platform.dialogs, [this] { ExitClient(); });
+    m_frmStartup = std::make_unique<frmStartup>();
+    m_loginForm = std::make_unique<LoginForm>(m_state, *m_connection, *m_servers, *m_platform.dialogs,
+                                              *m_platform.browser, *m_frmError);
+    m_loginForm->setExitClient([this] { return ExitClient(); });
+    m_versionCheck = std::make_unique<VersionCheck>(*m_platform.dialogs, m_state.Setup.ProgramFolder);
+
+    LoginForm *login = m_loginForm.get();
+    connect(m_connection.get(), &LobbyConnection::status, login, &LoginForm::setStatus);
+    connect(m_protocol.get(), &LobbyProtocol::status, login, &LoginForm::setStatus);
+    connect(m_connection.get(), &LobbyConnection::closed, login, [login] {
+        login->show();
+        login->Loginme->setEnabled(true);
+    });
+}
+
+void ClientApp::createCapabilities()
+{
+    Capabilities &caps = *m_caps;
+    CommandSink &commands = *m_connection;
+    Dialogs &dialogs = *m_platform.dialogs;
+
+    // --- chat
+    caps.chat = std::make_unique<Chat>(m_state, commands, dialogs, m_events);
+    caps.chat->registerHandlers(m_dispatcher);
+    m_chat = &caps.chat->logs();
+
+    // --- lobby window, user and room tables, huts tree
+    caps.lobbyForm = std::make_unique<LobbyForm>(m_state, m_events, commands);
+    LobbyForm *lobby = caps.lobbyForm.get();
+    caps.lobbyForm->setHooks({
+        .OptionsFormData = {},
+        .LoadBadWordList = [this] { m_caps->chat->LoadBadWordList(m_state.Setup.ProgramFolder); },
+        .ExitClient = [this] { return ExitClient(); },
+        .ResetRoomList = [this] { m_caps->chat->rooms().ResetRoomList(); },
+        .FillMapPackList = {},
+        .GetRanks = {},
+    });
+    caps.userState = std::make_unique<UserStateHandlers>(m_state, commands, m_events);
+    caps.userState->registerHandlers(m_dispatcher);
+    connect(m_protocol.get(), &LobbyProtocol::loginAccepted, lobby, [lobby] {
+        lobby->ShowLobby();
+        lobby->show();
+    });
+    connect(m_connection.get(), &LobbyConnection::closed, lobby, &QWidget::hide);
+    caps.chat->handlers().setHooks({
+        .showLobbyWindow = [lobby] { lobby->show(); },
+        .hideLoginWindow = [this] {
+            m_loginForm->hide();
+            m_loginForm->setStatus(QByteArray());
+        },
+    });
+    caps.chatWidgets = std::make_unique<ChatWidgets>(*caps.chat, m_state);
+    caps.chatWidgets->placeInto(*lobby);
+
+    // --- hosting, huts, hut ping, tribe colours
+    if (!caps.installedPacks)
+        caps.installedPacks = std::make_unique<InstalledPacks>(m_state.Setup, *m_chat);
+    caps.huts = std::make_unique<Huts>(m_state, *caps.installedPacks, commands, dialogs, *m_chat, m_events);
+    caps.huts->registerHandlers(m_dispatcher);
+    {
+        UserStateHandlers::Hooks hutHooks;
+        caps.huts->fillUserStateHooks(hutHooks);
+        caps.userState->setHooks(std::move(hutHooks));
+    }
+    caps.hutWidgets = std::make_unique<HutWidgets>(*lobby, *caps.huts, *caps.installedPacks);
+    connect(m_connection.get(), &LobbyConnection::ownStateRefreshed, &caps.huts->panels,
+            &HutPanels::ownStateRefreshed);
+
+    // --- game launch, game watch, points link
+    caps.points = std::make_unique<PointsLink>();
+    {
+        Huts &huts = *caps.huts;
+        GameServices s;
+        s.InstallTribePalettes = [this, &huts] {
+            return InstallTribePalettes({m_state.Setup.ProgramFolder, m_state.Setup.GamePath,
+                                         [&huts](int tribe, int shade) { return huts.colours.colour(tribe, shade); }},
+                                        *m_chat);
+        };
+        s.RestorePaletteFiles = [this] { RestorePaletteFiles(m_state.Setup.ProgramFolder, m_state.Setup.GamePath); };
+        s.PatchGameResolution = [this] {
+            PatchGameResolution(GameFolder::resolve(m_state.Setup.GamePath, QStringLiteral("d3dpoptb.exe")),
+                                m_state.Setup.ProgramFolder, *m_chat);
+        };
+        s.ClosePingHost = [&huts] { huts.ping.ClosePingHost(); };
+        s.ClosePingProbe = [&huts] { huts.ping.ClosePingProbe(); };
+        s.HideGamePanel = [&huts] { huts.panels.update([](HutPanels::State &p) { p.frmGameVisible = false; }); };
+        s.LocalIP = [this] { return m_connection->LocalIP(); };
+        // The pack installs and restores (InstallMappack ... RestoreModBackup)
+        // are filled by the packs block through gameWatch->services().
+        caps.gameWatch = std::make_unique<GameWatch>(m_state, commands, *m_chat, *m_frmError,
+                                                     *m_platform.gameStarter, *m_platform.memory,
+                                                     *caps.points, std::move(s));
+    }
+    caps.gameLaunch = std::make_unique<GameLaunch>(m_state, commands, *m_chat, *m_platform.gameStarter,
+                                                   *caps.points, *caps.gameWatch);
+    caps.gameLaunch->registerHandlers(m_dispatcher);
+    caps.gameWatchRunning = [watch = caps.gameWatch.get()] { return watch->isWatching(); };
+    // Test only: two clients on one machine cannot both hold 127.0.0.1:7589.
+    if (const quint16 port = qEnvironmentVariableIntValue("ZORBEL_TEST_POINTS_PORT"); port != 0)
+        caps.gameLaunch->setPointsPort(port);
+
+    // --- packs: crc lists, restores, installs
+}
+
+void ClientApp::wireStartup()
+{
+    StartupSequence::Hooks h;
+    h.exiting = [this] { return exiting(); };
+
+    // Windows.
+    h.showSplash = [this] {
+        centreOnScreen(m_frmStartup.get());
+        m_frmStartup->show();
+        QCoreApplication::processEvents();
+    };
+    h.caption = [this](const QByteArray &text) {
+        m_frmStartup->setCaption(text);
+        QCoreApplication::processEvents();
+    };
+    h.loadSkinPictures = [this] {
+        // The windows are loaded (not shown) here, so their load handlers run now.
+        if (m_caps->lobbyForm)
+            m_caps->lobbyForm->Form_Load();
+        if (!m_loginLoaded) {
+            m_loginLoaded = true;
+            m_loginForm->Form_Load();
+        }
+        const QString folder = m_state.Setup.ProgramFolder;
+        for (const Settings::SkinPicture &picture : Settings::skinPictures()) {
+            const QString file = Settings::skinFile(folder, m_state.Options.SkinPath, picture.file);
+            QPixmap pixmap;
+            if (!Files::FileExists(file) || !pixmap.load(file)) {
+                m_frmError->ShowError({481, QStringLiteral("Invalid picture: ") + file,
+                                       QStringLiteral("Zorbel1")},
+                                      QStringLiteral("Failure to load skin resources!"));
+                return;
+            }
+            if (QByteArray(picture.role) == "RefreshList")
+                m_loginForm->setRefreshPicture(pixmap);
+        }
+        if (m_caps->lobbyForm)
+            m_caps->lobbyForm->loadTabPictures(
+                Settings::skinFile(folder, m_state.Options.SkinPath, QByteArray()));
+    };
+    h.showLogin = [this] {
+        if (!m_loginLoaded) {
+            m_loginLoaded = true;
+            m_loginForm->Form_Load();
+        }
+        m_loginForm->DownloadServerList();
+        m_frmStartup->Animate.stop();
+        m_frmStartup->hide();
+        if (!exiting()) {
+            centreOnScreen(m_loginForm.get());
+            m_loginForm->show();
+        }
+    };
+
+    // Game folder and version.
+    h.InitTribeShades = [this] { m_caps->huts->colours.InitTribeShades(); };
+    h.SetDefaultTribeColours = [this] { m_caps->huts->colours.SetDefaultTribeColours(); };
+
+    h.FindGamePath = [this] { FindGamePath(*m_platform.registry, *m_platform.dialogs, m_state.Setup); };
+    h.LoadBlockList = [this] { BlockList::LoadBlockList(m_state); };
+    h.CheckVersion = [this](const QByteArray &product) { return m_versionCheck->CheckVersion(product); };
+
+    // Palettes that a game with custom colours left patched (pal.dat still
+    // there) go back with the other backups, before the default colours.
+    h.SetDefaultTribeColours = [this, setDefaults = std::move(h.SetDefaultTribeColours)] {
+        CheckPaletteRestore(m_state.Setup.ProgramFolder, m_state.Setup.GamePath);
+        if (setDefaults)
+            setDefaults();
+    };
+
+    m_startup = std::make_unique<StartupSequence>(m_state, *m_platform.registry, *m_platform.sound,
+                                                  *m_frmError, std::move(h));
+}

@@ -1,0 +1,108 @@
+#pragma once
+#include "core/ClientState.h"
+#include "core/Dispatcher.h"
+#include "core/LobbyEvents.h"
+
+#include <QObject>
+#include <memory>
+
+class ChatOutput;
+class Dialogs;
+class ErrorReporter;
+class GameStarter;
+class LobbyConnection;
+class LobbyProtocol;
+class LoginForm;
+class MacAddress;
+class ProcessMemory;
+class Registry;
+class ServerList;
+class SoundPlayer;
+class StartupSequence;
+class VersionCheck;
+class WebBrowser;
+class ClientExit;
+class frmError;
+class frmStartup;
+
+// The composition root of the client: it creates the process-wide state, the
+// lobby connection and its dispatcher, the windows and every capability, and
+// wires them together. Nothing else news a capability or a window.
+//
+// Construction order is dependency order: platform services (given), state,
+// connection and protocol, the error window, the lobby window and its chat
+// logs, then the capabilities, each in its own block of ClientApp.cpp. A
+// capability registers its lobby message handlers on dispatcher() there.
+class ClientApp : public QObject
+{
+    Q_OBJECT
+public:
+    // The platform services the client uses. RealPlatform (RealPlatform.h)
+    // holds the ones of this machine; tests pass fakes. None may be null; each
+    // must outlive the ClientApp.
+    struct Platform
+    {
+        Dialogs *dialogs = nullptr;
+        Registry *registry = nullptr;
+        MacAddress *mac = nullptr;
+        WebBrowser *browser = nullptr;
+        SoundPlayer *sound = nullptr;
+        GameStarter *gameStarter = nullptr;
+        ProcessMemory *memory = nullptr;
+    };
+
+    explicit ClientApp(const Platform &platform, QObject *parent = nullptr);
+    ~ClientApp() override;
+
+    // Runs the start-up sequence (Main). True when the login window is on
+    // screen and the event loop should run; false when the program is to end
+    // (Cancel in an error report, an update hand-over, a failed version file).
+    bool Main();
+
+    // The exit guard: false (refused) while a game runs; otherwise everything
+    // is saved and closed, and the event loop is asked to quit.
+    bool ExitClient();
+    // True once ExitClient has let the program end.
+    bool exiting() const;
+
+    // --- for the windows and for tests
+    ClientState &state() { return m_state; }
+    Dispatcher &dispatcher() { return m_dispatcher; }
+    LobbyEvents &events() { return m_events; }
+    LobbyConnection &connection() { return *m_connection; }
+    LobbyProtocol &protocol() { return *m_protocol; }
+    ServerList &servers() { return *m_servers; }
+    LoginForm &loginForm() { return *m_loginForm; }
+    frmError &errorWindow() { return *m_frmError; }
+    ErrorReporter &errors();
+    ChatOutput &chat() { return *m_chat; }
+    StartupSequence &startup() { return *m_startup; }
+    const Platform &platform() const { return m_platform; }
+
+private:
+    void createConnection();
+    void createWindows();
+    void createCapabilities();
+    void wireStartup();
+
+    Platform m_platform;
+    ClientState m_state;
+    LobbyEvents m_events;
+    Dispatcher m_dispatcher;
+
+    std::unique_ptr<LobbyConnection> m_connection;
+    std::unique_ptr<LobbyProtocol> m_protocol;
+    std::unique_ptr<ServerList> m_servers;
+    std::unique_ptr<VersionCheck> m_versionCheck;
+    std::unique_ptr<ClientExit> m_exit;
+    std::unique_ptr<frmError> m_frmError;
+    std::unique_ptr<frmStartup> m_frmStartup;
+    std::unique_ptr<LoginForm> m_loginForm;
+    std::unique_ptr<StartupSequence> m_startup;
+    ChatOutput *m_chat = nullptr;   // owned by the chat block below
+    bool m_loginLoaded = false;
+
+    // --- capabilities, one block each (ClientApp.cpp, createCapabilities)
+    struct Capabilities;
+    std::unique_ptr<Capabilities> m_caps;
+};

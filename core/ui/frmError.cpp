@@ -1,0 +1,51 @@
+#include "core/ui/frmError.h"
+
+#include "platform/Dialogs.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+frmError::frmError(Dialogs &dialogs, std::function<void()> exitClient, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_dialogs(dialogs)
+    , m_exitClient(std::move(exitClient))
+{
+    setWindowTitle(QStringLiteral("Error caught by Client"));
+    txtError = new QPlainTextEdit(QStringLiteral("Err..."), this);
+    txtError->setReadOnly(true);
+    Label1 = new QLabel(QStringLiteral("An error has occured in the client subsystem, report these "
+                                       "details to an administrator."),
+                        this);
+    Label1->setWordWrap(true);
+    Label1->setTextFormat(Qt::PlainText);
+    Image1 = new QLabel(this);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/error.png")));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(Image1, 0, Qt::AlignTop);
+    top->addWidget(Label1, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(txtError, 1);
+    resize(420, 260);
+}
+
+QString frmError::reportText(const Failure &failure, const QString &method)
+{
+    return QStringLiteral("Error number: ") + QString::number(failure.number) + QStringLiteral("\r\n")
+        + QStringLiteral("Description: \r\n") + failure.description + QStringLiteral("\r\n")
+        + QStringLiteral("Source: ") + failure.source + QStringLiteral("\r\n")
+        + QStringLiteral("Method: ") + method + QStringLiteral("()");
+}
+
+void frmError::ShowError(const Failure &failure, const QString &method)
+{
+    show();
+    txtError->setPlainText(reportText(failure, method));
+    if (m_dialogs.message(QString::fromLatin1(Question), QString(), Dialogs::Buttons::RetryCancel)
+            == Dialogs::Answer::Cancel
+        && m_exitClient)
+        m_exitClient();
+}

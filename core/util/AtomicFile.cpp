@@ -1,0 +1,145 @@
+#include "core/util/AtomicFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Written on POSIX calls rather than QSaveFile: QSaveFile reports success
+// after a short write (a full disk, a file size limit) and leaves a cut-off
+// file behind; here every byte is accounted for before the rename.
+
+namespace {
+
+bool fail(QString *error, const QString &path, const QString &why)
+{
+    if (error)
+        *error = path + QStringLiteral(": ") + why;
+    return false;
+}
+
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// A temporary file beside the target; written by `fill`, then synced and
+// renamed over the target. Any failure removes the temporary file.
+template <typename Fill>
+bool replaceWith(const QString &path, QString *error, Fill fill)
+{
+    if (path.isEmpty())
+        return fail(error, path, QStringLiteral("no file name"));
+    QString target = path;
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        target = info.symLinkTarget(); // replace what the link points at, keep the link
+    if (QFileInfo(target).isDir())
+        return fail(error, path, QStringLiteral("is a folder"));
+
+    const QFileInfo targetInfo(target);
+    QByteArray temp = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.")
+                                        + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return fail(error, path, lastError());
+
+    struct stat old{};
+    const QByteArray targetName = QFile::encodeName(target);
+    mode_t mode;
+    if (::stat(targetName.constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    QString why;
+    bool ok = fill(fd, &why);
+    if (ok && ::fchmod(fd, mode) != 0) {
+        why = lastError();
+        ok = false;
+    }
+    if (ok && ::fsync(fd) != 0) {
+        why = lastError();
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        why = lastError();
+        ok = false;
+    }
+    if (ok && ::rename(temp.constData(), targetName.constData()) != 0) {
+        why = lastError();
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temp.constData());
+        return fail(error, path, why);
+    }
+    // Make the rename itself durable; a failure here changes nothing we could undo.
+    const int dir = ::open(QFile::encodeName(targetInfo.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+} // namespace
+
+namespace AtomicFile {
+
+bool write(const QString &path, const QByteArray &contents, QString *error)
+{
+    return replaceWith(path, error, [&](int fd, QString *why) {
+        if (writeAll(fd, contents.constData(), contents.size()))
+            return true;
+        *why = lastError();
+        return false;
+    });
+}
+
+bool copy(const QString &from, const QString &to, QString *error)
+{
+    QFile source(from);
+    if (!QFileInfo(from).isFile() || !source.open(QIODevice::ReadOnly))
+        return fail(error, from, source.errorString());
+    return replaceWith(to, error, [&](int fd, QString *why) {
+        while (!source.atEnd()) {
+            const QByteArray chunk = source.read(1 << 20);
+            if (source.error() != QFileDevice::NoError) {
+                *why = from + QStringLiteral(": ") + source.errorString();
+                return false;
+            }
+            if (!writeAll(fd, chunk.constData(), chunk.size())) {
+                *why = lastError();
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+} // namespace AtomicFile

@@ -1,0 +1,214 @@
+#include "packs/GameFileRestore.h"
+
+#include "core/api/ChatOutput.h"
+#include "core/util/CodePage.h"
+#include "core/util/WinPath.h"
+#include "packs/BackupJournal.h"
+#include "packs/ConfinedPath.h"
+#include "packs/GameFileOperations.h"
+#include "packs/LobbyLevels.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+constexpr qint32 DeleteNoticeColour = 192 + 192 * 256 + 192 * 65536;
+constexpr qint32 DeleteNoticeSize = 8;
+
+bool isPlainFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && !info.isSymLink();
+}
+
+} // namespace
+
+GameFileRestore::GameFileRestore(const GameSetup &setup, GameFileOperations &ops,
+                                 ChatOutput &chat)
+    : Setup(setup)
+    , Ops(ops)
+    , Chat(chat)
+{
+}
+
+bool GameFileRestore::gameFolderKnown() const
+{
+    return !Setup.GamePath.isEmpty() && QFileInfo(Setup.GamePath).isDir();
+}
+
+void GameFileRestore::RestoreMapBackup()
+{
+    ReplayModJournal();
+    ReplayMapJournal();
+}
+
+void GameFileRestore::RestoreModBackup()
+{
+    ReplayModJournal();
+}
+
+bool GameFileRestore::ReplayMapJournal()
+{
+    BackupJournal journal(Setup.ProgramFolder, MapBackupFolder, Ops);
+    return replay(journal, "Restoring...");
+}
+
+bool GameFileRestore::ReplayModJournal()
+{
+    BackupJournal journal(Setup.ProgramFolder, ModBackupFolder, Ops);
+    return replay(journal, "Restoring Textures...");
+}
+
+void GameFileRestore::removeLeftoverTemp(const QString &path)
+{
+    const QString temp = GameFileOperations::TempNameFor(path);
+    if (isPlainFile(temp))
+        Ops.remove(temp, nullptr);
+}
+
+void GameFileRestore::reportFailure(const QString &backupPath, const QString &gamePath)
+{
+    QByteArray line = "ERROR WHILE RESTORING! ";
+    if (!backupPath.isEmpty())
+        line += CodePage::fromUnicode(backupPath) + " -> ";
+    line += CodePage::fromUnicode(gamePath);
+    Chat.AddSystemMessage(line);
+}
+
+bool GameFileRestore::replay(BackupJournal &journal, const QByteArray &firstLine)
+{
+    if (!journal.Exists()) {
+        // A crash while the first record was being written leaves only this.
+        removeLeftoverTemp(journal.JournalPath());
+        return true;
+    }
+    // Without the game folder every record would look misplaced and be
+    // dropped; keep the journal until the game is found again.
+    if (!gameFolderKnown())
+        return false;
+    Chat.AddSystemMessage(firstLine);
+    if (!journal.Load()) {
+        reportFailure(QString(), journal.JournalPath());
+        return false;
+    }
+
+    QList<BackupRecord> kept;
+    const QString backupFolder = QDir::cleanPath(journal.Folder());
+    for (const BackupRecord &record : journal.Records()) {
+        const ConfinedPath::Where where = ConfinedPath::locate(Setup.GamePath, record.GamePath);
+        if (where == ConfinedPath::Where::Outside)
+            continue;
+
+        if (record.Type == BackupRecord::Kind::Delete) {
+            Chat.AddLogRTF("Delete: " + CodePage::fromUnicode(record.GamePath) + "\r\n",
+                           Chat.RoomFocus(), DeleteNoticeColour, QByteArray(), DeleteNoticeSize);
+            if (where != ConfinedPath::Where::Inside)
+                continue;
+            removeLeftoverTemp(record.GamePath);
+            const QFileInfo info(record.GamePath);
+            if (!info.exists() || info.isDir())
+                continue;
+            if (!Ops.remove(record.GamePath, nullptr)) {
+                reportFailure(QString(), record.GamePath);
+                kept.append(record);
+            }
+            continue;
+        }
+
+        const bool backupInPlace =
+            QFileInfo(record.BackupPath).absolutePath() == backupFolder
+            && ConfinedPath::locate(backupFolder, record.BackupPath) == ConfinedPath::Where::Inside
+            && BackupJournal::BackupNameFits(record.BackupPath, record.GamePath);
+        if (!backupInPlace)
+            continue;
+        removeLeftoverTemp(record.BackupPath);
+        if (where == ConfinedPath::Where::Inside)
+            removeLeftoverTemp(record.GamePath);
+        if (!isPlainFile(record.BackupPath))
+            continue; // the install stopped before this copy was made
+        if (where != ConfinedPath::Where::Inside
+            || !Ops.copyFile(record.BackupPath, record.GamePath, nullptr)) {
+            reportFailure(record.BackupPath, record.GamePath);
+            kept.append(record);
+            continue;
+        }
+        // A backup that cannot be deleted is harmless: the next install picks
+        // another name beside it.
+        Ops.remove(record.BackupPath, nullptr);
+    }
+
+    removeLeftoverTemp(journal.JournalPath());
+    QString error;
+    if (!journal.Rewrite(kept, &error))
+        reportFailure(QString(), journal.JournalPath());
+    Chat.AddSystemMessage("Done!");
+    return kept.isEmpty();
+}
+
+void GameFileRestore::CheckHeaderRestore()
+{
+    const QString marker = WinPath::join(WinPath::join(Setup.ProgramFolder, QByteArray(MapBackupFolder)),
+                                         QByteArray("hdrbackup.txt"));
+    if (!QFileInfo(marker).exists())
+        return;
+    Chat.AddSystemMessage("Restoring HDR Files..");
+    RestoreLevelHeaderFiles();
+}
+
+void GameFileRestore::RestoreLevelHeaderFiles()
+{
+    for (const QByteArray &slot : LobbyLevels::Load(Setup.ProgramFolder))
+        RestoreLevelHeaderFile(slot);
+}
+
+void GameFileRestore::RestoreLevelHeaderFile(const QByteArray &slot)
+{
+    BackupJournal journal(Setup.ProgramFolder, MapBackupFolder, Ops);
+    if (gameFolderKnown()) {
+        const QString header =
+            GameFolder::resolve(Setup.GamePath, LobbyLevels::SlotFileName(slot, ".hdr"));
+        // The map journal knows which copy belongs to this header; without a
+        // record the copy is looked for under the header's own name.
+        QString backup = WinPath::join(journal.Folder(), "levl" + slot + ".hdr");
+        if (journal.Load()) {
+            for (const BackupRecord &r : journal.Records()) {
+                if (r.Type == BackupRecord::Kind::Copy && r.GamePath == header
+                    && QFileInfo(r.BackupPath).absolutePath() == QDir::cleanPath(journal.Folder())
+                    && BackupJournal::BackupNameFits(r.BackupPath, r.GamePath))
+                    backup = r.BackupPath;
+            }
+        }
+        if (isPlainFile(backup)
+            && ConfinedPath::locate(Setup.GamePath, header) == ConfinedPath::Where::Inside)
+            Ops.copyFile(backup, header, nullptr);
+    }
+    const QString marker = WinPath::join(journal.Folder(), QByteArray("hdrbackup.txt"));
+    if (isPlainFile(marker))
+        Ops.remove(marker, nullptr);
+}
+
+void GameFileRestore::CheckConstantRestore()
+{
+    const QString marker = WinPath::join(WinPath::join(Setup.ProgramFolder, QByteArray(MapBackupFolder)),
+                                         QByteArray("const.txt"));
+    if (QFileInfo(marker).exists())
+        RestoreConstants();
+}
+
+void GameFileRestore::RestoreConstants()
+{
+    const QString folder = WinPath::join(Setup.ProgramFolder, QByteArray(MapBackupFolder));
+    const QString marker = WinPath::join(folder, QByteArray("const.txt"));
+    const QString copy = WinPath::join(folder, QByteArray("constant.dat"));
+    if (isPlainFile(copy)) {
+        if (!gameFolderKnown())
+            return;
+        const QString target = GameFolder::resolve(Setup.GamePath, QByteArray("levels\\constant.dat"));
+        if (ConfinedPath::locate(Setup.GamePath, target) != ConfinedPath::Where::Inside
+            || !Ops.copyFile(copy, target, nullptr))
+            return; // the marker stays, so the next start tries again
+    }
+    if (isPlainFile(marker))
+        Ops.remove(marker, nullptr);
+}

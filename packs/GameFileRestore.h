@@ -1,0 +1,62 @@
+#pragma once
+#include "core/api/GameSetup.h"
+
+#include <QByteArray>
+#include <QString>
+
+class BackupJournal;
+class ChatOutput;
+class GameFileOperations;
+
+// Puts the game's files back from the backups that the pack installs made:
+// after each game, before each map install and at the next start (a client
+// that ended during a game leaves its journals behind). Every call does
+// nothing, silently and quickly, when nothing is pending.
+//
+// A record whose copy back (or delete) fails stays in its journal with its
+// backup, for the next replay; a record that names a file outside its folder
+// is ignored. While the game folder is not known nothing is replayed.
+class GameFileRestore
+{
+public:
+    GameFileRestore(const GameSetup &setup, GameFileOperations &ops, ChatOutput &chat);
+
+    // The map journal "backup\backup.txt". A pending mod journal is replayed
+    // first: the mod install ran after the map install, so a file that both
+    // changed must get the map journal's copy last.
+    void RestoreMapBackup();
+    // The mod journal "modbackup\backup.txt".
+    void RestoreModBackup();
+
+    // Start-up: when "backup\hdrbackup.txt" exists, "Restoring HDR Files.."
+    // and RestoreLevelHeaderFiles.
+    void CheckHeaderRestore();
+    // Copies each level slot's header backup over the game's header; the
+    // backups stay (the map journal replay removes them).
+    void RestoreLevelHeaderFiles();
+    void RestoreLevelHeaderFile(const QByteArray &slot);
+
+    // Start-up: when "backup\const.txt" exists, RestoreConstants.
+    void CheckConstantRestore();
+    // "backup\constant.dat" over levels\constant.dat, then the marker goes.
+    // A copy that fails keeps the marker for the next start.
+    void RestoreConstants();
+
+    // Replays one journal (the installers undo themselves with this). False
+    // when something is left in it.
+    bool ReplayMapJournal();
+    bool ReplayModJournal();
+
+    static constexpr char MapBackupFolder[] = "backup";
+    static constexpr char ModBackupFolder[] = "modbackup";
+
+private:
+    bool replay(BackupJournal &journal, const QByteArray &firstLine);
+    bool gameFolderKnown() const;
+    void removeLeftoverTemp(const QString &path);
+    void reportFailure(const QString &backupPath, const QString &gamePath);
+
+    const GameSetup &Setup;
+    GameFileOperations &Ops;
+    ChatOutput &Chat;
+};

@@ -1,0 +1,155 @@
+#include "packs/ModpackInstaller.h"
+
+#include "core/api/ChatOutput.h"
+#include "core/api/CommandSink.h"
+#include "core/util/CodePage.h"
+#include "core/util/Files.h"
+#include "core/util/WinPath.h"
+#include "packs/BackupJournal.h"
+#include "packs/CRC32.h"
+#include "packs/ConfinedPath.h"
+#include "packs/GameFileOperations.h"
+#include "packs/GameFileRestore.h"
+#include "packs/InstalledPacks.h"
+#include "packs/KAFHandler.h"
+#include "packs/LobbyLevels.h"
+#include "packs/PackFileReader.h"
+#include "packs/PackManifest.h"
+
+#include <QFileInfo>
+
+namespace {
+
+bool fail(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+bool locateGameFile(const QString &gamePath, const QString &path, QString *error)
+{
+    switch (ConfinedPath::locate(gamePath, path)) {
+    case ConfinedPath::Where::Inside:
+        return true;
+    case ConfinedPath::Where::Unreachable:
+        return fail(error, path + QStringLiteral(": its folder is missing"));
+    case ConfinedPath::Where::Outside:
+        break;
+    }
+    return fail(error, path + QStringLiteral(": lies outside the game folder"));
+}
+
+} // namespace
+
+ModpackInstaller::ModpackInstaller(const GameSetup &setup, const InstalledPacks &packs,
+                                   CommandSink &commands, ChatOutput &chat,
+                                   GameFileOperations &ops, GameFileRestore &restore)
+    : Setup(setup)
+    , Packs(packs)
+    , Commands(commands)
+    , Chat(chat)
+    , Ops(ops)
+    , Restore(restore)
+{
+}
+
+bool ModpackInstaller::InstallModpack(const QByteArray &crc)
+{
+    // No replay here: the mod journal is replayed at game end, at start-up
+    // and before every map install.
+    if (IsNoPack(crc))
+        return false;
+    const InstalledPack *pack = Packs.findModpack(crc);
+    Chat.AddSystemMessage("Installing Modpack "
+                          + (pack ? CodePage::fromUnicode(pack->FileName) : QByteArray()));
+    if (!pack) {
+        Chat.AddSystemMessage("Modpack " + crc
+                              + " is not installed here; the game starts without it.");
+        return false;
+    }
+    if (Setup.GamePath.isEmpty() || !QFileInfo(Setup.GamePath).isDir()) {
+        Chat.AddSystemMessage("The game folder was not found; the game starts without the modpack.");
+        return false;
+    }
+    QString error;
+    if (!install(*pack, &error)) {
+        Chat.AddSystemMessage("Could not install the modpack: " + CodePage::fromUnicode(error));
+        Restore.ReplayModJournal();
+        Chat.AddSystemMessage("The game starts without the modpack.");
+        return false;
+    }
+    return true;
+}
+
+bool ModpackInstaller::install(const InstalledPack &pack, QString *error)
+{
+    KAFHandler kaf;
+    if (!kaf.OpenFile(WinPath::join(Setup.ModpacksFolder, pack.FileName)))
+        return fail(error, pack.FileName + QStringLiteral(": ") + kaf.lastError());
+    QByteArray manifestBytes;
+    if (!ReadPackFile(kaf, "modpack.txt", &manifestBytes, error))
+        return false;
+    const ModpackManifest manifest = ReadModpackManifest(manifestBytes);
+    if (!manifest.Valid)
+        return fail(error, QStringLiteral("modpack.txt: ") + CodePage::toUnicode(manifest.Error));
+
+    struct Pair
+    {
+        QByteArray member;
+        QString target;
+    };
+    QList<Pair> pairs;
+    for (const ModpackFile &file : manifest.Files) {
+        // A file the pack lacks is not installed.
+        if (!kaf.Contains(file.Source))
+            continue;
+        const QString target =
+            GameFolder::resolve(Setup.GamePath, file.DestinationParts.join(QLatin1Char('\\')));
+        if (!locateGameFile(Setup.GamePath, target, error))
+            return false;
+        pairs.append(Pair{file.Source, target});
+    }
+
+    BackupJournal journal(Setup.ProgramFolder, GameFileRestore::ModBackupFolder, Ops);
+    if (!journal.Load())
+        return fail(error, journal.JournalPath() + QStringLiteral(": cannot be read"));
+
+    Commands.SendCommand("MODBACKUP");
+    for (const Pair &pair : pairs) {
+        if (!journal.BackupFile(pair.target, error))
+            return false;
+    }
+
+    Commands.SendCommand("MODINSTALL");
+    for (const Pair &pair : pairs) {
+        QByteArray bytes;
+        if (!ReadPackFile(kaf, pair.member, &bytes, error) || !Ops.writeFile(pair.target, bytes, error))
+            return false;
+    }
+    return SetupHdrFiles(journal, error);
+}
+
+bool ModpackInstaller::SetupHdrFiles(BackupJournal &journal, QString *error)
+{
+    Chat.AddSystemMessage("Setting UP HDR Files...");
+    for (const QByteArray &slot : LobbyLevels::Load(Setup.ProgramFolder)) {
+        const QString header =
+            GameFolder::resolve(Setup.GamePath, LobbyLevels::SlotFileName(slot, ".hdr"));
+        if (!locateGameFile(Setup.GamePath, header, error))
+            return false;
+        const bool existed = QFileInfo(header).exists() || QFileInfo(header).isSymLink();
+        bool ok = true;
+        const QByteArray old = existed ? Files::ReadAll(header, &ok) : QByteArray();
+        if (!ok)
+            return fail(error, header + QStringLiteral(": cannot be read"));
+        const QByteArray cleared = LevelHeader::WithLandTextureCleared(old);
+        if (existed && cleared == old)
+            continue;
+        // Backed up here, before the change: the launch's own header backup
+        // runs only after the installs, when it would copy changed headers.
+        if (!journal.BackupFile(header, error) || !Ops.writeFile(header, cleared, error))
+            return false;
+    }
+    return true;
+}

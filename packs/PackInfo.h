@@ -1,0 +1,28 @@
+#pragma once
+#include "core/api/GameSetup.h"
+
+#include <QByteArray>
+#include <QString>
+
+class Dialogs;
+
+// The pack information pages of the lobby web host (getmappack.php,
+// getmodpack.php). The answer is saved as mappack.txt / modpack.txt in the
+// program folder and its first line, the address of the pack's zip, is
+// returned. Only a crc8 (eight hexadecimal digits) is ever put into the query;
+// anything else, a failed download or a timeout gives "". Blocks the caller
+// (with a local event loop) and gives up after `timeoutMs` without an answer.
+QByteArray FetchMappackInfo(const GameSetup &setup, const QByteArray &crc, int timeoutMs = 15000);
+QByteArray FetchModpackInfo(const GameSetup &setup, const QByteArray &crc, int timeoutMs = 15000);
+
+// Unpacks a downloaded pack zip into `folder` (the program folder), keeping
+// the zip's folders. A pack zip may only hold mappacks/<name>.kaf or
+// modpacks/<name>.kaf (and those folders): any other entry refuses the whole
+// zip. A failure is shown with the extraction's last message in an OK box.
+// True when the zip was unpacked.
+bool UnzipPack(const QString &zip, const QString &folder, Dialogs &dialogs);
+
+// Every '/' of `path` turned into '\' (in place), and the part after the last
+// '\' returned: the file name of a path or URL. Without any separator, the
+// whole text.
+QByteArray NormalizePath(QByteArray &path);

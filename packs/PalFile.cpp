@@ -1,0 +1,47 @@
+#include "packs/PalFile.h"
+
+#include "core/util/AtomicFile.h"
+#include "core/util/Files.h"
+
+#include <algorithm>
+
+bool clsPalFile::Load(const QString &FileName)
+{
+    bool ok = false;
+    const QByteArray bytes = Files::ReadAll(FileName, &ok);
+    if (!ok)
+        return false;
+    m_palette.fill(0);
+    std::copy_n(bytes.constData(), std::min(bytes.size(), FileSize),
+                reinterpret_cast<char *>(m_palette.data()));
+    return true;
+}
+
+bool clsPalFile::Save(const QString &FileLoaded) const
+{
+    QByteArray contents = Files::ReadAll(FileLoaded);
+    if (contents.size() < FileSize)
+        contents.resize(FileSize, '\0');
+    contents.replace(0, FileSize, image());
+    return AtomicFile::write(FileLoaded, contents);
+}
+
+QByteArray clsPalFile::image() const
+{
+    return QByteArray(reinterpret_cast<const char *>(m_palette.data()), FileSize);
+}
+
+bool clsPalFile::set(qint16 index, int component, quint8 value)
+{
+    if (index < 0 || index > 255)
+        return false;
+    m_palette[size_t(index) * 4 + size_t(component)] = value;
+    return true;
+}
+
+quint8 clsPalFile::get(qint16 index, int component) const
+{
+    if (index < 0 || index > 255)
+        return 0;
+    return m_palette[size_t(index) * 4 + size_t(component)];
+}

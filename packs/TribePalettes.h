@@ -1,0 +1,42 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class ChatOutput;
+
+// Custom tribe colours reach the game through the band of palette entries
+// 216 to 247 of each palette file in its data folder. Before patching, every
+// palette file is copied into the client's palbackup folder and the marker
+// pal.dat is written; after the game (or at the next start, when the client
+// ended mid-game) the copies go back.
+struct TribePaletteSetup
+{
+    QString ProgramFolder;   // holds pal.dat and palbackup/
+    QString GamePath;        // the game folder (host path)
+    // The colour of box `shade` (0 darkest to 7) of `tribe` (0 blue, 1 red,
+    // 2 yellow, 3 green), 0x00BBGGRR.
+    std::function<qint32(int tribe, int shade)> BoxColour;
+};
+
+// The palette files of the game: the pal0-*.dat files that exist in its data
+// folder (any letter case), sorted by name, at most 36. Names only.
+QStringList PaletteFileNames(const QString &gamePath);
+
+// 0x00BBGGRR to its components.
+void SplitColour(qint32 colour, qint16 &red, qint16 &green, qint16 &blue);
+
+// Writes pal.dat, then PatchPaletteFiles. False when a file could not be
+// saved or patched (a status line says which; what was patched is restored
+// by RestorePaletteFiles like the rest).
+bool InstallTribePalettes(const TribePaletteSetup &setup, ChatOutput &chat);
+bool PatchPaletteFiles(const TribePaletteSetup &setup, ChatOutput &chat);
+
+// Copies every saved palette file back and removes it from palbackup; deletes
+// pal.dat once nothing is left to restore. A copy that fails keeps its backup
+// and the marker for the next try. False when something is left.
+bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath);
+
+// Start-up: restores the palettes when pal.dat shows that a game with custom
+// colours did not get to restore them.
+void CheckPaletteRestore(const QString &programFolder, const QString &gamePath);

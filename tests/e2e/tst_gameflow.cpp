@@ -1,0 +1,391 @@
+// A game from the launch message to the restored game folder: the real lobby
+// connection against the scripted lobby server, the real game start and
+// process memory against the fake game, real pack installs and palettes, all
+// on loopback. Each client uses its own points port (the fixed 7589 cannot be
+// held twice on one machine).
+#include "core/ClientState.h"
+#include "core/FindGamePath.h"
+#include "core/Dispatcher.h"
+#include "core/GameLaunch.h"
+#include "core/GameWatch.h"
+#include "core/LobbyConnection.h"
+#include "core/PointsLink.h"
+#include "packs/GameResolution.h"
+#include "packs/PackInstaller.h"
+#include "packs/TribeColours.h"
+#include "packs/TribePalettes.h"
+#include "platform/LinuxGameStarter.h"
+#include "platform/LinuxProcessMemory.h"
+#include "platform/WineRegistry.h"
+#include "tests/fixtures/FakeDialogs.h"
+#include "tests/fixtures/FakeErrorReporter.h"
+#include "tests/fixtures/FakeGameFolder.h"
+#include "tests/fixtures/LobbyServer.h"
+#include "tests/packs/InstallFixture.h"
+
+#include <QTcpServer>
+#include <QtTest>
+#include <cerrno>
+#include <memory>
+
+using namespace InstallTest;
+
+using GameSettings = QMap<QString, QString>;
+
+namespace {
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// One client: its folders, its connection and its game capabilities.
+struct Client
+{
+    Fixture files;
+    ClientState state;
+    Dispatcher dispatcher;
+    LobbyConnection connection{state, dispatcher};
+    RecordingChatOutput chat;
+    FakeErrorReporter errors;
+    LinuxGameStarter starter{QString()};
+    LinuxProcessMemory memory;
+    PointsLink points;
+    TribeColours colours;
+    std::unique_ptr<PackInstaller> installer;
+    std::unique_ptr<GameWatch> watch;
+    std::unique_ptr<GameLaunch> launch;
+    std::unique_ptr<FakeGameFolder> fakeGame;
+    FakeGameFolder &game() { return *fakeGame; }
+
+    explicit Client(const QByteArray &exeName)
+    {
+        // The game lives in a Wine prefix and is found through its registry.
+        const QString prefix = files.root.filePath(QStringLiteral("prefix"));
+        QDir().mkpath(QDir(prefix).filePath(QStringLiteral("drive_c/Games/Populous")));
+        QFile reg(QDir(prefix).filePath(QStringLiteral("system.reg")));
+        if (!reg.open(QIODevice::WriteOnly))
+            qFatal("cannot write system.reg");
+        reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
+                  "[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning] 1700000000\n"
+                  "\"InstallPath\"=\"C:\\\\Games\\\\Populous\"\n\"Version\"=\"1.03\"\n");
+        reg.close();
+        WineRegistry registry(prefix);
+        FakeDialogs dialogs;
+        FindGamePath(registry, dialogs, files.setup);
+        if (!files.setup.GameInstalled || !dialogs.messages().isEmpty())
+            qFatal("the game was not found through the registry");
+        files.setup.GameExeName = exeName;
+        state.Setup = files.setup;
+        fakeGame = std::make_unique<FakeGameFolder>(files.setup.GamePath, files.root.path());
+        colours.InitTribeShades();
+        colours.SetDefaultTribeColours();
+        installer = std::make_unique<PackInstaller>(state.Setup, files.packs, connection, chat);
+
+        GameServices s;
+        s.InstallMappack = [this](const QByteArray &crc) {
+            state.Hut.HutMappackOn = installer->InstallMappack(crc);
+        };
+        s.InstallModpack = [this](const QByteArray &crc) { installer->InstallModpack(crc); };
+        s.BackupPackLevelHeaders = [this] { installer->BackupPackLevelHeaders(); };
+        s.InstallTribePalettes = [this] {
+            return InstallTribePalettes({state.Setup.ProgramFolder, state.Setup.GamePath,
+                                         [this](int t, int sh) { return colours.colour(t, sh); }},
+                                        chat);
+        };
+        s.RestorePaletteFiles = [this] { RestorePaletteFiles(state.Setup.ProgramFolder, state.Setup.GamePath); };
+        s.RestoreLevelHeaderFiles = [this] { installer->RestoreLevelHeaderFiles(); };
+        s.RestoreMapBackup = [this] { installer->RestoreMapBackup(); };
+        s.RestoreModBackup = [this] { installer->RestoreModBackup(); };
+        s.RestoreConstants = [this] { installer->RestoreConstants(); };
+        s.PatchGameResolution = [this] {
+            PatchGameResolution(GameFolder::resolve(state.Setup.GamePath, QStringLiteral("d3dpoptb.exe")),
+                                state.Setup.ProgramFolder, chat);
+        };
+        s.LocalIP = [this] { return connection.LocalIP(); };
+        watch = std::make_unique<GameWatch>(state, connection, chat, errors, starter, memory, points, s);
+        watch->setIntervals(100, 100, 20);
+        launch = std::make_unique<GameLaunch>(state, connection, chat, starter, points, *watch);
+        launch->setPointsPort(freePort());
+        launch->registerHandlers(dispatcher);
+    }
+};
+
+// The hut's game files and packs, the same for every client.
+struct HutPacks
+{
+    QByteArray mappack;
+    QByteArray modpack;
+};
+
+HutPacks prepareGameFolder(Fixture &f)
+{
+    f.setLobbyLevels("2101,2102");
+    f.writeGameFile("levels/levl2101.dat", filler('e', 1500));
+    f.writeGameFile("levels/levl2101.hdr", header('f'));
+    f.writeGameFile("levels/levl2102.hdr", header('g'));
+    f.writeGameFile("language/LANG00.DAT", languageFileOfSize(740, 0));
+    f.writeGameFile("data/pal0-0.dat", filler('p', 1024));
+    f.writeGameFile("data/PAL0-A.DAT", filler('q', 1024), true);
+    f.writeGameFile("sound/foo.dat", filler('i', 900));
+    HutPacks packs;
+    packs.mappack = f.addMappack(
+        "onelevel.kaf",
+        {{"mappack.txt", "PACKCREATOR:tester\r\nLEVEL:\r\nNAME: Only\r\nDAT: l1.dat\r\nHDR: l1.hdr\r\n\r\n"
+                         "LANG 3:Three\r\n"},
+         {"l1.dat", filler('4', 1800)},
+         {"l1.hdr", header('5')}});
+    packs.modpack = f.addModpack(
+        "textures.kaf",
+        {{"modpack.txt", "creator\r\ntitle\r\nEXTRASRC: foo.dat\r\nDEST:     sound\\foo.dat\r\n"},
+         {"foo.dat", filler('7', 300)}});
+    return packs;
+}
+
+// The messages of `all` that are in `wanted`, in their order.
+QList<QByteArray> only(const QList<QByteArray> &all, const QList<QByteArray> &wanted)
+{
+    QList<QByteArray> out;
+    for (const QByteArray &m : all) {
+        const QByteArray word = m.left(m.indexOf(' ') < 0 ? m.size() : m.indexOf(' '));
+        if (wanted.contains(word) || wanted.contains(m))
+            out.append(word == "POINTREPORT" && m != "POINTREPORT NO" ? QByteArray("POINTREPORT <report>")
+                       : word == "SENDMSG"                          ? word
+                                                                    : m);
+    }
+    return out;
+}
+
+const QList<QByteArray> Milestones{"PATH", "APPPATH", "INSTALLING!", "BACKUP", "INSTALL", "LANGUAGE",
+                                   "MODBACKUP", "MODINSTALL", "BEGAMING", "EXEFILE", "RUNCOMM",
+                                   "POPULOUS ON", "JOINSUCCESS", "JOINFAILED", "BEIDLE", "POINTREPORT",
+                                   "SENDMSG", "POPULOUS OFF"};
+
+bool memoryAccessDenied(QString *why)
+{
+    QTemporaryDir dir;
+    FakeGameFolder game(dir.filePath("game"), dir.path());
+    if (!game.install("poptb.exe", {{"exit_after_ms", "300"}}))
+        return false;
+    LinuxGameStarter starter{QString()};
+    const GameStarter::Started started = starter.start(QDir(game.folder()).filePath("poptb.exe"), {}, game.folder());
+    if (!started.ok)
+        return false;
+    if (!QTest::qWaitFor([&] { return game.has("mapped"); }, 10000))
+        return false;
+    LinuxProcessMemory memory;
+    QByteArray bytes;
+    const bool denied = !memory.read(started.pid, 0x87D29C, 2, &bytes) && memory.lastError() == EPERM;
+    const bool ended = QTest::qWaitFor([&] { return !starter.isRunning(started.pid); }, 10000);
+    Q_UNUSED(ended);
+    if (denied)
+        *why = QStringLiteral("the kernel denies access to another process's memory here (ptrace scope)");
+    return denied;
+}
+
+} // namespace
+
+class tst_GameFlow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void hostGame_data();
+    void hostGame();
+    void hostAndClient();
+
+private:
+    QString m_skip;
+};
+
+void tst_GameFlow::initTestCase()
+{
+    if (!FakeGameFolder::available())
+        m_skip = QStringLiteral("the fake game is not built");
+    else
+        memoryAccessDenied(&m_skip);
+}
+
+void tst_GameFlow::hostGame_data()
+{
+    QTest::addColumn<QByteArray>("exe");
+    QTest::addColumn<GameSettings>("game");
+    QTest::addColumn<bool>("friendly");
+    QTest::addColumn<bool>("installExe");
+    QTest::addColumn<QList<QByteArray>>("expected"); // after RUNCOMM
+    QTest::addColumn<int>("patchedBytes");
+
+    const QMap<QString, QString> playsAndWins{{"join_delay_ms", "50"}, {"payload", "GAME RESULT "},
+                                              {"payload_size", "400"}, {"exit_after_ms", "800"}};
+    const QList<QByteArray> won{"POPULOUS ON", "JOINSUCCESS", "BEIDLE", "POINTREPORT <report>", "POPULOUS OFF"};
+
+    QTest::newRow("software, won") << QByteArray("poptb.exe") << playsAndWins << false << true << won << 77;
+    QTest::newRow("hardware executable") << QByteArray("d3dpoptb.exe") << playsAndWins << false << true << won
+                                         << 87;
+    QMap<QString, QString> noJoin = playsAndWins;
+    noJoin["join_delay_ms"] = "-1";
+    noJoin["exit_after_ms"] = "1500";
+    QTest::newRow("no join byte")
+        << QByteArray("poptb.exe") << noJoin << false << true
+        << QList<QByteArray>{"POPULOUS ON", "JOINFAILED", "BEIDLE", "POINTREPORT <report>", "POPULOUS OFF"} << 77;
+    QMap<QString, QString> noConnection = playsAndWins;
+    noConnection["connect"] = "0";
+    QTest::newRow("no connection")
+        << QByteArray("poptb.exe") << noConnection << false << true
+        << QList<QByteArray>{"POPULOUS ON", "JOINSUCCESS", "BEIDLE", "POINTREPORT NO", "POPULOUS OFF"} << 77;
+    QTest::newRow("friendly game")
+        << QByteArray("poptb.exe") << playsAndWins << true << true
+        << QList<QByteArray>{"POPULOUS ON", "JOINSUCCESS", "BEIDLE", "POPULOUS OFF"} << 77;
+    QMap<QString, QString> cheat = playsAndWins;
+    cheat["cheat_delay_ms"] = "100";
+    QTest::newRow("cheat value")
+        << QByteArray("poptb.exe") << cheat << false << true
+        << QList<QByteArray>{"POPULOUS ON", "JOINSUCCESS", "BEIDLE", "POINTREPORT NO", "SENDMSG", "POPULOUS OFF"}
+        << 77;
+    QTest::newRow("missing executable") << QByteArray("poptb.exe") << playsAndWins << false << false
+                                        << QList<QByteArray>{"BEIDLE"} << 0;
+}
+
+void tst_GameFlow::hostGame()
+{
+    QFETCH(QByteArray, exe);
+    QFETCH(GameSettings, game);
+    QFETCH(bool, friendly);
+    QFETCH(bool, installExe);
+    QFETCH(QList<QByteArray>, expected);
+    QFETCH(int, patchedBytes);
+    if (!m_skip.isEmpty())
+        QSKIP(qPrintable(m_skip));
+
+    LobbyServer server;
+    QVERIFY(server.listen());
+    Client client(exe);
+    QVERIFY(client.state.Setup.GamePath.endsWith(QStringLiteral("prefix/drive_c/Games/Populous")));
+    const HutPacks packs = prepareGameFolder(client.files);
+    if (installExe)
+        QVERIFY(client.game().install(QString::fromLatin1(exe), game));
+    client.connection.connectToServer(LobbyServer::host(), server.port());
+    QVERIFY(server.waitForMessage(0, "VERSION 10"));
+
+    UserRecord *own = client.state.Users.growTo(1);
+    client.state.CurrentUser.OwnSlot = 1;
+    own->Name = "hosting_hal";
+    own->State = "GAMING"; // as the server says once "BEGAMING" is in
+    own->HostSlot = 1;
+    own->ExternalIP = "127.0.0.1";
+    own->Mappack = packs.mappack;
+    own->Modpack = packs.modpack;
+    own->CustomPals = true;
+    own->Friendly = friendly;
+    client.colours.setRamp(TribeColours::Blue, TribeColours::Red);
+    const Snapshot before = snapshot(client.files.setup.GamePath);
+
+    server.send(0, "EAEXECHOST 4");
+    QVERIFY(server.waitForMessage(0, "RUNCOMM " + client.launch->GameExePath() + " /h tcp /n4 /dIP127.0.0.1:"
+                                         + QByteArray::number(client.launch->pointsPort()) + " /boundip 127.0.0.1"
+                                         + " /externip 127.0.0.1"));
+    QVERIFY(server.waitForMessage(0, expected.last(), 20000));
+    QTRY_VERIFY_WITH_TIMEOUT(!client.state.Game.GameRunning, 5000);
+
+    const QList<QByteArray> sent = server.messages(0);
+    const QList<QByteArray> milestones = only(sent, Milestones);
+    const QList<QByteArray> launchPart{"PATH C:\\Games\\Populous",
+                                       "APPPATH " + client.files.setup.ProgramFolder.toLocal8Bit(),
+                                       "INSTALLING!"};
+    QCOMPARE(milestones.mid(0, 3), launchPart);
+    for (const char *phase : {"BACKUP", "INSTALL", "LANGUAGE", "MODBACKUP", "MODINSTALL"})
+        QVERIFY2(milestones.indexOf(phase) > 2 && milestones.indexOf(phase) < milestones.indexOf("BEGAMING"), phase);
+    const qsizetype runcomm = milestones.indexOf(milestones.value(milestones.indexOf("BEGAMING") + 2));
+    QVERIFY(milestones.value(runcomm).startsWith("RUNCOMM "));
+    QVERIFY(milestones.value(runcomm - 1).startsWith("EXEFILE "));
+    QCOMPARE(milestones.mid(runcomm + 1), expected);
+
+    // The game folder is exactly as it was.
+    QCOMPARE(difference(before, snapshot(client.files.setup.GamePath)), QString());
+    QVERIFY(!client.watch->isWatching()); // the client may exit
+    QVERIFY(!client.points.isListening());
+
+    if (!installExe) {
+        QVERIFY(client.chat.hasSystemMessage("The game could not be started: "));
+        QVERIFY(!sent.contains("POPULOUS ON"));
+        return;
+    }
+    QCOMPARE(client.game().values("arg"),
+             (QStringList{"/h", "tcp", "/n4", "/dIP127.0.0.1:" + QString::number(client.launch->pointsPort()),
+                          "/boundip", "127.0.0.1", "/externip", "127.0.0.1"}));
+    QCOMPARE(client.game().value("cwd"), QDir(client.files.setup.GamePath).canonicalPath());
+    QCOMPARE(client.game().value("patched").toInt(), patchedBytes);
+    QCOMPARE(client.game().value("watch"), QStringLiteral("0000")); // a cheat value is reset
+    if (game.value("connect") != "0")
+        QVERIFY(client.game().value("answer").startsWith("OK"));
+    if (friendly)
+        QVERIFY(QFile::exists(client.watch->pointsFile()));
+    else
+        QVERIFY(!QFile::exists(client.watch->pointsFile()));
+    if (sent.contains("JOINSUCCESS") && !friendly && game.value("connect") != "0" && !game.contains("cheat_delay_ms")) {
+        const QByteArray report = sent[sent.indexOf("POPULOUS OFF") - 1];
+        QVERIFY(report.startsWith("POINTREPORT Game Start: "));
+        QVERIFY(report.contains("REC: 47 41 4D 45 "));
+        QVERIFY(report.contains("(GAME RESULT GAME RESULT"));
+        QVERIFY(report.endsWith(" Stopped playing\r\n"));
+    }
+}
+
+void tst_GameFlow::hostAndClient()
+{
+    if (!m_skip.isEmpty())
+        QSKIP(qPrintable(m_skip));
+    LobbyServer server;
+    QVERIFY(server.listen());
+    const QMap<QString, QString> plays{{"join_delay_ms", "50"}, {"payload", "TRAFFIC "},
+                                       {"payload_size", "300"}, {"exit_after_ms", "800"}};
+    Client host("poptb.exe");
+    Client joiner("d3dpoptb.exe");
+    QList<Client *> clients{&host, &joiner};
+    QList<Snapshot> before;
+    HutPacks packs;
+    for (int i = 0; i < clients.size(); ++i) {
+        Client &c = *clients[i];
+        packs = prepareGameFolder(c.files); // the same packs, byte for byte, in both clients
+        QVERIFY(c.game().install(QString::fromLatin1(c.state.Setup.GameExeName), plays));
+        c.connection.connectToServer(LobbyServer::host(), server.port());
+        QVERIFY(server.waitForMessage(i, "VERSION 10"));
+        for (qint32 slot : {1, 2}) {
+            UserRecord *u = c.state.Users.growTo(slot);
+            u->Name = slot == 1 ? "hosting_hal" : "joining_jo";
+            u->State = "GAMING";
+            u->HostSlot = 1;
+            u->ExternalIP = "127.0.0.1";
+            u->Mappack = packs.mappack;
+            u->Modpack = packs.modpack;
+            u->CustomPals = true;
+        }
+        c.state.CurrentUser.OwnSlot = i + 1;
+        before.append(snapshot(c.files.setup.GamePath));
+    }
+
+    server.send(0, "EAEXECHOST 4");
+    server.send(1, "EAEXECJOIN 4 127.0.0.1");
+    for (int i = 0; i < clients.size(); ++i)
+        QVERIFY(server.waitForMessage(i, "POPULOUS OFF", 20000));
+
+    for (int i = 0; i < clients.size(); ++i) {
+        Client &c = *clients[i];
+        QTRY_VERIFY_WITH_TIMEOUT(!c.state.Game.GameRunning, 5000);
+        const QList<QByteArray> milestones = only(server.messages(i), Milestones);
+        const qsizetype on = milestones.indexOf("POPULOUS ON");
+        QCOMPARE(milestones.mid(on),
+                 (QList<QByteArray>{"POPULOUS ON", "JOINSUCCESS", "BEIDLE", "POINTREPORT <report>", "POPULOUS OFF"}));
+        QCOMPARE(milestones.contains("INSTALLING!"), i == 0);
+        QCOMPARE(difference(before[i], snapshot(c.files.setup.GamePath)), QString());
+    }
+    QCOMPARE(joiner.game().values("arg").mid(0, 4), (QStringList{"/j", "tcp", "127.0.0.1", "/n4"}));
+    QCOMPARE(joiner.game().value("patched").toInt(), 87);
+    QCOMPARE(host.game().value("patched").toInt(), 77);
+}
+
+QTEST_MAIN(tst_GameFlow)
+#include "tst_gameflow.moc"

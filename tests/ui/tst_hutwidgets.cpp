@@ -1,0 +1,180 @@
+#include "core/ClientState.h"
+#include "core/Huts.h"
+#include "core/LobbyEvents.h"
+#include "lobby/ui/CreateHutPanel.h"
+#include "lobby/ui/GamePanel.h"
+#include "lobby/ui/HutButtons.h"
+#include "lobby/ui/HutPackPanel.h"
+#include "lobby/ui/HutWidgets.h"
+#include "lobby/ui/LobbyForm.h"
+#include "lobby/ui/TribePanel.h"
+#include "packs/InstalledPacks.h"
+#include "packs/TribeFigure.h"
+#include "tests/fixtures/FakeDialogs.h"
+#include "tests/fixtures/RecordingChatOutput.h"
+#include "tests/fixtures/RecordingCommandSink.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The hut widgets on a real lobby window: they forward the user's clicks to
+// the hut code and show what its state holds.
+class tst_HutWidgets : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void hostAHut();
+    void gameMenuAndOptions();
+    void joinFromTheHutsTree();
+    void tribeColoursShown();
+    void missingPackPanel();
+
+private:
+    struct Rig
+    {
+        ClientState state;
+        LobbyEvents events;
+        RecordingCommandSink commands;
+        FakeDialogs dialogs;
+        RecordingChatOutput chat;
+        InstalledPacks packs {state.Setup, chat};
+        Huts huts {state, packs, commands, dialogs, chat, events, 0};
+        LobbyForm form {state, events, commands};
+        HutWidgets widgets {form, huts, packs};
+        QTemporaryDir game;
+
+        Rig()
+        {
+            QFile exe(game.filePath("poptb.exe"));
+            exe.open(QIODevice::WriteOnly);
+            state.Setup.GameInstalled = true;
+            state.Setup.GamePath = game.path();
+            state.Setup.GamePathWindows = "C:\\Games\\Populous";
+            state.Setup.GameExeName = "poptb.exe";
+            state.Users.growTo(8);
+            state.CurrentUser.OwnSlot = 5;
+            state.own()->Name = "me";
+            huts.colours.InitTribeShades();
+            huts.colours.SetDefaultTribeColours();
+            form.resize(900, 650);
+            form.show();
+        }
+    };
+};
+
+void tst_HutWidgets::hostAHut()
+{
+    Rig rig;
+    QVERIFY(!rig.widgets.createHut->isVisible());
+    rig.widgets.buttons->cmdHost->click();
+    QVERIFY(rig.widgets.createHut->isVisible());
+    rig.widgets.createHut->txtPassw->setText(QStringLiteral("Sesam"));
+    rig.widgets.createHut->Player[1]->click();
+    QCOMPARE(rig.commands.commands, QList<QByteArray>{"BEHOST 3 Sesam"});
+    QVERIFY(!rig.widgets.createHut->isVisible());
+
+    // The launch button is the host's only.
+    QVERIFY(!rig.widgets.buttons->cmdlaunch->isVisible());
+    rig.state.own()->State = "HOST";
+    rig.huts.panels.ownStateRefreshed(true);
+    QVERIFY(rig.widgets.buttons->cmdlaunch->isVisible());
+    rig.widgets.buttons->cmdlaunch->click();
+    QCOMPARE(rig.commands.last(), QByteArray("LAUNCH"));
+    QVERIFY(!rig.widgets.buttons->cmdlaunch->isVisible());
+}
+
+void tst_HutWidgets::gameMenuAndOptions()
+{
+    Rig rig;
+    rig.packs.InstalledMappacks = {{QStringLiteral("alpha.kaf"), "0A0B0C0D"}, {QStringLiteral("beta.kaf"), "11111111"}};
+    Q_EMIT rig.packs.MappacksChanged();
+    GamePanel *game = rig.widgets.game;
+    QCOMPARE(game->cmbMapPack->count(), 2);
+    QCOMPARE(game->cmbMapPack->itemText(1), QStringLiteral("beta"));
+
+    rig.state.own()->State = "HOST";
+    rig.huts.panels.ownStateRefreshed(true);
+    rig.huts.panels.showGamePanel();
+    QVERIFY(game->isVisible());
+    QVERIFY(!game->fraGameMenu->isVisible());
+    game->GameMenu->click();
+    QVERIFY(game->fraGameMenu->isVisible());
+
+    game->chkMappack->click();
+    QVERIFY(game->chkMappack->isChecked());
+    QVERIFY(game->cmbMapPack->isEnabled());
+    QCOMPARE(game->cmbMapPack->currentIndex(), 0);
+    game->chkFriendlyGame->click();
+    game->chkTribeColors->click();
+    QVERIFY(game->lbltribepal->isVisible());
+    QCOMPARE(rig.commands.commands.mid(0, 4),
+             (QList<QByteArray>{"MAPPACK 0A0B0C0D", "FRIENDLY ON", "USECUSTOMPALS TRUE",
+                                "BLUE 1 3870479 4399895 7287587 10173227 13319987 13849419 14643047 15436679"}));
+
+    game->lbltribepal->click();
+    QVERIFY(rig.widgets.tribes->isVisible());
+    game->frmgameclose->click();
+    QVERIFY(!game->fraGameMenu->isVisible());
+}
+
+void tst_HutWidgets::joinFromTheHutsTree()
+{
+    Rig rig;
+    UserRecord *host = rig.state.Users.at(3);
+    host->Name = "host";
+    host->State = "HOST";
+    host->HutPassword = "NONE";
+    Q_EMIT rig.form.hutNodeDoubleClicked(true, false, "empty3_2", "h3", "2");
+    QCOMPARE(rig.commands.commands, QList<QByteArray>{"BECLIENT 3 2"});
+    QCOMPARE(rig.state.Hut.SelectedTribe, qint16(2));
+
+    rig.huts.panels.showGamePanel();
+    rig.widgets.picExitHut->click();
+    QCOMPARE(rig.commands.last(), QByteArray("BEIDLE"));
+    QVERIFY(!rig.widgets.game->isVisible());
+}
+
+void tst_HutWidgets::tribeColoursShown()
+{
+    Rig rig;
+    TribePanel *panel = rig.widgets.tribes;
+    auto boxColour = [panel](int t, int s) {
+        return panel->box(t, s)->palette().color(QPalette::Window).rgb();
+    };
+    QCOMPARE(boxColour(0, 0), qRgb(15, 15, 59));
+    rig.huts.colours.setColour(1, 0, 255);
+    QCOMPARE(boxColour(1, 0), qRgb(255, 0, 0));
+    rig.huts.previews.RecolourTribePreview(1);
+    QCOMPARE(panel->preview(1)->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+             rig.huts.previews.preview(1));
+    rig.huts.panels.ShowTribeArrow(2);
+    rig.huts.panels.update([](HutPanels::State &s) { s.FraTribePalVisible = true; });
+    QVERIFY(panel->isVisible());
+    QVERIFY(panel->Arrow(2)->isVisible());
+    QVERIFY(!panel->Arrow(0)->isVisible());
+}
+
+void tst_HutWidgets::missingPackPanel()
+{
+    Rig rig;
+    rig.huts.panels.update([](HutPanels::State &s) {
+        s.PBMapDLVisible = true;
+        s.lblMappackURLVisible = true;
+        s.lblMappackURL = "<b>http://packs.example/x.zip</b>";
+    });
+    QVERIFY(rig.widgets.mapDownload->isVisible());
+    QCOMPARE(rig.widgets.mapDownload->url->textFormat(), Qt::PlainText);
+    QCOMPARE(rig.widgets.mapDownload->url->text(), QStringLiteral("<b>http://packs.example/x.zip</b>"));
+    QVERIFY(!rig.widgets.modDownload->isVisible());
+}
+
+QTEST_MAIN(tst_HutWidgets)
+#include "tst_hutwidgets.moc"

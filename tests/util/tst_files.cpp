@@ -1,0 +1,159 @@
+#include "core/util/AtomicFile.h"
+#include "core/util/Files.h"
+#include "core/util/WinPath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+} // namespace
+
+class TstFiles : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void fileTests();
+    void programFolderFromEnvironment();
+    void join_data();
+    void join();
+    void resolve_data();
+    void resolve();
+    void atomicWriteReplacesAndKeepsMode();
+    void atomicWriteRefusesFolder();
+    void atomicCopy();
+};
+
+void TstFiles::fileTests()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a.txt"));
+    writeFile(file, "hello");
+    QVERIFY(Files::FileExists(file));
+    QVERIFY(!Files::DirExists(file));
+    QVERIFY(Files::DirExists(dir.path()));
+    QVERIFY(!Files::FileExists(dir.path()));
+    QCOMPARE(Files::FileLength(file), qint64(5));
+    QCOMPARE(Files::FileLength(dir.filePath(QStringLiteral("missing"))), qint64(0));
+    QCOMPARE(Files::FileLength(dir.path()), qint64(0));
+    bool ok = false;
+    QCOMPARE(Files::ReadAll(file, &ok), QByteArray("hello"));
+    QVERIFY(ok);
+    QVERIFY(Files::ReadAll(dir.filePath(QStringLiteral("missing")), &ok).isEmpty());
+    QVERIFY(!ok);
+    QVERIFY(!Files::FileExists(QString()));
+}
+
+void TstFiles::programFolderFromEnvironment()
+{
+    const QByteArray saved = qgetenv("ZORBEL_HOME");
+    qputenv("ZORBEL_HOME", "/tmp/zorbel-home/");
+    QCOMPARE(Files::ProgramFolder(), QStringLiteral("/tmp/zorbel-home"));
+    qunsetenv("ZORBEL_HOME");
+    QCOMPARE(Files::ProgramFolder(), QCoreApplication::applicationDirPath());
+    if (!saved.isNull())
+        qputenv("ZORBEL_HOME", saved);
+}
+
+void TstFiles::join_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("leading backslash") << "/opt/z" << "\\qx.ini" << "/opt/z/qx.ini";
+    QTest::newRow("no leading backslash") << "/opt/z" << "backup\\backup.txt" << "/opt/z/backup/backup.txt";
+    QTest::newRow("slashes too") << "/opt/z/" << "skins/Default\\qxskin.ini" << "/opt/z/skins/Default/qxskin.ini";
+    QTest::newRow("doubled separators") << "/opt/z" << "\\\\skins\\\\Default" << "/opt/z/skins/Default";
+    QTest::newRow("empty name") << "/opt/z" << "" << "/opt/z";
+    QTest::newRow("root folder") << "/" << "\\a" << "/a";
+}
+
+void TstFiles::join()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    QCOMPARE(WinPath::join(folder, name), path);
+    QCOMPARE(WinPath::join(folder, name.toLatin1()), path);
+}
+
+void TstFiles::resolve_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("relative"); // below the game folder
+    QTest::newRow("exact") << "levels\\levl2001.dat" << "levels/levl2001.dat";
+    QTest::newRow("other case") << "LEVELS\\LEVL2001.DAT" << "levels/levl2001.dat";
+    QTest::newRow("mixed case on disk") << "language\\lang00.dat" << "Language/LANG00.DAT";
+    QTest::newRow("missing file keeps spelling") << "Levels\\New.DAT" << "levels/New.DAT";
+    QTest::newRow("missing folder keeps rest") << "NoSuch\\Levels\\x.dat" << "NoSuch/Levels/x.dat";
+    QTest::newRow("exact match wins over case match") << "data\\Pal0-a.dat" << "data/Pal0-a.dat";
+    QTest::newRow("dot-dot cannot leave") << "..\\..\\etc\\passwd" << "etc/passwd";
+}
+
+void TstFiles::resolve()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, relative);
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("levels/levl2001.dat")), "l");
+    writeFile(dir.filePath(QStringLiteral("Language/LANG00.DAT")), "g");
+    writeFile(dir.filePath(QStringLiteral("data/pal0-a.dat")), "p");
+    writeFile(dir.filePath(QStringLiteral("data/Pal0-a.dat")), "P");
+    QCOMPARE(GameFolder::resolve(dir.path(), name), dir.path() + QLatin1Char('/') + relative);
+}
+
+void TstFiles::atomicWriteReplacesAndKeepsMode()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("f.txt"));
+    QString error;
+    QVERIFY(AtomicFile::write(file, "first", &error));
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(AtomicFile::write(file, "second", &error));
+    QCOMPARE(Files::ReadAll(file), QByteArray("second"));
+    QCOMPARE(QFile::permissions(file) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("f.txt")});
+}
+
+void TstFiles::atomicWriteRefusesFolder()
+{
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY(!AtomicFile::write(dir.path(), "x", &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!AtomicFile::write(dir.filePath(QStringLiteral("none/f.txt")), "x", &error));
+}
+
+void TstFiles::atomicCopy()
+{
+    QTemporaryDir dir;
+    const QString from = dir.filePath(QStringLiteral("from.bin"));
+    const QString to = dir.filePath(QStringLiteral("to.bin"));
+    QByteArray big(3 * 1024 * 1024 + 7, '\0');
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char(i * 31);
+    writeFile(from, big);
+    writeFile(to, "old");
+    QVERIFY(AtomicFile::copy(from, to));
+    QCOMPARE(Files::ReadAll(to), big);
+    QString error;
+    QVERIFY(!AtomicFile::copy(dir.filePath(QStringLiteral("missing")), to, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(Files::ReadAll(to), big);
+}
+
+QTEST_GUILESS_MAIN(TstFiles)
+#include "tst_files.moc"

@@ -1,0 +1,77 @@
+// A lobby server and lobby web host on this machine for trying the client:
+//   devlobby --home <folder> [--port <lobby port>]
+// serves servers.txt pointing at itself, answers the version page, accepts any
+// login, announces a few made-up users and relays chat. Once it listens it
+// writes <folder>/qx.ini with the web host set to itself, so that a client
+// started with ZORBEL_HOME=<folder> finds it.
+#include "core/util/Ini.h"
+#include "tests/fixtures/ChatLobby.h"
+#include "tests/fixtures/HutLobby.h"
+#include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/WebHost.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("devlobby"));
+
+    QCommandLineParser args;
+    args.setApplicationDescription(QStringLiteral("A local lobby server and web host for Zorbel1."));
+    args.addHelpOption();
+    const QCommandLineOption home(QStringLiteral("home"),
+                                  QStringLiteral("The client's program folder (ZORBEL_HOME)."),
+                                  QStringLiteral("folder"));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("The lobby port (default: any free one)."),
+                                  QStringLiteral("port"), QStringLiteral("0"));
+    args.addOption(home);
+    args.addOption(port);
+    args.process(app);
+    QTextStream err(stderr);
+    if (!args.isSet(home)) {
+        err << "devlobby: --home <folder> is required\n";
+        return 2;
+    }
+
+    LobbyServer lobby;
+    if (!lobby.listen(quint16(args.value(port).toUInt()))) {
+        err << "devlobby: cannot listen for the lobby\n";
+        return 1;
+    }
+    lobby.actAsSimpleLobby();
+    actAsChatLobby(lobby);
+    actAsHutLobby(lobby);
+    for (const char *user : {"USER 101 Ava_Stone 10.1.0.1 admin 501 00-16-3E-00-01-01",
+                             "USER 102 Bram 10.1.0.2 mod 502 00-16-3E-00-01-02",
+                             "USER 103 Cleo 10.1.0.3 user 503 00-16-3E-00-01-03",
+                             "USER 104 Dara_K 10.1.0.4 user 504 00-16-3E-00-01-04",
+                             "USERSTATUS 103 away", "GAME 104 Tournament"})
+        lobby.addSimpleLobbyUserMessage(user);
+
+    WebHost web;
+    if (!web.listen()) {
+        err << "devlobby: cannot listen for the web host\n";
+        return 1;
+    }
+    const QByteArray lobbyPort = QByteArray::number(lobby.port());
+    web.serve("/qxserver/list.php",
+              "newserver\nZorbel development lobby\n127.0.0.1\n" + lobbyPort + "\n");
+    web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://" + web.hostAndPort()
+                                          + "/updates/none.zip\r\n");
+
+    const QString folder = QDir(args.value(home)).absolutePath();
+    QDir().mkpath(folder);
+    if (!Ini::WriteIni(QDir(folder).filePath(QStringLiteral("qx.ini")), "general", "webhost",
+                       web.hostAndPort())) {
+        err << "devlobby: cannot write qx.ini in " << folder << "\n";
+        return 1;
+    }
+    QTextStream(stdout) << "devlobby: lobby on 127.0.0.1:" << lobby.port() << ", web host on "
+                        << web.hostAndPort() << ", home " << folder << Qt::endl;
+    return app.exec();
+}
