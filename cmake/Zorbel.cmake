@@ -10,6 +10,11 @@ function(zorbel_library name)
     list(APPEND srcs ${found})
   endforeach()
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  # AUTOMOC runs again only when a list file changes, not when the glob finds
+  # a new header; this generated list file changes exactly then.
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/zorbel_sources/${name}.cmake
+    CONTENT "# Sources of ${name}: ${srcs}\n")
+  include(${CMAKE_BINARY_DIR}/zorbel_sources/${name}.cmake)
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})

@@ -8,6 +8,7 @@
 #include "core/api/ChatOutput.h"
 #include "core/api/CommandSink.h"
 #include "core/util/CodePage.h"
+#include "core/util/Files.h"
 #include "core/util/WinPath.h"
 #include "platform/GameProcess.h"
 
@@ -197,7 +198,9 @@ bool GameLaunch::startGame(const QByteArray &commandLine)
     const GameSetup &setup = m_state.Setup;
     const QString executable = GameFolder::resolve(setup.GamePath, setup.GameExeName);
     GameStarter::Started started;
-    if (commandLine.isEmpty()) {
+    if (setup.GamePath.isEmpty() || !Files::DirExists(setup.GamePath)) {
+        started.error = QStringLiteral("the game folder is not known");
+    } else if (commandLine.isEmpty()) {
         started.error = QStringLiteral("no command line");
     } else {
         // The switches after the executable, as the game reads its command line.

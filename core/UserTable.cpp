@@ -19,7 +19,7 @@ UserRecord *UserTable::growTo(qint32 slot)
     if (slot < 0 || slot > MaxSlot)
         return nullptr;
     if (slot > UserCount())
-        m_users.resize(slot + 1);
+        m_users.resize(slot + 1); // grows by doubling, moving records by realloc
     return at(slot);
 }
 

@@ -37,6 +37,9 @@ struct UserRecord
     bool isClient() const { return State == "CLIENT"; }
     bool isGaming() const { return State == "GAMING"; }
 };
+// Every member is relocatable, so the table grows by realloc, not by moving
+// tens of thousands of records one by one.
+Q_DECLARE_TYPEINFO(UserRecord, Q_RELOCATABLE_TYPE);
 
 // Users by the server's slot number, 0 to UserCount. The table only grows; a
 // slot outside 0 to MaxSlot is never stored.

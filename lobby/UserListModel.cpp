@@ -56,13 +56,31 @@ QByteArray UserListModel::pictureKey(const UserRecord &user) const
     return ImageKeys::GetImageIndex(user.Rank);
 }
 
-bool UserListModel::lessThan(qint32 a, qint32 b) const
+UserListModel::Row UserListModel::rowKey(qint32 slot) const
 {
-    const Entry &ea = m_entries[size_t(a)];
-    const Entry &eb = m_entries[size_t(b)];
-    if (const int c = ea.sortKey.compare(eb.sortKey))
+    Row r;
+    r.slot = slot;
+    const QByteArray &key = m_entries[size_t(slot)].sortKey;
+    // Big-endian, zero-padded: comparing the numbers compares the bytes.
+    for (int i = 0; i < 16; ++i) {
+        const quint64 byte = i < key.size() ? quint8(key[i]) : 0;
+        if (i < 8)
+            r.hi = (r.hi << 8) | byte;
+        else
+            r.lo = (r.lo << 8) | byte;
+    }
+    return r;
+}
+
+bool UserListModel::lessThan(const Row &a, const Row &b) const
+{
+    if (a.hi != b.hi)
+        return a.hi < b.hi;
+    if (a.lo != b.lo)
+        return a.lo < b.lo;
+    if (const int c = m_entries[size_t(a.slot)].sortKey.compare(m_entries[size_t(b.slot)].sortKey))
         return c < 0;
-    return a < b;
+    return a.slot < b.slot;
 }
 
 int UserListModel::rowOf(qint32 slot) const
@@ -72,7 +90,7 @@ int UserListModel::rowOf(qint32 slot) const
     const int group = m_entries[size_t(slot)].group;
     if (group < 0)
         return -1;
-    return m_rows[group].find(slot);
+    return m_rows[group].find(rowKey(slot));
 }
 
 void UserListModel::removeNode(qint32 slot)
@@ -91,9 +109,10 @@ void UserListModel::insertNode(qint32 slot, int group)
 {
     Entry &e = m_entries[size_t(slot)];
     e.group = group;
-    const int row = m_rows[group].lowerBound(slot);
+    const Row key = rowKey(slot);
+    const int row = m_rows[group].lowerBound(key);
     beginInsertRows(groupIndex(Group(group)), row, row);
-    m_rows[group].insert(slot);
+    m_rows[group].insert(key);
     endInsertRows();
 }
 
@@ -176,7 +195,7 @@ void UserListModel::rebuildAll()
 {
     beginResetModel();
     m_entries.clear();
-    std::vector<qint32> rows[2];
+    std::vector<Row> rows[2];
     const qint32 count = m_state.Users.isEmpty() ? -1 : m_state.Users.UserCount();
     m_entries.resize(size_t(count + 1));
     for (qint32 s = 0; s <= count; ++s) {
@@ -188,10 +207,10 @@ void UserListModel::rebuildAll()
         e.text = nodeText(*user);
         e.sortKey = CodePage::toLower(e.text);
         e.imageKey = pictureKey(*user);
-        rows[e.group].push_back(s);
+        rows[e.group].push_back(rowKey(s));
     }
     for (int g = 0; g < 2; ++g) {
-        std::sort(rows[g].begin(), rows[g].end(), [this](qint32 a, qint32 b) { return lessThan(a, b); });
+        std::sort(rows[g].begin(), rows[g].end(), [this](const Row &a, const Row &b) { return lessThan(a, b); });
         m_rows[g].assignSorted(rows[g]);
     }
     endResetModel();
@@ -274,7 +293,7 @@ QVariant UserListModel::data(const QModelIndex &index, int role) const
         return QVariant();
     const bool isGroup = index.internalId() == GroupId;
     const int group = isGroup ? index.row() : int(index.internalId() - 1);
-    const qint32 slot = isGroup ? 0 : m_rows[group].at(index.row());
+    const qint32 slot = isGroup ? 0 : m_rows[group].at(index.row()).slot;
 
     switch (role) {
     case Qt::DisplayRole:

@@ -1,5 +1,5 @@
 #pragma once
-#include "lobby/ChunkedSlotList.h"
+#include "lobby/ChunkedSortedList.h"
 
 #include <QAbstractItemModel>
 #include <QByteArray>
@@ -45,7 +45,7 @@ public:
 
     // What the tree shows, for tests and the views.
     int groupCount(Group group) const { return m_rows[group].size(); }
-    qint32 slotAt(Group group, int row) const { return m_rows[group].at(row); }
+    qint32 slotAt(Group group, int row) const { return m_rows[group].at(row).slot; }
     QByteArray groupText(Group group) const;
     // The node of a slot: its group (-1 when it has none), text and picture key.
     int groupOf(qint32 slot) const;
@@ -73,8 +73,23 @@ private:
         QByteArray imageKey;
         int group = -1;
     };
+    // A row of a group: the slot with the first 16 bytes of its sort key
+    // packed in, so that most comparisons never leave the list's memory.
+    struct Row
+    {
+        quint64 hi = 0;
+        quint64 lo = 0;
+        qint32 slot = 0;
+        bool operator==(const Row &other) const { return slot == other.slot; }
+    };
+    struct RowLess
+    {
+        const UserListModel *model;
+        bool operator()(const Row &a, const Row &b) const { return model->lessThan(a, b); }
+    };
 
-    bool lessThan(qint32 a, qint32 b) const;
+    Row rowKey(qint32 slot) const;
+    bool lessThan(const Row &a, const Row &b) const;
     int rowOf(qint32 slot) const;          // row inside its group, -1 when none
     void removeNode(qint32 slot);
     void insertNode(qint32 slot, int group);
@@ -84,12 +99,7 @@ private:
     ClientState &m_state;
     IconProvider m_icons;
     std::vector<Entry> m_entries;          // by slot
-    struct SlotLess
-    {
-        const UserListModel *model;
-        bool operator()(qint32 a, qint32 b) const { return model->lessThan(a, b); }
-    };
-    // Slots of each group, in display order.
-    ChunkedSlotList<SlotLess> m_rows[2] = {ChunkedSlotList<SlotLess>(SlotLess{this}),
-                                           ChunkedSlotList<SlotLess>(SlotLess{this})};
+    // Rows of each group, in display order.
+    ChunkedSortedList<Row, RowLess> m_rows[2] = {ChunkedSortedList<Row, RowLess>(RowLess{this}),
+                                                 ChunkedSortedList<Row, RowLess>(RowLess{this})};
 };

@@ -67,6 +67,10 @@ bool InstallTribePalettes(const TribePaletteSetup &setup, ChatOutput &chat)
 
 bool PatchPaletteFiles(const TribePaletteSetup &setup, ChatOutput &chat)
 {
+    if (setup.GamePath.isEmpty() || !Files::DirExists(setup.GamePath)) {
+        chat.AddSystemMessage("Tribe colours could not be set up: the game folder is not known");
+        return false;
+    }
     const QString data = dataFolder(setup.GamePath);
     const QString backups = backupFolder(setup.ProgramFolder);
     QDir().mkpath(backups);

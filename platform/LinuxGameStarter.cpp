@@ -39,7 +39,12 @@ LinuxGameStarter::LinuxGameStarter(const QString &launcher, QObject *parent)
 {
 }
 
-LinuxGameStarter::~LinuxGameStarter() = default;
+LinuxGameStarter::~LinuxGameStarter()
+{
+    // A game that has ended but not been reaped yet is collected quietly.
+    if (m_process && m_process->state() != QProcess::NotRunning && !isRunning(m_pid))
+        m_process->waitForFinished(1000);
+}
 
 QString LinuxGameStarter::launcherFromSettings(const QString &qxIni)
 {

@@ -22,6 +22,7 @@
 #include "core/Huts.h"
 #include "lobby/ui/HutWidgets.h"
 #include "packs/InstalledPacks.h"
+#include "packs/PackInstaller.h"
 
 #include "core/GameLaunch.h"
 #include "core/GameWatch.h"
@@ -75,11 +76,18 @@ struct ClientApp::Capabilities
     std::unique_ptr<GameLaunch> gameLaunch;
 
     // --- packs: crc lists, restores, installs
+    std::unique_ptr<PackInstaller> packInstaller;
 };
 
 ClientApp::ClientApp(const Platform &platform, QObject *parent)
+    : ClientApp(platform, TestPorts{}, parent)
+{
+}
+
+ClientApp::ClientApp(const Platform &platform, const TestPorts &ports, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
+    , m_testPorts(ports)
     , m_caps(std::make_unique<Capabilities>())
 {
     Q_ASSERT(platform.dialogs && platform.registry && platform.mac && platform.browser
@@ -101,6 +109,11 @@ ClientApp::~ClientApp()
 ErrorReporter &ClientApp::errors()
 {
     return *m_frmError;
+}
+
+LobbyForm &ClientApp::lobbyForm()
+{
+    return *m_caps->lobbyForm;
 }
 
 bool ClientApp::exiting() const
@@ -204,7 +217,8 @@ void ClientApp::createCapabilities()
     // --- hosting, huts, hut ping, tribe colours
     if (!caps.installedPacks)
         caps.installedPacks = std::make_unique<InstalledPacks>(m_state.Setup, *m_chat);
-    caps.huts = std::make_unique<Huts>(m_state, *caps.installedPacks, commands, dialogs, *m_chat, m_events);
+    caps.huts = std::make_unique<Huts>(m_state, *caps.installedPacks, commands, dialogs, *m_chat, m_events,
+                                       m_testPorts.hutPing ? m_testPorts.hutPing : HutPing::DefaultPort);
     caps.huts->registerHandlers(m_dispatcher);
     {
         UserStateHandlers::Hooks hutHooks;
@@ -247,8 +261,23 @@ void ClientApp::createCapabilities()
     // Test only: two clients on one machine cannot both hold 127.0.0.1:7589.
     if (const quint16 port = qEnvironmentVariableIntValue("ZORBEL_TEST_POINTS_PORT"); port != 0)
         caps.gameLaunch->setPointsPort(port);
+    if (m_testPorts.points != 0)
+        caps.gameLaunch->setPointsPort(m_testPorts.points);
 
     // --- packs: crc lists, restores, installs
+    caps.packInstaller = std::make_unique<PackInstaller>(m_state.Setup, *caps.installedPacks,
+                                                         commands, *m_chat);
+    {
+        PackInstaller &packs = *caps.packInstaller;
+        GameServices &s = caps.gameWatch->services();
+        s.InstallMappack = [&packs](const QByteArray &crc) { packs.InstallMappack(crc); };
+        s.InstallModpack = [&packs](const QByteArray &crc) { packs.InstallModpack(crc); };
+        s.BackupPackLevelHeaders = [&packs] { packs.BackupPackLevelHeaders(); };
+        s.RestoreLevelHeaderFiles = [&packs] { packs.RestoreLevelHeaderFiles(); };
+        s.RestoreMapBackup = [&packs] { packs.RestoreMapBackup(); };
+        s.RestoreModBackup = [&packs] { packs.RestoreModBackup(); };
+        s.RestoreConstants = [&packs] { packs.RestoreConstants(); };
+    }
 }
 
 void ClientApp::wireStartup()
@@ -311,6 +340,12 @@ void ClientApp::wireStartup()
 
     h.FindGamePath = [this] { FindGamePath(*m_platform.registry, *m_platform.dialogs, m_state.Setup); };
     h.LoadBlockList = [this] { BlockList::LoadBlockList(m_state); };
+    h.RestoreMapBackup = [this] { m_caps->packInstaller->RestoreMapBackup(); };
+    h.RestoreModBackup = [this] { m_caps->packInstaller->RestoreModBackup(); };
+    h.CheckHeaderRestore = [this] { m_caps->packInstaller->CheckHeaderRestore(); };
+    h.CheckConstantRestore = [this] { m_caps->packInstaller->CheckConstantRestore(); };
+    h.BuildMappackCrcList = [this] { m_caps->installedPacks->BuildMappackCrcList(); };
+    h.BuildModpackCrcList = [this] { m_caps->installedPacks->BuildModpackCrcList(); };
     h.CheckVersion = [this](const QByteArray &product) { return m_versionCheck->CheckVersion(product); };
 
     // Palettes that a game with custom colours left patched (pal.dat still

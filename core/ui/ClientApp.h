@@ -11,6 +11,7 @@ class Dialogs;
 class ErrorReporter;
 class GameStarter;
 class LobbyConnection;
+class LobbyForm;
 class LobbyProtocol;
 class LoginForm;
 class MacAddress;
@@ -51,7 +52,17 @@ public:
         ProcessMemory *memory = nullptr;
     };
 
+    // Test only: the client's two fixed local ports, so that two clients can
+    // run on one machine. 0 keeps the fixed port (7575 for the hut ping,
+    // 127.0.0.1:7589 for the game link).
+    struct TestPorts
+    {
+        quint16 hutPing = 0;
+        quint16 points = 0;
+    };
+
     explicit ClientApp(const Platform &platform, QObject *parent = nullptr);
+    ClientApp(const Platform &platform, const TestPorts &ports, QObject *parent = nullptr);
     ~ClientApp() override;
 
     // Runs the start-up sequence (Main). True when the login window is on
@@ -73,6 +84,7 @@ public:
     LobbyProtocol &protocol() { return *m_protocol; }
     ServerList &servers() { return *m_servers; }
     LoginForm &loginForm() { return *m_loginForm; }
+    LobbyForm &lobbyForm();
     frmError &errorWindow() { return *m_frmError; }
     ErrorReporter &errors();
     ChatOutput &chat() { return *m_chat; }
@@ -86,6 +98,7 @@ private:
     void wireStartup();
 
     Platform m_platform;
+    TestPorts m_testPorts;
     ClientState m_state;
     LobbyEvents m_events;
     Dispatcher m_dispatcher;

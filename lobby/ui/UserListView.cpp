@@ -28,7 +28,12 @@ UserListView::UserListView(ClientState &state, UserListModel &model, QWidget *pa
     m_model.setIconProvider(&LobbyIcons::icon);
     setModel(&m_model);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &UserListView::expandGroups);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &UserListView::noteStructureChange);
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &UserListView::noteStructureChange);
     expandGroups();
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(40);
+    connect(&m_quiet, &QTimer::timeout, this, [this] { attachModel(true); });
 
     m_mnuUser = new QMenu(QStringLiteral("User Menu"), this);
     mnuUserName = m_mnuUser->addAction(QStringLiteral("<name>"));
@@ -56,6 +61,46 @@ void UserListView::expandGroups()
 {
     expand(m_model.groupIndex(UserListModel::Waiting));
     expand(m_model.groupIndex(UserListModel::Playing));
+}
+
+void UserListView::noteStructureChange()
+{
+    // A burst: more rows changed within one event-loop turn than a person
+    // could watch.
+    constexpr int BurstRows = 200;
+    constexpr int MaxDeferMs = 1500;
+    if (m_deferred) {
+        if (m_deferredFor.elapsed() < MaxDeferMs)
+            m_quiet.start();
+        return;
+    }
+    ++m_changesThisTurn;
+    if (!m_turnCountPending) {
+        m_turnCountPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_turnCountPending = false;
+            m_changesThisTurn = 0;
+        });
+    }
+    if (m_changesThisTurn > BurstRows)
+        attachModel(false);
+}
+
+void UserListView::attachModel(bool attach)
+{
+    if (attach == !m_deferred)
+        return;
+    QItemSelectionModel *oldSelection = selectionModel();
+    m_deferred = !attach;
+    if (attach) {
+        setModel(&m_model);
+        expandGroups();
+    } else {
+        m_deferredFor.start();
+        m_quiet.start();
+        setModel(nullptr);
+    }
+    delete oldSelection;
 }
 
 void UserListView::lstUsers_DblClick(const QModelIndex &index)

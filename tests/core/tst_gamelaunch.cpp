@@ -184,9 +184,11 @@ void tst_GameLaunch::gameThatCannotStart_data()
     QTest::addColumn<QByteArray>("message");
     QTest::addColumn<bool>("starterFails");
     QTest::addColumn<bool>("startTried");
-    QTest::newRow("start fails") << QByteArray("EAEXECHOST 4") << true << true;
-    QTest::newRow("word 1 missing") << QByteArray("EAEXECHOST") << false << false;
-    QTest::newRow("join word 2 missing") << QByteArray("EAEXECJOIN 4") << false << false;
+    QTest::addColumn<bool>("gameFolderKnown");
+    QTest::newRow("start fails") << QByteArray("EAEXECHOST 4") << true << true << true;
+    QTest::newRow("word 1 missing") << QByteArray("EAEXECHOST") << false << false << true;
+    QTest::newRow("join word 2 missing") << QByteArray("EAEXECJOIN 4") << false << false << true;
+    QTest::newRow("game folder unknown") << QByteArray("EAEXECHOST 4") << false << false << false;
 }
 
 void tst_GameLaunch::gameThatCannotStart()
@@ -194,9 +196,14 @@ void tst_GameLaunch::gameThatCannotStart()
     QFETCH(QByteArray, message);
     QFETCH(bool, starterFails);
     QFETCH(bool, startTried);
+    QFETCH(bool, gameFolderKnown);
     GameTestRig rig;
     rig.setUpHut(message.startsWith("EAEXECHOST")).CustomPals = true;
     rig.fakeStarter.failStart = starterFails;
+    if (!gameFolderKnown) {
+        rig.state.Setup.GamePath.clear();
+        rig.state.Setup.GameInstalled = false;
+    }
     rig.dispatcher.dispatch(LobbyMessage(message));
 
     QCOMPARE(rig.fakeStarter.calls.size(), startTried ? 1 : 0);
@@ -207,7 +214,8 @@ void tst_GameLaunch::gameThatCannotStart()
              (QList<QByteArray>{"<RestorePaletteFiles>", "<RestoreLevelHeaderFiles>", "<RestoreModBackup>",
                                 "<RestoreMapBackup>", "BEIDLE"}));
     QVERIFY(rig.chat.hasSystemMessage("The game could not be started: "
-                                      + QDir(rig.gameFolder()).filePath("poptb.exe").toLocal8Bit()));
+                                      + (gameFolderKnown ? QDir(rig.gameFolder()).filePath("poptb.exe").toLocal8Bit()
+                                                         : QByteArray("poptb.exe"))));
     QCOMPARE(rig.state.Game.GamePid, qint64(-1));
     QVERIFY(!rig.state.Game.GameRunning);
     QVERIFY(!rig.state.own()->CustomPals);
@@ -218,6 +226,7 @@ void tst_GameLaunch::gameThatCannotStart()
 
     // A later launch works again.
     rig.fakeStarter.failStart = false;
+    rig.state.Setup.GamePath = rig.gameFolder();
     rig.log.clear();
     rig.dispatcher.dispatch(LobbyMessage("EAEXECHOST 4"));
     QVERIFY(rig.commands.contains("POPULOUS ON"));

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void joining_data();
     void joining();
     void leaving();
+    void tribeArrow();
 
 private:
     void installGame(HutTestClient &client, const QByteArray &exeName, bool exeExists);
@@ -294,6 +295,33 @@ void tst_HutHosting::leaving()
     QVERIFY(!client.panels.state().frmGameVisible);
     client.hosting.SendBeIdle();
     QCOMPARE(sentAfterVersion(*m_server, client), (Commands{"BEIDLE", "BEIDLE"}));
+}
+
+void tst_HutHosting::tribeArrow()
+{
+    HutTestClient client;
+    installGame(client, "poptb.exe", true);
+    client.setOwn(5, "HOST");
+    client.state.own()->CustomPals = true;
+    client.state.Hut.SelectedTribe = 0;
+    QVERIFY(client.connectTo(*m_server));
+
+    // A double-click on the own hut sends nothing but shows the own tribe.
+    client.hosting.lstHuts_DblClick({true, false, "empty5_2", "h5", "2"});
+    using Arrows = std::array<bool, 4>;
+    QCOMPARE(client.panels.state().ArrowVisible, (Arrows{true, false, false, false}));
+
+    // One arrow at a time: the tribe the user plays.
+    client.panels.ShowTribeArrow(3);
+    QCOMPARE(client.panels.state().ArrowVisible, (Arrows{false, false, false, true}));
+    client.panels.ShowTribeArrow(7);
+    QCOMPARE(client.panels.state().ArrowVisible, (Arrows{false, false, false, false}));
+
+    // Without custom colours a host sees no arrow.
+    client.state.own()->CustomPals = false;
+    client.hosting.lstHuts_DblClick({true, false, "empty5_2", "h5", "2"});
+    QCOMPARE(client.panels.state().ArrowVisible, (Arrows{false, false, false, false}));
+    QCOMPARE(sentAfterVersion(*m_server, client), Commands{});
 }
 
 QTEST_MAIN(tst_HutHosting)

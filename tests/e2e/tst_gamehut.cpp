@@ -121,7 +121,7 @@ struct Client
         s.HideGamePanel = [this] { huts->panels.update([](HutPanels::State &p) { p.frmGameVisible = false; }); };
         s.LocalIP = [this] { return connection.LocalIP(); };
         watch = std::make_unique<GameWatch>(state, connection, files.chat, errors, starter, memory, points, s);
-        watch->setIntervals(100, 100, 20);
+        watch->setIntervals(100, 400, 20); // six join ticks outlast a slow start
         launch = std::make_unique<GameLaunch>(state, connection, files.chat, starter, points, *watch);
         launch->setPointsPort(freePort());
         launch->registerHandlers(dispatcher);
@@ -235,7 +235,7 @@ void tst_GameHut::hostJoinPlayAndRestore()
     joiner.files.packs.InstalledModpacks = host.files.packs.InstalledModpacks;
 
     const QMap<QString, QString> plays{{"join_delay_ms", "50"}, {"payload", "TRAFFIC "},
-                                       {"payload_size", "300"}, {"exit_after_ms", "1000"}};
+                                       {"payload_size", "300"}, {"exit_after_ms", "4000"}};
     QList<Snapshot> before;
     for (Client *c : clients) {
         QVERIFY(c->game->install(QString::fromLatin1(c->state.Setup.GameExeName), plays));

@@ -260,6 +260,12 @@ void tst_Palettes::restoreWaitsForTheGameFolder()
     const QString before = QDir::currentPath();
     QDir::setCurrent(dir.path());
     CheckPaletteRestore(dir.filePath("client"), QString());
+    RecordingChatOutput chat;
+    QVERIFY(writeFile(dir.filePath("data/pal0-0.dat"), patternPalette()));
+    QVERIFY(!PatchPaletteFiles({dir.filePath("client"), QString(), boxColour}, chat));
+    QCOMPARE(readFile(dir.filePath("data/pal0-0.dat")), patternPalette());
+    QVERIFY(QFile::remove(dir.filePath("data/pal0-0.dat")));
+    QVERIFY(QDir(dir.path()).rmdir("data"));
     QVERIFY(!RestorePaletteFiles(dir.filePath("client"), dir.filePath("no game here")));
     QDir::setCurrent(before);
     QVERIFY(!QFile::exists(dir.filePath("data")));

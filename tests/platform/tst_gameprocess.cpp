@@ -104,6 +104,15 @@ void tst_GameProcess::missingExecutableFails()
     LinuxGameStarter wine(QStringLiteral("wine"));
     QVERIFY(!wine.start(dir.filePath("poptb.exe"), {}, dir.path()).ok);
     QVERIFY(!direct.isRunning(-1));
+
+    // The executable is there, the launcher is not.
+    QFile exe(dir.filePath("poptb.exe"));
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    exe.close();
+    LinuxGameStarter noLauncher(QStringLiteral("/nonexistent/zorbel-wine"));
+    const GameStarter::Started b = noLauncher.start(dir.filePath("poptb.exe"), {}, dir.path());
+    QVERIFY(!b.ok);
+    QVERIFY(!b.error.isEmpty());
 }
 
 void tst_GameProcess::readsAndWritesGameMemory_data()

@@ -102,6 +102,18 @@ private Q_SLOTS:
                  QStringLiteral("big bob | <b>x</b> <img src=a> &amp; ") + QChar(QChar::ObjectReplacementCharacter) + "\n");
     }
 
+    // The longest line the connection lets through, all smileys, while the log is on screen.
+    void longLineOfSmileysOnScreen()
+    {
+        Window w;
+        QByteArray text;
+        while (text.size() < 60000)
+            text += ":)";
+        w.dispatcher.dispatch(LobbyMessage("MSG big_bob " + text + " x 0"));
+        QCoreApplication::processEvents();
+        QCOMPARE(w.chat.logs().log(0)->pictureCount(), 30000);
+    }
+
     void smileyPicker()
     {
         Window w;

@@ -315,6 +315,25 @@ private Q_SLOTS:
         QCOMPARE(rig.app->servers().ServerCount(), 1);
     }
 
+    // A missing skin picture is reported; the pictures after it keep theirs.
+    void missingSkinPicture()
+    {
+        Rig rig;
+        QFile::remove(rig.home.filePath("skins/Default/download.gif"));
+        rig.make();
+        QVERIFY(rig.app->Main());   // Retry goes on
+        QVERIFY(rig.app->errorWindow().txtError->toPlainText().endsWith(
+            QStringLiteral("Method: Failure to load skin resources!()")));
+        QCOMPARE(rig.login().RefreshList->text(), QStringLiteral("Refresh"));
+        QVERIFY(rig.login().RefreshList->icon().isNull());
+
+        Rig complete;
+        complete.make();
+        QVERIFY(complete.app->Main());
+        QVERIFY(!complete.login().RefreshList->icon().isNull());
+        QVERIFY(!complete.app->errorWindow().isVisible());
+    }
+
     // Cancel in the error report ends start-up there and then.
     void cancelEndsStartUp()
     {

@@ -74,6 +74,7 @@ private Q_SLOTS:
     void detailsWindow();
     void places();
     void hutsDoubleClickReportsNode();
+    void userListTakesBurstsInOneLayout();
 };
 
 void tst_LobbyForm::formLoad()
@@ -299,6 +300,29 @@ void tst_LobbyForm::hutsDoubleClickReportsNode()
     QCOMPARE(spy.at(0).at(4).toByteArray(), QByteArray("2"));
     rig.form.lstHuts()->reportDoubleClick(hut);
     QCOMPARE(spy.at(1).at(1).toBool(), true);
+}
+
+void tst_LobbyForm::userListTakesBurstsInOneLayout()
+{
+    Rig rig;
+    rig.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+    UserListView *view = rig.form.lstUsers();
+    rig.addUser(1, "first", "user", "1");
+    QVERIFY(!view->isDeferred());
+    // A login's worth of users within one event-loop turn.
+    for (int s = 2; s <= 600; ++s)
+        rig.addUser(s, "u" + QByteArray::number(s), "user", QByteArray::number(s));
+    QVERIFY(view->isDeferred());
+    QTRY_VERIFY(!view->isDeferred());
+    QCOMPARE(view->model(), static_cast<QAbstractItemModel *>(&rig.form.userList()));
+    const QModelIndex waiting = rig.form.userList().groupIndex(UserListModel::Waiting);
+    QVERIFY(view->isExpanded(waiting));
+    QCOMPARE(view->model()->rowCount(waiting), 600);
+    // Single changes afterwards go straight to the view.
+    rig.addUser(700, "late", "user", "700");
+    QVERIFY(!view->isDeferred());
+    QCOMPARE(view->model()->rowCount(waiting), 601);
 }
 
 QTEST_MAIN(tst_LobbyForm)

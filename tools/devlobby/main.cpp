@@ -1,7 +1,8 @@
 // A lobby server and lobby web host on this machine for trying the client:
 //   devlobby --home <folder> [--port <lobby port>]
 // serves servers.txt pointing at itself, answers the version page, accepts any
-// login, announces a few made-up users and relays chat. Once it listens it
+// login, announces a few made-up users, relays chat and runs huts (hosting,
+// joining, the hut options, pack answers and colours, launch). Once it listens it
 // writes <folder>/qx.ini with the web host set to itself, so that a client
 // started with ZORBEL_HOME=<folder> finds it.
 #include "core/util/Ini.h"
@@ -50,7 +51,8 @@ int main(int argc, char **argv)
                              "USER 102 Bram 10.1.0.2 mod 502 00-16-3E-00-01-02",
                              "USER 103 Cleo 10.1.0.3 user 503 00-16-3E-00-01-03",
                              "USER 104 Dara_K 10.1.0.4 user 504 00-16-3E-00-01-04",
-                             "USERSTATUS 103 away", "GAME 104 Tournament"})
+                             "USERSTATE 102 HOST 4 NONE", "USERSTATUS 103 away",
+                             "GAME 104 Tournament"})
         lobby.addSimpleLobbyUserMessage(user);
 
     WebHost web;
