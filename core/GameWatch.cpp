@@ -119,14 +119,7 @@ void GameWatch::endOfGame()
     if (!friendly)
         QFile::remove(pointsFile());
 
-    own = m_state.own(); // events ran: look the record up again
-    if (own && own->CustomPals) {
-        if (m_services.RestorePaletteFiles)
-            m_services.RestorePaletteFiles();
-        own->CustomPals = false;
-    }
-    if (m_state.Options.CustomRes && m_services.PatchGameResolution)
-        m_services.PatchGameResolution();
+    undoPaletteAndResolution(m_state.own()); // events ran: look the record up again
     RestoreGameFiles();
 
     m_taskId = 0;
@@ -134,6 +127,18 @@ void GameWatch::endOfGame()
     m_state.Game.GameRunning = false;
     m_ending = false;
     Q_EMIT gameEnded();
+}
+
+// The game's own palette files and screen resolution come back after a game.
+void GameWatch::undoPaletteAndResolution(UserRecord *own)
+{
+    if (own && own->CustomPals) {
+        if (m_services.RestorePaletteFiles)
+            m_services.RestorePaletteFiles();
+        own->CustomPals = false;
+    }
+    if (m_state.Options.CustomRes && m_services.PatchGameResolution)
+        m_services.PatchGameResolution();
 }
 
 void GameWatch::RestoreGameFiles()
@@ -218,13 +223,7 @@ void GameWatch::failurePath(const QString &description)
     RestoreGameFiles();
     if (!friendly)
         QFile::remove(pointsFile());
-    if (own && own->CustomPals) {
-        if (m_services.RestorePaletteFiles)
-            m_services.RestorePaletteFiles();
-        own->CustomPals = false;
-    }
-    if (m_state.Options.CustomRes && m_services.PatchGameResolution)
-        m_services.PatchGameResolution();
+    undoPaletteAndResolution(own);
     m_state.Game.GamePatched = false;
 }
 

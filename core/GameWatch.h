@@ -12,6 +12,7 @@ class GameStarter;
 class PointsLink;
 class ProcessMemory;
 struct ClientState;
+struct UserRecord;
 
 // Watches the game the launch started: tmrGaming polls the process and runs
 // the end of the game (the result report to the server and the restores of
@@ -76,6 +77,7 @@ private:
     void sendAutoMessage(const QByteArray &text);
     void processEvents();
     void stopTimers();
+    void undoPaletteAndResolution(UserRecord *own);
 
     ClientState &m_state;
     CommandSink &m_commands;

@@ -33,126 +33,123 @@ void HutMessages::registerHandlers(Dispatcher &dispatcher)
 
 namespace {
 
-// The last installed pack with this crc8 names the label, as the list shows it.
-const InstalledPack *lastMatch(const QList<InstalledPack> &packs, const QByteArray &crc)
+// Where a map pack choice and a mod pack choice differ until the answer.
+struct PackKind
 {
-    const InstalledPack *found = nullptr;
-    for (const InstalledPack &p : packs) {
-        if (p.Crc == crc)
-            found = &p;
+    QByteArray UserRecord::*hostPack;
+    bool HutState::*hutPackOn;
+    const InstalledPack *(InstalledPacks::*find)(const QByteArray &crc) const;
+    const char *answer;
+    const char *offLabel;
+    const char *labelPrefix;
+};
+
+const PackKind MappackKind{&UserRecord::Mappack, &HutState::HutMappackOn,
+                           &InstalledPacks::findMappack, "MAPPACKOK",
+                           "Mappack: The Beginning", "Mappack: "};
+const PackKind ModpackKind{&UserRecord::Modpack, &HutState::HutModpackOn,
+                           &InstalledPacks::findModpack, "MODPACKOK",
+                           "ModPack: Normal Settings", "Modpack: "};
+
+struct PackChoice
+{
+    enum Outcome { NotForUs, Installed, Missing };
+    Outcome outcome = NotForUs;
+    QByteArray pack;
+    QByteArray label; // of an installed pack (or "OFF")
+};
+
+// The host's record takes the pack; a user in that host's hut looks it up
+// among the own packs and answers whether it has it.
+PackChoice takePackChoice(const LobbyMessage &m, const PackKind &kind, ClientState &state,
+                          const InstalledPacks &packs, CommandSink &commands)
+{
+    PackChoice choice;
+    const qint32 slot = m.slot(1);
+    if (!m.has(2))
+        return choice;
+    choice.pack = m.word(2);
+    if (UserRecord *host = state.Users.at(slot))
+        host->*kind.hostPack = choice.pack;
+
+    const QByteArray answer = kind.answer;
+    if (slot == state.CurrentUser.OwnSlot)
+        commands.SendCommand(answer + " TRUE");
+
+    const UserRecord *own = state.own();
+    if (!own || own->State != "CLIENT" || own->HostSlot != slot)
+        return choice;
+    if (choice.pack == "OFF") {
+        choice.outcome = PackChoice::Installed;
+        state.Hut.*kind.hutPackOn = false;
+        choice.label = kind.offLabel;
+    } else if (const InstalledPack *p = (packs.*kind.find)(choice.pack)) {
+        // With the same crc8 twice the last one names the label, as the list shows it.
+        choice.outcome = PackChoice::Installed;
+        state.Hut.*kind.hutPackOn = true;
+        choice.label = kind.labelPrefix + CodePage::fromUnicode(p->FileName);
+    } else {
+        choice.outcome = PackChoice::Missing;
     }
-    return found;
+    commands.SendCommand(answer + (choice.outcome == PackChoice::Installed ? " TRUE" : " FALSE"));
+    return choice;
 }
 
 } // namespace
 
 void HutMessages::onMappack(const LobbyMessage &m)
 {
-    const qint32 slot = m.slot(1);
-    if (!m.has(2)) {
-        Q_EMIT m_events.mappackInfoChanged();
-        return;
-    }
-    const QByteArray pack = m.word(2);
-    if (UserRecord *host = m_state.Users.at(slot))
-        host->Mappack = pack;
-
-    if (slot == m_state.CurrentUser.OwnSlot)
-        m_commands.SendCommand("MAPPACKOK TRUE");
-
-    const UserRecord *own = m_state.own();
-    if (own && own->State == "CLIENT" && own->HostSlot == slot) {
-        bool found = false;
-        QByteArray label;
-        if (pack == "OFF") {
-            found = true;
-            m_state.Hut.HutMappackOn = false;
-            label = "Mappack: The Beginning";
-        } else if (const InstalledPack *p = lastMatch(m_packs.InstalledMappacks, pack)) {
-            found = true;
-            m_state.Hut.HutMappackOn = true;
-            label = "Mappack: " + CodePage::fromUnicode(p->FileName);
-        }
-        if (found) {
-            m_commands.SendCommand("MAPPACKOK TRUE");
-            m_panels.update([&](HutPanels::State &s) {
-                s.lblmappack = label;
+    const PackChoice choice = takePackChoice(m, MappackKind, m_state, m_packs, m_commands);
+    if (choice.outcome == PackChoice::Installed) {
+        m_panels.update([&](HutPanels::State &s) {
+            s.lblmappack = choice.label;
+            s.PBMapDLVisible = false;
+        });
+    } else if (choice.outcome == PackChoice::Missing) {
+        m_panels.update([](HutPanels::State &s) {
+            s.lblMappackURLVisible = true;
+            s.PBMapDLVisible = true;
+            s.cmdDLMAPEnabled = true;
+        });
+        // May wait for the web host; later lobby messages wait in the dispatcher.
+        const QByteArray url = m_fetchMappack ? m_fetchMappack(choice.pack) : QByteArray();
+        m_panels.update([&](HutPanels::State &s) {
+            s.lblMappackURL = url;
+            if (url.isEmpty())
                 s.PBMapDLVisible = false;
-            });
-        } else {
-            m_commands.SendCommand("MAPPACKOK FALSE");
-            m_panels.update([](HutPanels::State &s) {
-                s.lblMappackURLVisible = true;
-                s.PBMapDLVisible = true;
-                s.cmdDLMAPEnabled = true;
-            });
-            // May wait for the web host; later lobby messages wait in the dispatcher.
-            const QByteArray url = m_fetchMappack ? m_fetchMappack(pack) : QByteArray();
-            m_panels.update([&](HutPanels::State &s) {
-                s.lblMappackURL = url;
-                if (url.isEmpty())
-                    s.PBMapDLVisible = false;
-            });
-            if (url.isEmpty()) {
-                m_dialogs.message(QStringLiteral("It appears this mappack is broken, report the problem to an admin!"));
-                m_panels.update([](HutPanels::State &s) { s.lblMappackURL = "No download available!"; });
-            }
-            m_panels.update([](HutPanels::State &s) { s.lblmappack = "Mappack: <Broken>"; });
+        });
+        if (url.isEmpty()) {
+            m_dialogs.message(QStringLiteral("It appears this mappack is broken, report the problem to an admin!"));
+            m_panels.update([](HutPanels::State &s) { s.lblMappackURL = "No download available!"; });
         }
+        m_panels.update([](HutPanels::State &s) { s.lblmappack = "Mappack: <Broken>"; });
     }
     Q_EMIT m_events.mappackInfoChanged();
 }
 
 void HutMessages::onModpack(const LobbyMessage &m)
 {
-    const qint32 slot = m.slot(1);
-    if (!m.has(2)) {
-        Q_EMIT m_events.modpackInfoChanged();
-        return;
-    }
-    const QByteArray pack = m.word(2);
-    if (UserRecord *host = m_state.Users.at(slot))
-        host->Modpack = pack;
-
-    if (slot == m_state.CurrentUser.OwnSlot)
-        m_commands.SendCommand("MODPACKOK TRUE");
-
-    const UserRecord *own = m_state.own();
-    if (own && own->State == "CLIENT" && own->HostSlot == slot) {
-        bool found = false;
-        QByteArray label;
-        if (pack == "OFF") {
-            found = true;
-            m_state.Hut.HutModpackOn = false;
-            label = "ModPack: Normal Settings";
-        } else if (const InstalledPack *p = lastMatch(m_packs.InstalledModpacks, pack)) {
-            found = true;
-            m_state.Hut.HutModpackOn = true;
-            label = "Modpack: " + CodePage::fromUnicode(p->FileName);
-        }
-        if (found) {
-            m_commands.SendCommand("MODPACKOK TRUE");
-            m_panels.update([&](HutPanels::State &s) {
-                s.lblModPack = label;
-                s.lblmodpackurlVisible = false;
-            });
-        } else {
-            m_commands.SendCommand("MODPACKOK FALSE");
+    const PackChoice choice = takePackChoice(m, ModpackKind, m_state, m_packs, m_commands);
+    if (choice.outcome == PackChoice::Installed) {
+        m_panels.update([&](HutPanels::State &s) {
+            s.lblModPack = choice.label;
+            s.lblmodpackurlVisible = false;
+        });
+    } else if (choice.outcome == PackChoice::Missing) {
+        m_panels.update([](HutPanels::State &s) {
+            s.PBModDLVisible = true;
+            s.cmdDLMODEnabled = true;
+        });
+        const QByteArray url = m_fetchModpack ? m_fetchModpack(choice.pack) : QByteArray();
+        m_panels.update([&](HutPanels::State &s) { s.lblmodpackurl = url; });
+        if (url.isEmpty()) {
+            m_dialogs.message(QStringLiteral("It appears this modpack is broken, report the problem to an admin!"));
             m_panels.update([](HutPanels::State &s) {
-                s.PBModDLVisible = true;
-                s.cmdDLMODEnabled = true;
+                s.PBModDLVisible = false;
+                s.lblmodpackurl = "No download available!";
             });
-            const QByteArray url = m_fetchModpack ? m_fetchModpack(pack) : QByteArray();
-            m_panels.update([&](HutPanels::State &s) { s.lblmodpackurl = url; });
-            if (url.isEmpty()) {
-                m_dialogs.message(QStringLiteral("It appears this modpack is broken, report the problem to an admin!"));
-                m_panels.update([](HutPanels::State &s) {
-                    s.PBModDLVisible = false;
-                    s.lblmodpackurl = "No download available!";
-                });
-            }
-            m_panels.update([](HutPanels::State &s) { s.lblModPack = "modpack: <Broken>"; });
         }
+        m_panels.update([](HutPanels::State &s) { s.lblModPack = "modpack: <Broken>"; });
     }
     Q_EMIT m_events.modpackInfoChanged();
 }

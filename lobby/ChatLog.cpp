@@ -1,5 +1,6 @@
 #include "lobby/ChatLog.h"
 
+#include "lobby/ColourValue.h"
 #include "lobby/Smileys.h"
 
 #include <QColor>
@@ -15,7 +16,7 @@ QColor colourOf(qint32 colour)
 {
     if (colour == -1)
         return QColor(255, 255, 255);
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return ColourValue::toColor(colour);
 }
 
 } // namespace

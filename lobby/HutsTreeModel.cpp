@@ -4,6 +4,7 @@
 #include "core/LobbyEvents.h"
 #include "core/util/CodePage.h"
 #include "core/util/Text.h"
+#include "lobby/ColourValue.h"
 #include "lobby/HutDetailsModel.h"
 #include "lobby/ImageKeys.h"
 
@@ -16,11 +17,6 @@ namespace {
 // Hut nodes have internal id 0; a place's id is its hut row + 1.
 constexpr quintptr HutId = 0;
 
-QColor fromColourValue(qint32 bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
 bool showsAsHost(const UserRecord *u)
 {
     return u && !u->Name.isEmpty() && (u->State == "HOST" || u->State == "WARPHOST");
@@ -29,6 +25,20 @@ bool showsAsHost(const UserRecord *u)
 bool countsAsClient(const UserRecord *u)
 {
     return u && !u->Name.isEmpty() && u->State == "CLIENT";
+}
+
+// The details row of the user in `slot`; the ping caption stays what the
+// panel already shows in that row.
+void fillUserRow(HutDetailsModel::Row &r, const UserRecord &u, qint32 slot,
+                 const HutDetailsModel *details, int row)
+{
+    r.picture = ImageKeys::GetImageIndex(u.Rank);
+    r.name = Text::UnderscoresToBlanks(u.Name);
+    r.hasMappack = u.HasMappack;
+    r.hasModpack = u.HasModpack;
+    r.pingTag = QByteArray::number(slot);
+    if (details)
+        r.pingCaption = details->row(row).pingCaption;
 }
 
 } // namespace
@@ -140,16 +150,8 @@ bool HutsTreeModel::buildHut(qint32 host, Hut &out)
     out.children.clear();
 
     std::array<HutDetailsModel::Row, HutDetailsModel::RowCount> rows;
-    if (ownHut) {
-        HutDetailsModel::Row &r0 = rows[0];
-        r0.picture = ImageKeys::GetImageIndex(h->Rank);
-        r0.name = Text::UnderscoresToBlanks(h->Name);
-        r0.hasMappack = h->HasMappack;
-        r0.hasModpack = h->HasModpack;
-        r0.pingTag = QByteArray::number(host);
-        if (m_details)
-            r0.pingCaption = m_details->row(0).pingCaption;
-    }
+    if (ownHut)
+        fillUserRow(rows[0], *h, host, m_details, 0);
 
     // The panel and the position table hold three clients; other sizes are
     // clamped to them.
@@ -172,13 +174,7 @@ bool HutsTreeModel::buildHut(qint32 host, Hut &out)
             const UserRecord *c = m_state.Users.at(j);
             out.children.push_back(Node{"c" + QByteArray::number(j), Text::UnderscoresToBlanks(c->Name),
                                         ImageKeys::GetImageIndex(c->Rank), QByteArray(), j});
-            r.picture = ImageKeys::GetImageIndex(c->Rank);
-            r.name = Text::UnderscoresToBlanks(c->Name);
-            r.hasMappack = c->HasMappack;
-            r.hasModpack = c->HasModpack;
-            r.pingTag = QByteArray::number(j);
-            if (m_details)
-                r.pingCaption = m_details->row(int(p)).pingCaption;
+            fillUserRow(r, *c, j, m_details, int(p));
         }
     }
     if (ownHut && m_details) {
@@ -325,9 +321,9 @@ QVariant HutsTreeModel::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole:
         return m_icons ? QVariant(m_icons(n.imageKey)) : QVariant();
     case Qt::ForegroundRole:
-        return fromColourValue(m_state.Options.ListForeColor);
+        return ColourValue::toColor(m_state.Options.ListForeColor);
     case Qt::BackgroundRole:
-        return fromColourValue(m_state.Options.ListBackColor);
+        return ColourValue::toColor(m_state.Options.ListBackColor);
     default:
         return QVariant();
     }

@@ -5,6 +5,7 @@
 #include "core/util/CodePage.h"
 #include "core/util/Text.h"
 #include "lobby/BlockList.h"
+#include "lobby/ColourValue.h"
 #include "lobby/ImageKeys.h"
 
 #include <QColor>
@@ -14,11 +15,6 @@ namespace {
 
 // Group nodes have internal id 0; a user node's id is its group + 1.
 constexpr quintptr GroupId = 0;
-
-QColor fromColourValue(qint32 bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
 
 } // namespace
 
@@ -318,9 +314,9 @@ QVariant UserListModel::data(const QModelIndex &index, int role) const
         return m_icons(key);
     }
     case Qt::ForegroundRole:
-        return fromColourValue(m_state.Options.ListForeColor);
+        return ColourValue::toColor(m_state.Options.ListForeColor);
     case Qt::BackgroundRole:
-        return fromColourValue(m_state.Options.ListBackColor);
+        return ColourValue::toColor(m_state.Options.ListBackColor);
     default:
         return QVariant();
     }

@@ -15,7 +15,7 @@
 #include "packs/KAFHandler.h"
 #include "packs/LangFile.h"
 #include "packs/LobbyLevels.h"
-#include "packs/PackFileReader.h"
+#include "packs/PackInstallSteps.h"
 #include "packs/PackManifest.h"
 
 #include <QDir>
@@ -51,15 +51,7 @@ bool MappackInstaller::gameFile(const QByteArray &windowsName, QString *path,
                                 QString *error) const
 {
     *path = GameFolder::resolve(Setup.GamePath, windowsName);
-    switch (ConfinedPath::locate(Setup.GamePath, *path)) {
-    case ConfinedPath::Where::Inside:
-        return true;
-    case ConfinedPath::Where::Unreachable:
-        return fail(error, *path + QStringLiteral(": its folder is missing"));
-    case ConfinedPath::Where::Outside:
-        break;
-    }
-    return fail(error, *path + QStringLiteral(": lies outside the game folder"));
+    return PackInstallSteps::LocateGameFile(Setup.GamePath, *path, error);
 }
 
 bool MappackInstaller::InstallMappack(const QByteArray &crc)
@@ -92,10 +84,9 @@ bool MappackInstaller::InstallMappack(const QByteArray &crc)
 bool MappackInstaller::install(const InstalledPack &pack, QString *error)
 {
     KAFHandler kaf;
-    if (!kaf.OpenFile(WinPath::join(Setup.MappacksFolder, pack.FileName)))
-        return fail(error, pack.FileName + QStringLiteral(": ") + kaf.lastError());
     QByteArray manifestBytes;
-    if (!ReadPackFile(kaf, "mappack.txt", &manifestBytes, error))
+    if (!PackInstallSteps::OpenPack(kaf, Setup.MappacksFolder, pack.FileName, "mappack.txt",
+                                    &manifestBytes, error))
         return false;
     const MappackInstallManifest manifest = ReadMappackManifestForInstall(manifestBytes);
     if (!manifest.Valid)
@@ -127,12 +118,7 @@ bool MappackInstaller::install(const InstalledPack &pack, QString *error)
     if (!ListLanguageFiles(journal, modJournal, error))
         return false;
 
-    struct Pair
-    {
-        QByteArray member;
-        QString target;
-    };
-    QList<Pair> pairs;
+    QList<PackInstallSteps::FileCopy> pairs;
     const qsizetype levels = qMin(manifest.Levels.size(), slots.size());
     for (qsizetype k = 0; k < levels; ++k) {
         const MappackLevel &level = manifest.Levels[k];
@@ -142,22 +128,13 @@ bool MappackInstaller::install(const InstalledPack &pack, QString *error)
             // A file the pack lacks is not installed; its slot stays empty.
             if (member.isEmpty() || !kaf.Contains(member))
                 continue;
-            pairs.append(Pair{member, target});
+            pairs.append({member, target});
         }
     }
 
-    Commands.SendCommand("BACKUP");
-    for (const Pair &pair : pairs) {
-        if (!journal.BackupFile(pair.target, error, &modJournal))
-            return false;
-    }
-
-    Commands.SendCommand("INSTALL");
-    for (const Pair &pair : pairs) {
-        QByteArray bytes;
-        if (!ReadPackFile(kaf, pair.member, &bytes, error) || !Ops.writeFile(pair.target, bytes, error))
-            return false;
-    }
+    if (!PackInstallSteps::BackupAndCopyFiles(kaf, pairs, journal, &modJournal, Commands, "BACKUP",
+                                              "INSTALL", Ops, error))
+        return false;
 
     Commands.SendCommand("LANGUAGE");
     return patchLanguageFile(journal, modJournal, manifest.LanguageEntries, error);

@@ -7,13 +7,12 @@
 #include "core/util/WinPath.h"
 #include "packs/BackupJournal.h"
 #include "packs/CRC32.h"
-#include "packs/ConfinedPath.h"
 #include "packs/GameFileOperations.h"
 #include "packs/GameFileRestore.h"
 #include "packs/InstalledPacks.h"
 #include "packs/KAFHandler.h"
 #include "packs/LobbyLevels.h"
-#include "packs/PackFileReader.h"
+#include "packs/PackInstallSteps.h"
 #include "packs/PackManifest.h"
 
 #include <QFileInfo>
@@ -25,19 +24,6 @@ bool fail(QString *error, const QString &text)
     if (error)
         *error = text;
     return false;
-}
-
-bool locateGameFile(const QString &gamePath, const QString &path, QString *error)
-{
-    switch (ConfinedPath::locate(gamePath, path)) {
-    case ConfinedPath::Where::Inside:
-        return true;
-    case ConfinedPath::Where::Unreachable:
-        return fail(error, path + QStringLiteral(": its folder is missing"));
-    case ConfinedPath::Where::Outside:
-        break;
-    }
-    return fail(error, path + QStringLiteral(": lies outside the game folder"));
 }
 
 } // namespace
@@ -85,48 +71,33 @@ bool ModpackInstaller::InstallModpack(const QByteArray &crc)
 bool ModpackInstaller::install(const InstalledPack &pack, QString *error)
 {
     KAFHandler kaf;
-    if (!kaf.OpenFile(WinPath::join(Setup.ModpacksFolder, pack.FileName)))
-        return fail(error, pack.FileName + QStringLiteral(": ") + kaf.lastError());
     QByteArray manifestBytes;
-    if (!ReadPackFile(kaf, "modpack.txt", &manifestBytes, error))
+    if (!PackInstallSteps::OpenPack(kaf, Setup.ModpacksFolder, pack.FileName, "modpack.txt",
+                                    &manifestBytes, error))
         return false;
     const ModpackManifest manifest = ReadModpackManifest(manifestBytes);
     if (!manifest.Valid)
         return fail(error, QStringLiteral("modpack.txt: ") + CodePage::toUnicode(manifest.Error));
 
-    struct Pair
-    {
-        QByteArray member;
-        QString target;
-    };
-    QList<Pair> pairs;
+    QList<PackInstallSteps::FileCopy> pairs;
     for (const ModpackFile &file : manifest.Files) {
         // A file the pack lacks is not installed.
         if (!kaf.Contains(file.Source))
             continue;
         const QString target =
             GameFolder::resolve(Setup.GamePath, file.DestinationParts.join(QLatin1Char('\\')));
-        if (!locateGameFile(Setup.GamePath, target, error))
+        if (!PackInstallSteps::LocateGameFile(Setup.GamePath, target, error))
             return false;
-        pairs.append(Pair{file.Source, target});
+        pairs.append({file.Source, target});
     }
 
     BackupJournal journal(Setup.ProgramFolder, GameFileRestore::ModBackupFolder, Ops);
     if (!journal.Load())
         return fail(error, journal.JournalPath() + QStringLiteral(": cannot be read"));
 
-    Commands.SendCommand("MODBACKUP");
-    for (const Pair &pair : pairs) {
-        if (!journal.BackupFile(pair.target, error))
-            return false;
-    }
-
-    Commands.SendCommand("MODINSTALL");
-    for (const Pair &pair : pairs) {
-        QByteArray bytes;
-        if (!ReadPackFile(kaf, pair.member, &bytes, error) || !Ops.writeFile(pair.target, bytes, error))
-            return false;
-    }
+    if (!PackInstallSteps::BackupAndCopyFiles(kaf, pairs, journal, nullptr, Commands, "MODBACKUP",
+                                              "MODINSTALL", Ops, error))
+        return false;
     return SetupHdrFiles(journal, error);
 }
 
@@ -136,7 +107,7 @@ bool ModpackInstaller::SetupHdrFiles(BackupJournal &journal, QString *error)
     for (const QByteArray &slot : LobbyLevels::Load(Setup.ProgramFolder)) {
         const QString header =
             GameFolder::resolve(Setup.GamePath, LobbyLevels::SlotFileName(slot, ".hdr"));
-        if (!locateGameFile(Setup.GamePath, header, error))
+        if (!PackInstallSteps::LocateGameFile(Setup.GamePath, header, error))
             return false;
         const bool existed = QFileInfo(header).exists() || QFileInfo(header).isSymLink();
         bool ok = true;

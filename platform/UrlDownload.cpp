@@ -12,7 +12,7 @@ namespace {
 
 int g_defaultTimeoutMs = 5000;
 
-UrlDownload::Result get(const QUrl &url, QByteArray *body, int timeoutMs)
+UrlDownload::Result get(const QUrl &url, QByteArray *body, int timeoutMs, qint64 maxBytes)
 {
     UrlDownload::Result result;
     body->clear();
@@ -45,7 +45,7 @@ UrlDownload::Result get(const QUrl &url, QByteArray *body, int timeoutMs)
         idle.start();
         if (reply->isOpen())
             data += reply->readAll();
-        if (data.size() > UrlDownload::MaxBodyBytes) {
+        if (data.size() > maxBytes) {
             tooLarge = true;
             reply->abort();
         }
@@ -98,13 +98,13 @@ Result fetch(const QUrl &url, QByteArray *body, int timeoutMs)
 {
     QByteArray scratch;
     QByteArray *out = body ? body : &scratch;
-    return get(url, out, timeoutMs);
+    return get(url, out, timeoutMs, MaxBodyBytes);
 }
 
-Result toFile(const QUrl &url, const QString &file, int timeoutMs)
+Result toFile(const QUrl &url, const QString &file, int timeoutMs, qint64 maxBytes)
 {
     QByteArray body;
-    Result r = get(url, &body, timeoutMs);
+    Result r = get(url, &body, timeoutMs, maxBytes);
     if (!r.ok)
         return r;
     QString why;

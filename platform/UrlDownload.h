@@ -19,7 +19,8 @@ struct Result
     QString error;         // why it failed; empty on success
 };
 
-// Bodies larger than this are refused: every page fetched this way is a small text.
+// Bodies larger than this are refused: every page fetched this way is a small
+// text. A release archive (the updater's download) passes a larger limit.
 constexpr qint64 MaxBodyBytes = 32 * 1024 * 1024;
 
 // The default wait is a few seconds; tests shorten it. 0 or less resets it.
@@ -31,6 +32,7 @@ Result fetch(const QUrl &url, QByteArray *body, int timeoutMs = -1);
 
 // To a file, written atomically: on any failure, a file that was there
 // before is left exactly as it was.
-Result toFile(const QUrl &url, const QString &file, int timeoutMs = -1);
+Result toFile(const QUrl &url, const QString &file, int timeoutMs = -1,
+              qint64 maxBytes = MaxBodyBytes);
 
 } // namespace UrlDownload

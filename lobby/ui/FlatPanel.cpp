@@ -1,6 +1,7 @@
 #include "lobby/ui/FlatPanel.h"
 
 #include "core/util/CodePage.h"
+#include "lobby/ColourValue.h"
 #include "lobby/FlatPanelDrawing.h"
 
 #include <QPainter>
@@ -9,11 +10,6 @@
 namespace {
 
 constexpr double TwipsPerPixel = 15.0;
-
-QColor colour(qint32 bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
 
 int px(int twips)
 {
@@ -42,7 +38,7 @@ void FlatPanel::setBorders(const std::array<qint32, 4> &borders)
 
 QColor FlatPanel::interiorColour() const
 {
-    return colour(m_borders[3]);
+    return ColourValue::toColor(m_borders[3]);
 }
 
 void FlatPanel::paintEvent(QPaintEvent *)
@@ -54,7 +50,7 @@ void FlatPanel::paintEvent(QPaintEvent *)
     f.setPointSize(8);
     p.setFont(f);
     for (const auto &s : steps) {
-        const QColor c = colour(s.colour);
+        const QColor c = ColourValue::toColor(s.colour);
         switch (s.kind) {
         case FlatPanelDrawing::Step::Box:
             p.fillRect(QRect(QPoint(px(s.x1), px(s.y1)), QPoint(px(s.x2), px(s.y2))), c);

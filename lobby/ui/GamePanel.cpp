@@ -3,6 +3,7 @@
 #include "core/HostOptions.h"
 #include "core/HutPanels.h"
 #include "core/util/CodePage.h"
+#include "lobby/ui/PlainLabel.h"
 #include "packs/InstalledPacks.h"
 
 #include <QCheckBox>
@@ -14,18 +15,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-
-namespace {
-
-QLabel *plainLabel(QWidget *parent, const QString &name)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-} // namespace
 
 GamePanel::GamePanel(HostOptions &options, HutPanels &panels, const InstalledPacks &packs,
                      QWidget *details, QWidget *parent)

@@ -3,21 +3,10 @@
 #include "core/util/CodePage.h"
 #include "lobby/HutDetailsModel.h"
 #include "lobby/ui/LobbyIcons.h"
+#include "lobby/ui/PlainLabel.h"
 
 #include <QGridLayout>
 #include <QLabel>
-
-namespace {
-
-QLabel *plainLabel(QWidget *parent, const QString &objectName)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(objectName);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-} // namespace
 
 HutDetailsView::HutDetailsView(HutDetailsModel &model, QWidget *parent)
     : QWidget(parent)

@@ -4,6 +4,7 @@
 #include "core/LobbyEvents.h"
 #include "core/api/CommandSink.h"
 #include "core/util/WinPath.h"
+#include "lobby/ColourValue.h"
 #include "lobby/HutDetailsModel.h"
 #include "lobby/HutsTreeModel.h"
 #include "lobby/UserListModel.h"
@@ -28,11 +29,6 @@
 namespace {
 
 constexpr int TwipsPerPixel = 15;
-
-QColor colour(qint32 bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
 
 // A docked place: an empty holder whose one child is the placed widget.
 QWidget *holder(QWidget *parent, const QString &name)
@@ -60,9 +56,9 @@ QLabel *caption(const QString &text, QWidget *parent)
 void paintTree(QAbstractItemView *view, qint32 back, qint32 fore)
 {
     QPalette p = view->palette();
-    p.setColor(QPalette::Base, colour(back));
-    p.setColor(QPalette::Window, colour(back));
-    p.setColor(QPalette::Text, colour(fore));
+    p.setColor(QPalette::Base, ColourValue::toColor(back));
+    p.setColor(QPalette::Window, ColourValue::toColor(back));
+    p.setColor(QPalette::Text, ColourValue::toColor(fore));
     view->setPalette(p);
     view->setAutoFillBackground(true);
 }
@@ -422,7 +418,7 @@ void LobbyForm::ShowLobby()
     const qint32 fore = m_state.Options.ListForeColor;
     if (QWidget *exitHut = placed(Place::ExitHutButton)) {
         QPalette p = exitHut->palette();
-        p.setColor(QPalette::Window, colour(back));
+        p.setColor(QPalette::Window, ColourValue::toColor(back));
         exitHut->setPalette(p);
         exitHut->setAutoFillBackground(true);
     }

@@ -3,23 +3,15 @@
 #include "core/ClientState.h"
 #include "core/util/CodePage.h"
 #include "lobby/ChatRooms.h"
-
-namespace {
-
-QColor colourOf(qint32 bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
-} // namespace
+#include "lobby/ColourValue.h"
 
 RoomListView::RoomListView(ChatRooms &rooms, const ClientOptions &options, QWidget *parent)
     : QListWidget(parent), m_rooms(rooms)
 {
     setObjectName(QStringLiteral("lstRooms"));
     QPalette p = palette();
-    p.setColor(QPalette::Base, colourOf(options.ListBackColor));
-    p.setColor(QPalette::Text, colourOf(options.ListForeColor));
+    p.setColor(QPalette::Base, ColourValue::toColor(options.ListBackColor));
+    p.setColor(QPalette::Text, ColourValue::toColor(options.ListForeColor));
     setPalette(p);
 
     RoomList &list = m_rooms.lstRooms();

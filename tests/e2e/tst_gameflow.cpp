@@ -17,15 +17,17 @@
 #include "platform/LinuxGameStarter.h"
 #include "platform/LinuxProcessMemory.h"
 #include "platform/WineRegistry.h"
+#include "tests/e2e/PackGameServices.h"
 #include "tests/fixtures/FakeDialogs.h"
 #include "tests/fixtures/FakeErrorReporter.h"
 #include "tests/fixtures/FakeGameFolder.h"
+#include "tests/fixtures/FreePort.h"
 #include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/ProcessMemoryProbe.h"
+#include "tests/fixtures/WinePrefix.h"
 #include "tests/packs/InstallFixture.h"
 
-#include <QTcpServer>
 #include <QtTest>
-#include <cerrno>
 #include <memory>
 
 using namespace InstallTest;
@@ -33,13 +35,6 @@ using namespace InstallTest;
 using GameSettings = QMap<QString, QString>;
 
 namespace {
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // One client: its folders, its connection and its game capabilities.
 struct Client
@@ -63,16 +58,7 @@ struct Client
     explicit Client(const QByteArray &exeName)
     {
         // The game lives in a Wine prefix and is found through its registry.
-        const QString prefix = files.root.filePath(QStringLiteral("prefix"));
-        QDir().mkpath(QDir(prefix).filePath(QStringLiteral("drive_c/Games/Populous")));
-        QFile reg(QDir(prefix).filePath(QStringLiteral("system.reg")));
-        if (!reg.open(QIODevice::WriteOnly))
-            qFatal("cannot write system.reg");
-        reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
-                  "[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning] 1700000000\n"
-                  "\"InstallPath\"=\"C:\\\\Games\\\\Populous\"\n\"Version\"=\"1.03\"\n");
-        reg.close();
-        WineRegistry registry(prefix);
+        WineRegistry registry(makeWinePrefix(files.root.path(), "\"Version\"=\"1.03\"\n"));
         FakeDialogs dialogs;
         FindGamePath(registry, dialogs, files.setup);
         if (!files.setup.GameInstalled || !dialogs.messages().isEmpty())
@@ -84,22 +70,10 @@ struct Client
         colours.SetDefaultTribeColours();
         installer = std::make_unique<PackInstaller>(state.Setup, files.packs, connection, chat);
 
-        GameServices s;
+        GameServices s = packGameServices(state, *installer, colours, chat);
         s.InstallMappack = [this](const QByteArray &crc) {
             state.Hut.HutMappackOn = installer->InstallMappack(crc);
         };
-        s.InstallModpack = [this](const QByteArray &crc) { installer->InstallModpack(crc); };
-        s.BackupPackLevelHeaders = [this] { installer->BackupPackLevelHeaders(); };
-        s.InstallTribePalettes = [this] {
-            return InstallTribePalettes({state.Setup.ProgramFolder, state.Setup.GamePath,
-                                         [this](int t, int sh) { return colours.colour(t, sh); }},
-                                        chat);
-        };
-        s.RestorePaletteFiles = [this] { RestorePaletteFiles(state.Setup.ProgramFolder, state.Setup.GamePath); };
-        s.RestoreLevelHeaderFiles = [this] { installer->RestoreLevelHeaderFiles(); };
-        s.RestoreMapBackup = [this] { installer->RestoreMapBackup(); };
-        s.RestoreModBackup = [this] { installer->RestoreModBackup(); };
-        s.RestoreConstants = [this] { installer->RestoreConstants(); };
         s.PatchGameResolution = [this] {
             PatchGameResolution(GameFolder::resolve(state.Setup.GamePath, QStringLiteral("d3dpoptb.exe")),
                                 state.Setup.ProgramFolder, chat);
@@ -108,7 +82,7 @@ struct Client
         watch = std::make_unique<GameWatch>(state, connection, chat, errors, starter, memory, points, s);
         watch->setIntervals(100, 400, 20); // six join ticks outlast a slow start
         launch = std::make_unique<GameLaunch>(state, connection, chat, starter, points, *watch);
-        launch->setPointsPort(freePort());
+        launch->setPointsPort(freePort(QHostAddress(QHostAddress::LocalHost)));
         launch->registerHandlers(dispatcher);
     }
 };
@@ -163,28 +137,6 @@ const QList<QByteArray> Milestones{"PATH", "APPPATH", "INSTALLING!", "BACKUP", "
                                    "POPULOUS ON", "JOINSUCCESS", "JOINFAILED", "BEIDLE", "POINTREPORT",
                                    "SENDMSG", "POPULOUS OFF"};
 
-bool memoryAccessDenied(QString *why)
-{
-    QTemporaryDir dir;
-    FakeGameFolder game(dir.filePath("game"), dir.path());
-    if (!game.install("poptb.exe", {{"exit_after_ms", "300"}}))
-        return false;
-    LinuxGameStarter starter{QString()};
-    const GameStarter::Started started = starter.start(QDir(game.folder()).filePath("poptb.exe"), {}, game.folder());
-    if (!started.ok)
-        return false;
-    if (!QTest::qWaitFor([&] { return game.has("mapped"); }, 10000))
-        return false;
-    LinuxProcessMemory memory;
-    QByteArray bytes;
-    const bool denied = !memory.read(started.pid, 0x87D29C, 2, &bytes) && memory.lastError() == EPERM;
-    const bool ended = QTest::qWaitFor([&] { return !starter.isRunning(started.pid); }, 10000);
-    Q_UNUSED(ended);
-    if (denied)
-        *why = QStringLiteral("the kernel denies access to another process's memory here (ptrace scope)");
-    return denied;
-}
-
 } // namespace
 
 class tst_GameFlow : public QObject
@@ -205,8 +157,8 @@ void tst_GameFlow::initTestCase()
 {
     if (!FakeGameFolder::available())
         m_skip = QStringLiteral("the fake game is not built");
-    else
-        memoryAccessDenied(&m_skip);
+    else if (memoryAccessDenied())
+        m_skip = QStringLiteral("the kernel denies access to another process's memory here (ptrace scope)");
 }
 
 void tst_GameFlow::hostGame_data()

@@ -23,30 +23,26 @@
 #include "platform/LinuxGameStarter.h"
 #include "platform/LinuxProcessMemory.h"
 #include "platform/WineRegistry.h"
+#include "tests/e2e/HutWiring.h"
+#include "tests/e2e/PackGameServices.h"
 #include "tests/fixtures/FakeDialogs.h"
 #include "tests/fixtures/FakeErrorReporter.h"
 #include "tests/fixtures/FakeGameFolder.h"
 #include "tests/fixtures/FakeMacAddress.h"
+#include "tests/fixtures/FreePort.h"
 #include "tests/fixtures/HutLobby.h"
 #include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/ProcessMemoryProbe.h"
 #include "tests/fixtures/WebHost.h"
+#include "tests/fixtures/WinePrefix.h"
 #include "tests/packs/InstallFixture.h"
 
-#include <QTcpServer>
 #include <QtTest>
-#include <cerrno>
 #include <memory>
 
 using namespace InstallTest;
 
 namespace {
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::AnyIPv4, 0);
-    return probe.serverPort();
-}
 
 struct Client
 {
@@ -72,16 +68,7 @@ struct Client
     Client(const QByteArray &name, const QByteArray &exeName, quint16 pingPort, const QByteArray &webHost)
     {
         // The game folder of a Wine prefix, found through its system.reg.
-        const QString prefix = files.root.filePath(QStringLiteral("prefix"));
-        QDir().mkpath(QDir(prefix).filePath(QStringLiteral("drive_c/Games/Populous")));
-        QFile reg(QDir(prefix).filePath(QStringLiteral("system.reg")));
-        if (!reg.open(QIODevice::WriteOnly))
-            qFatal("cannot write system.reg");
-        reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
-                  "[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning] 1700000000\n"
-                  "\"InstallPath\"=\"C:\\\\Games\\\\Populous\"\n");
-        reg.close();
-        FindGamePath(WineRegistry(prefix), dialogs, files.setup);
+        FindGamePath(WineRegistry(makeWinePrefix(files.root.path())), dialogs, files.setup);
         files.setup.GameExeName = exeName;
         state.Setup = files.setup;
         state.CurrentUser.Name = name;
@@ -89,33 +76,10 @@ struct Client
         Ini::WriteIni(SettingsKeys::QxIniPath(state.Setup.ProgramFolder), "general", "webhost", webHost);
         game = std::make_unique<FakeGameFolder>(state.Setup.GamePath, files.root.path());
 
-        huts = std::make_unique<Huts>(state, files.packs, connection, dialogs, files.chat, events, pingPort);
-        protocol.registerHandlers(dispatcher);
-        userState.registerHandlers(dispatcher);
-        huts->registerHandlers(dispatcher);
-        UserStateHandlers::Hooks hooks;
-        huts->fillUserStateHooks(hooks);
-        userState.setHooks(hooks);
-        QObject::connect(&connection, &LobbyConnection::ownStateRefreshed, &huts->panels,
-                         &HutPanels::ownStateRefreshed);
-        huts->colours.InitTribeShades();
-        huts->colours.SetDefaultTribeColours();
+        startHuts(*this, files.packs, files.chat, pingPort);
 
         installer = std::make_unique<PackInstaller>(state.Setup, files.packs, connection, files.chat);
-        GameServices s;
-        s.InstallMappack = [this](const QByteArray &crc) { installer->InstallMappack(crc); };
-        s.InstallModpack = [this](const QByteArray &crc) { installer->InstallModpack(crc); };
-        s.BackupPackLevelHeaders = [this] { installer->BackupPackLevelHeaders(); };
-        s.InstallTribePalettes = [this] {
-            return InstallTribePalettes({state.Setup.ProgramFolder, state.Setup.GamePath,
-                                         [this](int t, int sh) { return huts->colours.colour(t, sh); }},
-                                        files.chat);
-        };
-        s.RestorePaletteFiles = [this] { RestorePaletteFiles(state.Setup.ProgramFolder, state.Setup.GamePath); };
-        s.RestoreLevelHeaderFiles = [this] { installer->RestoreLevelHeaderFiles(); };
-        s.RestoreMapBackup = [this] { installer->RestoreMapBackup(); };
-        s.RestoreModBackup = [this] { installer->RestoreModBackup(); };
-        s.RestoreConstants = [this] { installer->RestoreConstants(); };
+        GameServices s = packGameServices(state, *installer, huts->colours, files.chat);
         s.ClosePingHost = [this] { huts->ping.ClosePingHost(); };
         s.ClosePingProbe = [this] { huts->ping.ClosePingProbe(); };
         s.HideGamePanel = [this] { huts->panels.update([](HutPanels::State &p) { p.frmGameVisible = false; }); };
@@ -167,24 +131,6 @@ QList<QByteArray> gameMessages(const QList<QByteArray> &all)
             out.append(m);
     }
     return out;
-}
-
-bool memoryAccessDenied()
-{
-    QTemporaryDir dir;
-    FakeGameFolder game(dir.filePath("game"), dir.path());
-    if (!game.install("poptb.exe", {{"exit_after_ms", "300"}}))
-        return false;
-    LinuxGameStarter starter{QString()};
-    const GameStarter::Started started = starter.start(QDir(game.folder()).filePath("poptb.exe"), {}, game.folder());
-    if (!started.ok || !QTest::qWaitFor([&] { return game.has("mapped"); }, 10000))
-        return false;
-    LinuxProcessMemory memory;
-    QByteArray bytes;
-    const bool denied = !memory.read(started.pid, 0x87D29C, 2, &bytes) && memory.lastError() == EPERM;
-    const bool ended = QTest::qWaitFor([&] { return !starter.isRunning(started.pid); }, 10000);
-    Q_UNUSED(ended);
-    return denied;
 }
 
 } // namespace

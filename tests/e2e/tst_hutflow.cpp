@@ -13,26 +13,20 @@
 #include "core/util/Ini.h"
 #include "core/util/SettingsKeys.h"
 #include "packs/InstalledPacks.h"
+#include "tests/e2e/HutWiring.h"
 #include "tests/fixtures/FakeDialogs.h"
 #include "tests/fixtures/FakeMacAddress.h"
+#include "tests/fixtures/FreePort.h"
 #include "tests/fixtures/HutLobby.h"
 #include "tests/fixtures/LobbyServer.h"
 #include "tests/fixtures/RecordingChatOutput.h"
 #include "tests/fixtures/WebHost.h"
 
 #include <QFile>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::AnyIPv4, 0);
-    return probe.serverPort();
-}
 
 struct Client
 {
@@ -63,17 +57,7 @@ struct Client
         state.CurrentUser.Name = name;
         state.CurrentUser.PasswordHash = "0123456789abcdef0123456789abcdef";
 
-        huts = std::make_unique<Huts>(state, packs, connection, dialogs, chat, events, pingPort);
-        protocol.registerHandlers(dispatcher);
-        userState.registerHandlers(dispatcher);
-        huts->registerHandlers(dispatcher);
-        UserStateHandlers::Hooks hooks;
-        huts->fillUserStateHooks(hooks);
-        userState.setHooks(hooks);
-        QObject::connect(&connection, &LobbyConnection::ownStateRefreshed, &huts->panels,
-                         &HutPanels::ownStateRefreshed);
-        huts->colours.InitTribeShades();
-        huts->colours.SetDefaultTribeColours();
+        startHuts(*this, packs, chat, pingPort);
         for (const char *word : {"EAEXECHOST", "EAEXECJOIN", "EAEXECHOSTWARP"})
             dispatcher.on(word, [this](const LobbyMessage &m) { launches.append(m.text()); });
     }

@@ -33,6 +33,9 @@
 #include "tests/fixtures/FakeWebBrowser.h"
 #include "tests/fixtures/HutLobby.h"
 #include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/ProcessMemoryProbe.h"
+#include "tests/fixtures/TestFiles.h"
+#include "tests/fixtures/WinePrefix.h"
 #include "tests/fixtures/WebHost.h"
 #include "tests/packs/InstallFixture.h"
 
@@ -49,18 +52,27 @@
 
 using namespace InstallTest;
 
-namespace {
-
-void copyTree(const QString &from, const QString &to)
+#ifdef __SANITIZE_ADDRESS__
+// This toolchain's LeakSanitizer now and then takes garbage for the bounds of
+// a dynamic TLS block of a library loaded at run time (the offscreen
+// platform's GL dispatch, the JPEG reader behind the skin pictures) and
+// crashes at exit; this program ran into it about one time in eight. Its leak
+// check therefore runs without the TLS roots. GLib's per-thread data is held
+// only from TLS, so that one allocator (which never calls back into Qt or into
+// us) is not a leak here.
+extern "C" const char *__lsan_default_options();
+extern "C" const char *__lsan_default_options()
 {
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + file.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(file, target);
-    }
+    return "use_tls=0";
 }
+extern "C" const char *__lsan_default_suppressions();
+extern "C" const char *__lsan_default_suppressions()
+{
+    return "leak:g_malloc0\n";
+}
+#endif
+
+namespace {
 
 // What the fake game does: joins at once, sends traffic to its client, ends
 // after the first join check (GameWatch::JoinInterval) has seen the join.
@@ -86,18 +98,10 @@ struct Client
     Client(const QByteArray &macBytes, const QByteArray &webHost)
         : mac(macBytes)
     {
-        const QString prefix = files.root.filePath(QStringLiteral("prefix"));
-        QDir().mkpath(QDir(prefix).filePath(QStringLiteral("drive_c/Games/Populous")));
-        QFile reg(QDir(prefix).filePath(QStringLiteral("system.reg")));
-        if (!reg.open(QIODevice::WriteOnly))
-            qFatal("cannot write system.reg");
-        reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
-                  "[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning] 1700000000\n"
-                  "\"InstallPath\"=\"C:\\\\Games\\\\Populous\"\n\"Version\"=\"1.03\"\n"
-                  "\"Language\"=dword:00000000\n\n"
-                  "[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning\\\\HWSWSelect] 1700000000\n"
-                  "\"CurrentEXE\"=\"poptb.exe\"\n");
-        reg.close();
+        const QString prefix = makeWinePrefix(
+            files.root.path(), "\"Version\"=\"1.03\"\n\"Language\"=dword:00000000\n",
+            "\n[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning\\\\HWSWSelect] 1700000000\n"
+            "\"CurrentEXE\"=\"poptb.exe\"\n");
         registry = std::make_unique<WineRegistry>(prefix);
         files.setup.GamePath = registry->hostPath("C:\\Games\\Populous");
         game = std::make_unique<FakeGameFolder>(files.setup.GamePath, files.root.path());
@@ -123,6 +127,7 @@ struct Client
         qunsetenv("ZORBEL_HOME");
         QVERIFY(app->Main());
         QVERIFY(dialogs.messages().isEmpty());
+        QCOMPARE(state().Setup.ProgramFolder, files.setup.ProgramFolder);
         QCOMPARE(state().Setup.GamePath, files.setup.GamePath);
         QCOMPARE(state().Setup.GameExeName, QByteArray("poptb.exe"));
 
@@ -198,23 +203,6 @@ QByteArray firstWith(const QList<QByteArray> &messages, const QByteArray &prefix
     return {};
 }
 
-bool memoryAccessDenied()
-{
-    QTemporaryDir dir;
-    FakeGameFolder game(dir.filePath("game"), dir.path());
-    if (!game.install("poptb.exe", {{"exit_after_ms", "300"}}))
-        return false;
-    LinuxGameStarter starter{QString()};
-    const GameStarter::Started started = starter.start(QDir(game.folder()).filePath("poptb.exe"), {}, game.folder());
-    if (!started.ok || !QTest::qWaitFor([&] { return game.has("mapped"); }, 10000))
-        return false;
-    LinuxProcessMemory memory;
-    QByteArray bytes;
-    const bool denied = !memory.read(started.pid, 0x87D29C, 2, &bytes) && memory.lastError() == EPERM;
-    const bool ended = QTest::qWaitFor([&] { return !starter.isRunning(started.pid); }, 10000);
-    Q_UNUSED(ended);
-    return denied;
-}
 
 } // namespace
 
@@ -344,10 +332,10 @@ void tst_TwoClients::hostJoinLaunchAndRestore()
         QCOMPARE(c->user(joinSlot)->HostSlot, hostSlot);
         QTRY_COMPARE_WITH_TIMEOUT(c->user(joinSlot)->HasMappack, QByteArray("TRUE"), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(c->user(joinSlot)->HasModpack, QByteArray("FALSE"), 10000);
-        HutsTreeModel &tree = c->form().huts();
-        QTRY_VERIFY_WITH_TIMEOUT(tree.hutRowOf(hostSlot) >= 0, 5000);
+        HutsTreeModel &model = c->form().huts();
+        QTRY_VERIFY_WITH_TIMEOUT(model.hutRowOf(hostSlot) >= 0, 5000);
         bool listed = false;
-        for (const HutsTreeModel::Node &n : tree.places(tree.hutRowOf(hostSlot)))
+        for (const HutsTreeModel::Node &n : model.places(model.hutRowOf(hostSlot)))
             listed = listed || n.slot == joinSlot;
         QVERIFY(listed);
     }
@@ -367,6 +355,7 @@ void tst_TwoClients::hostJoinLaunchAndRestore()
     QTRY_COMPARE_WITH_TIMEOUT(host.user(hostSlot)->Modpack, modCrc, 5000);
     for (Client *c : clients)
         QTRY_COMPARE_WITH_TIMEOUT(c->user(joinSlot)->HasModpack, QByteArray("TRUE"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(joiner.gamePanel()->lblModPack->text(), QStringLiteral("Modpack: textures.kaf"), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(joiner.state().own()->CustomPals, 5000);
 
     // Launch: both install the packs, start their games, watch them and restore.
@@ -377,7 +366,7 @@ void tst_TwoClients::hostJoinLaunchAndRestore()
     // While a game runs its client refuses to close.
     QVERIFY(lobby.waitForMessage(hostClient, "POPULOUS ON", 30000));
     QVERIFY(!host.app->ExitClient());
-    QVERIFY(host.dialogs.questions.size() == 1);
+    QCOMPARE(host.dialogs.messages().size(), 1);
     host.dialogs.clear();
     for (int i : {hostClient, joinClient})
         QVERIFY(lobby.waitForMessage(i, "POPULOUS OFF", 60000));

@@ -1,34 +1,18 @@
 #include "ChatLogRuns.h"
 
-#include "tests/fixtures/RecordingCommandSink.h"
-#include "tests/fixtures/FakeDialogs.h"
+#include "ChatRig.h"
 
-#include "core/ClientState.h"
-#include "core/Dispatcher.h"
-#include "core/LobbyEvents.h"
-#include "core/LobbyMessage.h"
-#include "lobby/Chat.h"
 #include "lobby/ChatColours.h"
 
 #include <QLocale>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Lobby
+struct Lobby : ChatRig
 {
-    QTemporaryDir markerDir;
-    ClientState state;
-    RecordingCommandSink commands;
-    FakeDialogs dialogs;
-    LobbyEvents events;
-    Dispatcher dispatcher;
-    Chat chat{state, commands, dialogs, events, markerDir.path()};
-
     Lobby()
     {
-        chat.registerHandlers(dispatcher);
         chat.logs().setClock([] { return QTime(14, 5, 33); });
         state.Options.ColorUser = ChatColours::rgb(10, 10, 10);
         state.Options.ColorMod = ChatColours::rgb(20, 20, 20);
@@ -39,15 +23,6 @@ struct Lobby
         state.CurrentUser.OwnSlot = 1;
     }
 
-    void addUser(qint32 slot, const QByteArray &name, const QByteArray &rank, const QByteArray &id)
-    {
-        UserRecord *r = state.Users.growTo(slot);
-        r->Name = name;
-        r->Rank = rank;
-        r->UserId = id;
-    }
-
-    void send(const QByteArray &message) { dispatcher.dispatch(LobbyMessage(message)); }
     QString shown(qint16 room = 0) { return shownText(chat.logs().log(room)); }
     QList<LogRun> runs(qint16 room = 0) { return logRuns(chat.logs().log(room)->document()); }
 };

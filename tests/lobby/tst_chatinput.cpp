@@ -1,14 +1,8 @@
 #include "ChatLogRuns.h"
 
-#include "tests/fixtures/FakeDialogs.h"
-#include "tests/fixtures/RecordingCommandSink.h"
+#include "ChatRig.h"
 
-#include "core/ClientState.h"
-#include "core/Dispatcher.h"
-#include "core/LobbyEvents.h"
-#include "core/LobbyMessage.h"
 #include "core/util/Text.h"
-#include "lobby/Chat.h"
 
 #include <QLocale>
 #include <QSignalSpy>
@@ -17,36 +11,24 @@
 
 namespace {
 
-struct Lobby
+struct Lobby : ChatRig
 {
-    QTemporaryDir markerDir;
-    ClientState state;
-    RecordingCommandSink commands;
-    FakeDialogs dialogs;
-    LobbyEvents events;
-    Dispatcher dispatcher;
-    std::unique_ptr<Chat> chat;
-
     explicit Lobby(const QString &markerFolder = QString())
+        : ChatRig(markerFolder)
     {
-        chat = std::make_unique<Chat>(state, commands, dialogs, events,
-                                      markerFolder.isEmpty() ? markerDir.path() : markerFolder);
-        chat->registerHandlers(dispatcher);
-        chat->logs().setClock([] { return QTime(21, 30, 2); });
-        UserRecord *me = state.Users.growTo(1);
-        me->Name = "me";
-        UserRecord *bob = state.Users.growTo(2);
-        bob->Name = "big_bob";
+        chat.logs().setClock([] { return QTime(21, 30, 2); });
+        addUser(1, "me");
+        addUser(2, "big_bob");
         state.CurrentUser.OwnSlot = 1;
     }
 
-    ChatInput &input() { return chat->input(); }
+    ChatInput &input() { return chat.input(); }
     void enter(const QByteArray &line)
     {
         input().setText(line);
         input().SendChatLine();
     }
-    QString shown(qint16 room = 0) { return shownText(chat->logs().log(room)); }
+    QString shown(qint16 room = 0) { return shownText(chat.logs().log(room)); }
     UserRecord &own() { return *state.own(); }
 };
 
@@ -112,9 +94,9 @@ private Q_SLOTS:
         QFETCH(bool, smileys);
 
         Lobby lobby;
-        lobby.chat->logs().ensureLog(2);
-        lobby.chat->logs().setRoomFocus(2);
-        lobby.chat->logs().AddLogRTF("old\r\n", 2);
+        lobby.chat.logs().ensureLog(2);
+        lobby.chat.logs().setRoomFocus(2);
+        lobby.chat.logs().AddLogRTF("old\r\n", 2);
         lobby.input().startPrivateMessage(2, "big_bob");
         QSignalSpy smileySpy(&lobby.input(), &ChatInput::showSmileysRequested);
         lobby.enter(line);
@@ -135,7 +117,7 @@ private Q_SLOTS:
         QCOMPARE(lobby.input().text(), QByteArray("/PVT big_bob: "));
         lobby.enter("/PVT big_bob: see <b>you</b>");
         QCOMPARE(lobby.shown(), QStringLiteral("21:30 >> big bob | see <b>you</b>\n"));
-        const QList<LogRun> runs = logRuns(lobby.chat->logs().log(0)->document());
+        const QList<LogRun> runs = logRuns(lobby.chat.logs().log(0)->document());
         QCOMPARE(runs[0].colour, QColor(128, 128, 128));
         QCOMPARE(runs[1].colour, QColor(200, 200, 200));
         QCOMPARE(runs[2].colour, QColor(0, 153, 255));
@@ -144,7 +126,7 @@ private Q_SLOTS:
         QVERIFY(runs[4].bold);
 
         lobby.state.Options.TimeStamps = false;
-        lobby.chat->logs().clearLog(0);
+        lobby.chat.logs().clearLog(0);
         lobby.enter("/PVT big_bob: again");
         QCOMPARE(lobby.shown(), QStringLiteral(" >> big bob | again\n"));
     }
@@ -164,7 +146,7 @@ private Q_SLOTS:
     void sentLineIsNotFiltered()
     {
         Lobby lobby;
-        lobby.chat->badWords().setWords({"ass"});
+        lobby.chat.badWords().setWords({"ass"});
         lobby.state.Options.ForceLowCase = true;
         lobby.enter("ClASSic");
         QCOMPARE(lobby.commands.last(), sendmsg("ClASSic"));
@@ -175,7 +157,7 @@ private Q_SLOTS:
     void floodLockSequence()
     {
         Lobby lobby;
-        FloodLock &flood = lobby.chat->flood();
+        FloodLock &flood = lobby.chat.flood();
         QTimer &timer = flood.tmrMsgDisable();
         QSignalSpy readOnly(&lobby.input(), &ChatInput::readOnlyChanged);
         lobby.dispatcher.dispatch(LobbyMessage("MOTDLINE hi"));
@@ -265,9 +247,9 @@ private Q_SLOTS:
         second.enter("after motd");
         QCOMPARE(second.commands.commands.size(), 1);
         for (int i = 0; i < 10; ++i)
-            second.chat->flood().tmrMsgDisable_Timer();
+            second.chat.flood().tmrMsgDisable_Timer();
         QVERIFY(!second.own().SendLocked);
-        QVERIFY(!second.chat->flood().marker().exists());
+        QVERIFY(!second.chat.flood().marker().exists());
         second.enter("free again");
         QCOMPARE(second.commands.commands.size(), 2);
     }
@@ -275,12 +257,12 @@ private Q_SLOTS:
     void timerTicksEndTheCountingWindow()
     {
         Lobby lobby;
-        QTimer &timer = lobby.chat->flood().tmrMsgDisable();
+        QTimer &timer = lobby.chat.flood().tmrMsgDisable();
         for (int i = 0; i < 3; ++i)
             lobby.enter("x");
         QCOMPARE(lobby.own().RecentLines, qint16(3));
         timer.setInterval(1);   // the real timer, sped up
-        lobby.chat->flood().enableTimer();
+        lobby.chat.flood().enableTimer();
         QTRY_COMPARE_WITH_TIMEOUT(lobby.own().RecentLines, qint16(0), 5000);
         QCOMPARE(timer.interval(), 9000);
     }

@@ -1,30 +1,15 @@
-#include "tests/fixtures/FakeDialogs.h"
-#include "tests/fixtures/RecordingCommandSink.h"
-
-#include "core/ClientState.h"
-#include "core/LobbyEvents.h"
-#include "lobby/Chat.h"
+#include "ChatRig.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Lobby
+struct Lobby : ChatRig
 {
-    QTemporaryDir markerDir;
-    ClientState state;
-    RecordingCommandSink commands;
-    FakeDialogs dialogs;
-    LobbyEvents events;
-    Chat chat{state, commands, dialogs, events, markerDir.path()};
-
     Lobby()
     {
-        UserRecord *me = state.Users.growTo(1);
-        me->Name = "me";
-        me->Rank = "user";
+        addUser(1, "me", "user");
         state.CurrentUser.OwnSlot = 1;
         chat.rooms().ResetRoomList();
     }

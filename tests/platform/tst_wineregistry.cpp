@@ -1,5 +1,6 @@
 #include "platform/SystemReg.h"
 #include "platform/WineRegistry.h"
+#include "tests/fixtures/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,14 +14,6 @@ const QByteArray kGame = "software\\bullfrog productions ltd\\populous: the begi
 QByteArray header()
 {
     return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n";
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
 }
 
 } // namespace

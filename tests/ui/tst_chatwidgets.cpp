@@ -1,12 +1,6 @@
-#include "tests/fixtures/FakeDialogs.h"
-#include "tests/fixtures/RecordingCommandSink.h"
+#include "tests/lobby/ChatRig.h"
 
-#include "core/ClientState.h"
-#include "core/Dispatcher.h"
-#include "core/LobbyEvents.h"
-#include "core/LobbyMessage.h"
 #include "core/util/Text.h"
-#include "lobby/Chat.h"
 #include "lobby/ChatLog.h"
 #include "lobby/ui/ChatButtons.h"
 #include "lobby/ui/ChatInputLine.h"
@@ -23,33 +17,21 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
 
-struct Window
+struct Window : ChatRig
 {
-    QTemporaryDir markerDir;
-    ClientState state;
-    RecordingCommandSink commands;
-    FakeDialogs dialogs;
-    LobbyEvents events;
-    Dispatcher dispatcher;
-    Chat chat{state, commands, dialogs, events, markerDir.path()};
     LobbyForm form{state, events, commands};
     ChatWidgets widgets{chat, state};
 
     Window()
     {
-        chat.registerHandlers(dispatcher);
         state.Options.TimeStamps = false;
-        UserRecord *me = state.Users.growTo(1);
-        me->Name = "me";
-        me->Rank = "user";
-        UserRecord *bob = state.Users.growTo(2);
-        bob->Name = "big_bob";
+        addUser(1, "me", "user");
+        addUser(2, "big_bob");
         state.CurrentUser.OwnSlot = 1;
         widgets.placeInto(form);
         form.resize(950, 740);

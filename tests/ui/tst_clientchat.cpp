@@ -14,18 +14,12 @@
 #include "lobby/ui/RoomListView.h"
 #include "platform/UrlDownload.h"
 #include "tests/fixtures/ChatLobby.h"
-#include "tests/fixtures/FakeDialogs.h"
-#include "tests/fixtures/FakeGameStarter.h"
-#include "tests/fixtures/FakeMacAddress.h"
-#include "tests/fixtures/FakeProcessMemory.h"
-#include "tests/fixtures/FakeRegistry.h"
-#include "tests/fixtures/FakeSoundPlayer.h"
-#include "tests/fixtures/FakeWebBrowser.h"
 #include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/TestFiles.h"
 #include "tests/fixtures/WebHost.h"
+#include "tests/ui/FakeClientPlatform.h"
 
 #include <QApplication>
-#include <QDirIterator>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -34,34 +28,15 @@
 
 namespace {
 
-void copyTree(const QString &from, const QString &to)
+struct Client : FakeClientPlatform
 {
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + file.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(file, target);
-    }
-}
-
-struct Client
-{
-    FakeDialogs dialogs;
-    FakeRegistry registry;
-    FakeMacAddress mac{QByteArray("\x00\x1A\x2B\x3C\x4D\x5E", 6)};
-    FakeWebBrowser browser;
-    FakeSoundPlayer sound;
-    FakeGameStarter games;
-    FakeProcessMemory memory;
     std::unique_ptr<ClientApp> app;
     LobbyForm *form = nullptr;
 
     void start(const QString &home)
     {
         qputenv("ZORBEL_HOME", home.toLocal8Bit());
-        ClientApp::Platform p{&dialogs, &registry, &mac, &browser, &sound, &games, &memory};
-        app = std::make_unique<ClientApp>(p);
+        app = std::make_unique<ClientApp>(platform());
         QVERIFY(app->Main());
         // This client's lobby window is the one showing its chat logs.
         const auto &logs = dynamic_cast<ChatLogs &>(app->chat());

@@ -9,19 +9,13 @@
 #include "core/util/Ini.h"
 #include "core/util/Text.h"
 #include "platform/UrlDownload.h"
-#include "tests/fixtures/FakeDialogs.h"
-#include "tests/fixtures/FakeGameStarter.h"
-#include "tests/fixtures/FakeMacAddress.h"
-#include "tests/fixtures/FakeProcessMemory.h"
-#include "tests/fixtures/FakeRegistry.h"
-#include "tests/fixtures/FakeSoundPlayer.h"
-#include "tests/fixtures/FakeWebBrowser.h"
 #include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/TestFiles.h"
 #include "tests/fixtures/WebHost.h"
+#include "tests/ui/FakeClientPlatform.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,21 +24,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-void copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + file.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(file, target);
-    }
-}
-
-} // namespace
-
 // The whole client as main() composes it, with fake platform services, the
 // test web host and the scripted lobby server: start-up, the login window and
 // a login that reaches the lobby.
@@ -52,18 +31,11 @@ class tst_ClientLogin : public QObject
 {
     Q_OBJECT
 
-    struct Rig
+    struct Rig : FakeClientPlatform
     {
         QTemporaryDir home;
         WebHost web;
         LobbyServer lobby;
-        FakeDialogs dialogs;
-        FakeRegistry registry;
-        FakeMacAddress mac{QByteArray("\x00\x1A\x2B\x3C\x4D\x5E", 6)};
-        FakeWebBrowser browser;
-        FakeSoundPlayer sound;
-        FakeGameStarter games;
-        FakeProcessMemory memory;
         std::unique_ptr<ClientApp> app;
 
         Rig()
@@ -80,15 +52,7 @@ class tst_ClientLogin : public QObject
         }
         ClientApp &make()
         {
-            ClientApp::Platform p;
-            p.dialogs = &dialogs;
-            p.registry = &registry;
-            p.mac = &mac;
-            p.browser = &browser;
-            p.sound = &sound;
-            p.gameStarter = &games;
-            p.memory = &memory;
-            app = std::make_unique<ClientApp>(p);
+            app = std::make_unique<ClientApp>(platform());
             return *app;
         }
         LoginForm &login() { return app->loginForm(); }

@@ -1,4 +1,5 @@
 #include "tests/fixtures/FakeDialogs.h"
+#include "tests/fixtures/TestFiles.h"
 #include "tests/fixtures/ZipBuilder.h"
 #include "updater/unzip/CGUnzipFiles.h"
 #include "updater/unzip/CodeModule.h"
@@ -17,14 +18,6 @@ QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 // Every file and link below `root`, relative, sorted.

@@ -1,6 +1,7 @@
 #include "core/util/AtomicFile.h"
 #include "core/util/Files.h"
 #include "core/util/WinPath.h"
+#include "tests/fixtures/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,18 +9,6 @@
 #include <QTest>
 
 #include <sys/stat.h>
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
-} // namespace
 
 class TstFiles : public QObject
 {

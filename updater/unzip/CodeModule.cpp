@@ -186,7 +186,7 @@ private:
     bool check(zip_t *za, zip_int64_t count, std::vector<Entry> &entries);
     bool makeFolders(const QStringList &parts, int count);
     bool decideOverwrite(const Entry &e, const QString &target);
-    zip_file_t *openEntry(zip_t *za, const Entry &e, bool *skipped);
+    zip_file_t *openEntry(zip_t *za, const Entry &e);
     void extract(zip_t *za, const Entry &e);
     void test(zip_t *za, const Entry &e);
     void toStdOut(zip_t *za, const Entry &e);
@@ -362,13 +362,17 @@ bool Extraction::decideOverwrite(const Entry &e, const QString &target)
     }
 }
 
-zip_file_t *Extraction::openEntry(zip_t *za, const Entry &e, bool *skipped)
+// Opens an entry for reading, asking for the password of an encrypted one.
+// Null, with the error shown and its result code noted, when it cannot be
+// read or is skipped.
+zip_file_t *Extraction::openEntry(zip_t *za, const Entry &e)
 {
-    *skipped = false;
     if (!e.encrypted) {
         zip_file_t *zf = zip_fopen_index(za, e.index, 0);
-        if (!zf)
+        if (!zf) {
             error("error: cannot read " + e.name + ": " + zip_strerror(za));
+            note(PK_ERR);
+        }
         return zf;
     }
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -390,13 +394,13 @@ zip_file_t *Extraction::openEntry(zip_t *za, const Entry &e, bool *skipped)
         zip_error_t *err = zip_get_error(za);
         if (zip_error_code_zip(err) != ZIP_ER_WRONGPASSWD) {
             error("error: cannot read " + e.name + ": " + zip_strerror(za));
+            note(PK_ERR);
             return nullptr;
         }
         zip_error_clear(za);
         password.clear();
     }
     error("   skipping: " + e.name + "  incorrect password");
-    *skipped = true;
     note(IZ_BADPWD);
     return nullptr;
 }
@@ -459,13 +463,9 @@ void Extraction::extract(zip_t *za, const Entry &e)
         note(PK_WARN);
         return;
     }
-    bool skipped = false;
-    zip_file_t *zf = openEntry(za, e, &skipped);
-    if (!zf) {
-        if (!skipped)
-            note(PK_ERR);
+    zip_file_t *zf = openEntry(za, e);
+    if (!zf)
         return;
-    }
     // The entry is written beside its target and renamed only after a clean
     // read, so a damaged entry never replaces a good file.
     const QString folder = QFileInfo(*target).absolutePath();
@@ -538,13 +538,9 @@ void Extraction::test(zip_t *za, const Entry &e)
 {
     if (e.directory)
         return;
-    bool skipped = false;
-    zip_file_t *zf = openEntry(za, e, &skipped);
-    if (!zf) {
-        if (!skipped)
-            note(PK_ERR);
+    zip_file_t *zf = openEntry(za, e);
+    if (!zf)
         return;
-    }
     QByteArray why;
     const bool ok = readEntry(zf, e.size, [](const char *, qint64) { return true; }, &why);
     zip_fclose(zf);
@@ -560,13 +556,9 @@ void Extraction::toStdOut(zip_t *za, const Entry &e)
 {
     if (e.directory)
         return;
-    bool skipped = false;
-    zip_file_t *zf = openEntry(za, e, &skipped);
-    if (!zf) {
-        if (!skipped)
-            note(PK_ERR);
+    zip_file_t *zf = openEntry(za, e);
+    if (!zf)
         return;
-    }
     QByteArray why;
     const bool ok = readEntry(zf, e.size, [this](const char *data, qint64 n) {
         print(QByteArray(data, qsizetype(n)));

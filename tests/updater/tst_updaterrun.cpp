@@ -1,0 +1,369 @@
+#include "tests/fixtures/FakeDialogs.h"
+#include "tests/fixtures/TestFiles.h"
+#include "tests/fixtures/WebHost.h"
+#include "tests/fixtures/ZipBuilder.h"
+#include "updater/UpdaterConfig.h"
+#include "updater/UpdaterRun.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString NotHandedOverText = QStringLiteral("This program can only be run by the Vellumar Gatherhall!");
+const QString DownloadFailedText = QStringLiteral(
+    "You don't have internet access or the update file doesn't exist. Please mail this to "
+    "support@zorbel.net!");
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every file, folder and link below `root`, relative, sorted.
+QStringList tree(const QString &root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out.append(QDir(root).relativeFilePath(it.next()));
+    out.sort();
+    return out;
+}
+
+// A shell script that records the folder it was started in, written whole
+// before it appears under `marker`.
+void writeClientScript(const QString &path, const QString &marker)
+{
+    writeFile(path, "#!/bin/sh\npwd > '" + QFile::encodeName(marker) + ".part' && mv '"
+                        + QFile::encodeName(marker) + ".part' '" + QFile::encodeName(marker) + "'\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+}
+
+// One run's world: <base>/home is the updater's folder, so that an escaping
+// archive entry has somewhere to land beside it.
+struct Sandbox
+{
+    QTemporaryDir dir;
+    QString home;
+    FakeDialogs dialogs;
+    WebHost host;
+    UpdaterRun run;
+    QStringList startedPrograms;
+    bool starterResult = true;
+    QSignalSpy started{&run, &UpdaterRun::started};
+    QSignalSpy downloaded{&run, &UpdaterRun::downloaded};
+    QSignalSpy installed{&run, &UpdaterRun::installed};
+
+    Sandbox()
+        : home(dir.filePath(QStringLiteral("home")))
+        , run(dialogs, home)
+    {
+        QDir().mkpath(home);
+        run.setProgramStarter([this](const QString &program) {
+            startedPrograms.append(program);
+            return starterResult;
+        });
+        run.setDownloadTimeout(2000);
+    }
+
+    QString file(const QString &name) const { return home + QLatin1Char('/') + name; }
+    QString clientPath() const { return file(QStringLiteral("Zorbel1")); }
+
+    QByteArray configText(const QByteArray &path = "/updates/gatherhall-1.1.0.zip") const
+    {
+        return "Gatherhall\r\n1.1.0\r\n" + host.url(path).toEncoded() + "\r\n"
+            + QFile::encodeName(clientPath()) + "\r\n";
+    }
+    void writeConfig(const QByteArray &text) { writeFile(file(QStringLiteral("updater.cfg")), text); }
+
+    void serveZip(const QList<ZipEntry> &entries, const QByteArray &path = "/updates/gatherhall-1.1.0.zip")
+    {
+        const QString zip = dir.filePath(QStringLiteral("release.zip"));
+        QString why;
+        QVERIFY2(buildZip(zip, entries, &why), qPrintable(why));
+        host.serve(path, readFile(zip));
+    }
+};
+
+} // namespace
+
+class TestUpdaterRun : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void absentConfigTouchesNothing()
+    {
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        writeFile(s.file(QStringLiteral("Zorbel1")), "old client");
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::NotHandedOver);
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QCOMPARE(s.dialogs.messages().first().text, NotHandedOverText);
+        QCOMPARE(tree(s.home), QStringList{QStringLiteral("Zorbel1")});
+        QCOMPARE(s.started.size(), 0);
+        QVERIFY(s.host.requests.isEmpty());
+        QVERIFY(s.startedPrograms.isEmpty());
+    }
+
+    void configLines_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QByteArray>("version");
+        QTest::newRow("four CR LF lines") << QByteArray("G\r\n1.1\r\nhttp://h/u.zip\r\n/p/c\r\n") << true << QByteArray("1.1");
+        QTest::newRow("LF lines, no final end") << QByteArray("G\n1.1\nhttp://h/u.zip\n/p/c") << true << QByteArray("1.1");
+        QTest::newRow("extra lines ignored") << QByteArray("G\r\n1.1\r\nhttp://h/u.zip\r\n/p/c\r\nmore\r\n") << true << QByteArray("1.1");
+        QTest::newRow("empty product and version") << QByteArray("\r\n\r\nhttp://h/u.zip\r\n/p/c\r\n") << true << QByteArray();
+        QTest::newRow("empty file") << QByteArray() << false << QByteArray();
+        QTest::newRow("three lines") << QByteArray("G\r\n1.1\r\nhttp://h/u.zip\r\n") << false << QByteArray();
+        QTest::newRow("three lines, no final end") << QByteArray("G\r\n1.1\r\nhttp://h/u.zip") << false << QByteArray();
+        QTest::newRow("empty address") << QByteArray("G\r\n1.1\r\n\r\n/p/c\r\n") << false << QByteArray();
+        QTest::newRow("empty program") << QByteArray("G\r\n1.1\r\nhttp://h/u.zip\r\n\r\n") << false << QByteArray();
+    }
+
+    void configLines()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, valid);
+        QFETCH(QByteArray, version);
+        const std::optional<UpdaterConfig> config = UpdaterConfig::parse(text);
+        QCOMPARE(config.has_value(), valid);
+        if (valid) {
+            QCOMPARE(config->UpdateVersion, version);
+            QCOMPARE(config->UpdateUrl, QByteArray("http://h/u.zip"));
+            QCOMPARE(config->RestartCommand, QByteArray("/p/c"));
+            return;
+        }
+
+        // A run on such a file reports it and changes nothing, updater.cfg included.
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        s.writeConfig(text);
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::BadConfig);
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QVERIFY(s.dialogs.asked(QStringLiteral("updater.cfg")));
+        QCOMPARE(readFile(s.file(QStringLiteral("updater.cfg"))), text);
+        QCOMPARE(tree(s.home), QStringList{QStringLiteral("updater.cfg")});
+        QVERIFY(s.host.requests.isEmpty());
+        QVERIFY(s.startedPrograms.isEmpty());
+    }
+
+    void successfulRunInstallsAndRestarts()
+    {
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        writeFile(s.clientPath(), "old client");
+        writeFile(s.file(QStringLiteral("qx.ini")), "[SECTION=general]\r\n[EOS]\r\n");
+        s.writeConfig(s.configText() + "a fifth line\r\n");
+        s.serveZip({ZipEntry("Zorbel1", "new client"), ZipEntry("skins/").dir(),
+                    ZipEntry("skins/Default/qxskin.ini", "skin"), ZipEntry("docs\\readme.txt", "read me")});
+
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::Done);
+        QVERIFY2(s.dialogs.questions.isEmpty(),
+                 qPrintable(s.dialogs.questions.value(0).text));
+        QCOMPARE(s.host.requestCount("/updates/gatherhall-1.1.0.zip"), 1);
+        QCOMPARE(s.started.size(), 1);
+        QCOMPARE(s.started.first().first().toString(), QStringLiteral("Updating to Gatherhall version 1.1.0"));
+        QCOMPARE(s.downloaded.size(), 1);
+        QCOMPARE(s.installed.size(), 1);
+        QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
+
+        QCOMPARE(readFile(s.clientPath()), QByteArray("new client"));
+        QCOMPARE(readFile(s.file(QStringLiteral("skins/Default/qxskin.ini"))), QByteArray("skin"));
+        QCOMPARE(readFile(s.file(QStringLiteral("docs/readme.txt"))), QByteArray("read me"));
+        QCOMPARE(tree(s.home),
+                 (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("docs"),
+                              QStringLiteral("docs/readme.txt"), QStringLiteral("qx.ini"),
+                              QStringLiteral("skins"), QStringLiteral("skins/Default"),
+                              QStringLiteral("skins/Default/qxskin.ini")}));
+    }
+
+    void restartRunsTheProgramOfLineFour()
+    {
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        UpdaterRun run(s.dialogs, s.home); // the real starter
+        run.setDownloadTimeout(2000);
+        // Any program is started, the client or not: nothing checks the path.
+        const QString script = s.file(QStringLiteral("bin/other-program"));
+        const QString marker = s.dir.filePath(QStringLiteral("started"));
+        writeClientScript(script, marker);
+        s.writeConfig("Gatherhall\r\n1.1.0\r\n" + s.host.url("/r.zip").toEncoded() + "\r\n"
+                      + QFile::encodeName(script) + "\r\n");
+        s.serveZip({ZipEntry("new.txt", "new")}, "/r.zip");
+
+        QCOMPARE(run.run(), UpdaterRun::Outcome::Done);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker), 10000);
+        QCOMPARE(readFile(marker).trimmed(), QFile::encodeName(QFileInfo(script).absolutePath()));
+        QVERIFY(!QFileInfo::exists(s.file(QStringLiteral("updater.cfg"))));
+        QCOMPARE(readFile(s.file(QStringLiteral("new.txt"))), QByteArray("new"));
+    }
+
+    void failedDownloadKeepsConfig_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("404") << 0;
+        QTest::newRow("500") << 1;
+        QTest::newRow("stall") << 2;
+        QTest::newRow("body cut short") << 3;
+        QTest::newRow("no web host") << 4;
+    }
+
+    void failedDownloadKeepsConfig()
+    {
+        QFETCH(int, mode);
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        s.run.setDownloadTimeout(300);
+        writeFile(s.clientPath(), "old client");
+        const QByteArray path = "/updates/gatherhall-1.1.0.zip";
+        QByteArray config = s.configText(path);
+        switch (mode) {
+        case 0: break; // nothing served: 404
+        case 1: s.host.serve(path, "oops", 500); break;
+        case 2: s.host.stall(path); break;
+        case 3: {
+            WebHost::Answer a;
+            a.body = QByteArray(4096, 'z');
+            a.mode = WebHost::Answer::Mode::CloseMidBody;
+            a.closeAfter = 100;
+            s.host.serve(path, a);
+            break;
+        }
+        case 4: {
+            WebHost other;
+            QVERIFY(other.listen());
+            config = "Gatherhall\r\n1.1.0\r\n" + other.url(path).toEncoded() + "\r\n"
+                + QFile::encodeName(s.clientPath()) + "\r\n";
+            break; // `other` closes: nothing listens on its port any more
+        }
+        }
+        s.writeConfig(config);
+
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::DownloadFailed);
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QCOMPARE(s.dialogs.messages().first().text, DownloadFailedText);
+        QCOMPARE(s.started.size(), 1);
+        QCOMPARE(s.downloaded.size(), 0);
+        QCOMPARE(s.installed.size(), 0);
+        QVERIFY(s.startedPrograms.isEmpty());
+        QCOMPARE(readFile(s.file(QStringLiteral("updater.cfg"))), config);
+        QCOMPARE(tree(s.home), (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("updater.cfg")}));
+    }
+
+    void hostileEntryIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("link");
+        QTest::newRow("parent") << QByteArray("../escaped.txt") << false;
+        QTest::newRow("inner parent") << QByteArray("docs/../../escaped.txt") << false;
+        QTest::newRow("backslash parent") << QByteArray("..\\escaped.txt") << false;
+        QTest::newRow("absolute") << QByteArray("/tmp/escaped.txt") << false;
+        QTest::newRow("drive letter") << QByteArray("C:\\escaped.txt") << false;
+        QTest::newRow("link") << QByteArray("escape-link") << true;
+    }
+
+    void hostileEntryIsRefused()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, link);
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        writeFile(s.clientPath(), "old client");
+        s.writeConfig(s.configText());
+        ZipEntry hostile(name, link ? QByteArray("../") : QByteArray("evil"));
+        if (link)
+            hostile.link();
+        s.serveZip({ZipEntry("Zorbel1", "new client"), hostile});
+
+        // Reported; the old client is started again all the same.
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::Done);
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QVERIFY2(s.dialogs.messages().first().text.contains(QLatin1String("refused")),
+                 qPrintable(s.dialogs.messages().first().text));
+        QCOMPARE(s.installed.size(), 1);
+        QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
+        // The whole archive is refused: nothing is written inside or beside the folder.
+        QCOMPARE(readFile(s.clientPath()), QByteArray("old client"));
+        QCOMPARE(tree(s.home), QStringList{QStringLiteral("Zorbel1")});
+        QCOMPARE(tree(s.dir.path()),
+                 (QStringList{QStringLiteral("home"), QStringLiteral("home/Zorbel1"),
+                              QStringLiteral("release.zip")}));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/escaped.txt")));
+    }
+
+    void damagedArchiveIsReportedAndRunGoesOn()
+    {
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        writeFile(s.clientPath(), "old client");
+        s.writeConfig(s.configText());
+        s.host.serve("/updates/gatherhall-1.1.0.zip", "this is not a zip archive");
+
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::Done);
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QVERIFY(!s.dialogs.messages().first().text.trimmed().isEmpty());
+        QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
+        QCOMPARE(tree(s.home), QStringList{QStringLiteral("Zorbel1")});
+    }
+
+    void clientThatCannotStartKeepsConfig()
+    {
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        s.starterResult = false;
+        s.writeConfig(s.configText());
+        s.serveZip({ZipEntry("Zorbel1", "new client")});
+
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::StartFailed);
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QVERIFY(s.dialogs.asked(s.clientPath()));
+        QCOMPARE(readFile(s.clientPath()), QByteArray("new client"));
+        QVERIFY(QFileInfo::exists(s.file(QStringLiteral("updater.cfg"))));
+        QVERIFY(!QFileInfo::exists(s.file(QStringLiteral("install.zip"))));
+    }
+
+    // The real program, as the client starts it: no arguments, its folder from
+    // ZORBEL_HOME, no question on the way.
+    void updaterProgramEndToEnd()
+    {
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        const QString script = s.clientPath();
+        const QString marker = s.dir.filePath(QStringLiteral("started"));
+        writeClientScript(script, marker);
+        s.writeConfig(s.configText());
+        s.serveZip({ZipEntry("data/new.txt", "new")});
+
+        QProcess updater;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ZORBEL_HOME"), s.home);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        updater.setProcessEnvironment(env);
+        updater.setProcessChannelMode(QProcess::ForwardedChannels);
+        QSignalSpy finished(&updater, &QProcess::finished);
+        updater.start(QStringLiteral(ZORBEL_UPDATER_PATH), {});
+        QVERIFY(updater.waitForStarted(10000));
+        // The web host answers from this event loop while the updater runs.
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(updater.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(updater.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker), 10000);
+        QCOMPARE(readFile(s.file(QStringLiteral("data/new.txt"))), QByteArray("new"));
+        QVERIFY(!QFileInfo::exists(s.file(QStringLiteral("updater.cfg"))));
+        QVERIFY(!QFileInfo::exists(s.file(QStringLiteral("install.zip"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUpdaterRun)
+#include "tst_updaterrun.moc"
