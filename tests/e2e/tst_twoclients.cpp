@@ -52,26 +52,6 @@
 
 using namespace InstallTest;
 
-#ifdef __SANITIZE_ADDRESS__
-// This toolchain's LeakSanitizer now and then takes garbage for the bounds of
-// a dynamic TLS block of a library loaded at run time (the offscreen
-// platform's GL dispatch, the JPEG reader behind the skin pictures) and
-// crashes at exit; this program ran into it about one time in eight. Its leak
-// check therefore runs without the TLS roots. GLib's per-thread data is held
-// only from TLS, so that one allocator (which never calls back into Qt or into
-// us) is not a leak here.
-extern "C" const char *__lsan_default_options();
-extern "C" const char *__lsan_default_options()
-{
-    return "use_tls=0";
-}
-extern "C" const char *__lsan_default_suppressions();
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:g_malloc0\n";
-}
-#endif
-
 namespace {
 
 // What the fake game does: joins at once, sends traffic to its client, ends
