@@ -12,28 +12,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Every file and link below `root`, relative, sorted.
-QStringList tree(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out.append(QDir(root).relativeFilePath(it.next()));
-    out.sort();
-    return out;
-}
-
-} // namespace
-
 class TestUnzip : public QObject
 {
     Q_OBJECT
@@ -96,7 +74,7 @@ private Q_SLOTS:
         QCOMPARE(z.ExtractDir(), s + QStringLiteral("/out/deep"));
         QCOMPARE(readFile(s + QStringLiteral("/out/deep/second.txt")), QByteArray("2"));
         // No temporary files are left behind.
-        for (const QString &f : tree(s))
+        for (const QString &f : fileTree(s))
             QVERIFY2(!f.contains(QLatin1String(".part")), qPrintable(f));
     }
 
@@ -129,7 +107,7 @@ private Q_SLOTS:
         const qint32 result = z.Unzip(s + QStringLiteral("/evil.zip"), s + QStringLiteral("/out/deep"));
         QVERIFY(result != 0);
         QVERIFY(z.GetLastMessage().contains(QLatin1String("refused")));
-        QCOMPARE(tree(s), (QStringList{QStringLiteral("evil.zip"), QStringLiteral("out"), QStringLiteral("out/deep")}));
+        QCOMPARE(fileTree(s), (QStringList{QStringLiteral("evil.zip"), QStringLiteral("out"), QStringLiteral("out/deep")}));
         QVERIFY(!QFileInfo::exists(QStringLiteral("/abs")));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("x"))));
     }
@@ -143,7 +121,7 @@ private Q_SLOTS:
         CGUnzipFiles z;
         QVERIFY(z.Unzip(s + QStringLiteral("/ctl.zip"), s + QStringLiteral("/out/deep")) != 0);
         QVERIFY2(z.GetLastMessage().contains(QLatin1String("refused")), qPrintable(z.GetLastMessage()));
-        QCOMPARE(tree(s + QStringLiteral("/out/deep")), QStringList());
+        QCOMPARE(fileTree(s + QStringLiteral("/out/deep")), QStringList());
     }
 
     void confinedNames_data()
@@ -181,7 +159,7 @@ private Q_SLOTS:
         CGUnzipFiles z;
         QVERIFY(z.Unzip(s + QStringLiteral("/link.zip"), s + QStringLiteral("/out/deep")) != 0);
         QVERIFY(z.GetLastMessage().contains(QLatin1String("link")));
-        QCOMPARE(tree(s + QStringLiteral("/out/deep")), QStringList());
+        QCOMPARE(fileTree(s + QStringLiteral("/out/deep")), QStringList());
 
         // A link already in the folder is never written through.
         const QString outside = s + QStringLiteral("/outside");
@@ -189,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(outside, s + QStringLiteral("/out/deep/via")));
         QVERIFY(buildZip(s + QStringLiteral("/via.zip"), {ZipEntry("via/x", "escaped")}));
         QVERIFY(z.Unzip(s + QStringLiteral("/via.zip")) != 0);
-        QCOMPARE(tree(outside), QStringList());
+        QCOMPARE(fileTree(outside), QStringList());
     }
 
     void capsRefuseTheArchive_data()
@@ -222,7 +200,7 @@ private Q_SLOTS:
         CGUnzipFiles z;
         z.setLimits(limits);
         QCOMPARE(z.Unzip(s + QStringLiteral("/cap.zip"), s + QStringLiteral("/out/deep")), qint32(CodeModule::PK_ERR));
-        QCOMPARE(tree(s + QStringLiteral("/out/deep")), QStringList());
+        QCOMPARE(fileTree(s + QStringLiteral("/out/deep")), QStringList());
         // The default limits let the same archive through.
         CGUnzipFiles plain;
         QCOMPARE(plain.Unzip(s + QStringLiteral("/cap.zip"), s + QStringLiteral("/out/deep")), 0);
@@ -244,7 +222,7 @@ private Q_SLOTS:
         CGUnzipFiles z;
         QVERIFY(z.Unzip(s + QStringLiteral("/bad.zip"), s + QStringLiteral("/out/deep")) != 0);
         QCOMPARE(readFile(s + QStringLiteral("/out/deep/game.dat")), QByteArray("original"));
-        QCOMPARE(tree(s + QStringLiteral("/out/deep")), QStringList{QStringLiteral("game.dat")});
+        QCOMPARE(fileTree(s + QStringLiteral("/out/deep")), QStringList{QStringLiteral("game.dat")});
         QVERIFY(!z.GetLastMessage().isEmpty());
 
         z.setTestZip(true);
@@ -301,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs.questions.size(), 1);
         QCOMPARE(dialogs.questions.first().text, QStringLiteral("Please Enter The Password!"));
         QVERIFY(CodeModule::PasswordRefused);
-        QCOMPARE(tree(s + QStringLiteral("/out/deep")), QStringList());
+        QCOMPARE(fileTree(s + QStringLiteral("/out/deep")), QStringList());
 
         // The next run asks again; a wrong answer is asked again, the right one
         // serves every member.
@@ -413,7 +391,7 @@ private Q_SLOTS:
         z.setSpaceToUnderScore(true);
         z.setConvertCRtoCRLF(true);
         QCOMPARE(z.Unzip(s + QStringLiteral("/opt.zip"), s + QStringLiteral("/out/deep")), 0);
-        QCOMPARE(tree(s + QStringLiteral("/out/deep")), QStringList{QStringLiteral("my_file.txt")});
+        QCOMPARE(fileTree(s + QStringLiteral("/out/deep")), QStringList{QStringLiteral("my_file.txt")});
         QCOMPARE(readFile(s + QStringLiteral("/out/deep/my_file.txt")), QByteArray("a\r\nb\r\nc"));
 
         // To "standard output": the contents go to the printed messages.

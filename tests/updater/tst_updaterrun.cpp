@@ -21,24 +21,6 @@ const QString DownloadFailedText = QStringLiteral(
     "You don't have internet access or the update file doesn't exist. Please mail this to "
     "support@zorbel.net!");
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Every file, folder and link below `root`, relative, sorted.
-QStringList tree(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out.append(QDir(root).relativeFilePath(it.next()));
-    out.sort();
-    return out;
-}
-
 // A shell script that records the folder it was started in, written whole
 // before it appears under `marker`.
 void writeClientScript(const QString &path, const QString &marker)
@@ -109,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(s.run.run(), UpdaterRun::Outcome::NotHandedOver);
         QCOMPARE(s.dialogs.messages().size(), 1);
         QCOMPARE(s.dialogs.messages().first().text, NotHandedOverText);
-        QCOMPARE(tree(s.home), QStringList{QStringLiteral("Zorbel1")});
+        QCOMPARE(fileTree(s.home), QStringList{QStringLiteral("Zorbel1")});
         QCOMPARE(s.started.size(), 0);
         QVERIFY(s.host.requests.isEmpty());
         QVERIFY(s.startedPrograms.isEmpty());
@@ -153,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(s.dialogs.messages().size(), 1);
         QVERIFY(s.dialogs.asked(QStringLiteral("updater.cfg")));
         QCOMPARE(readFile(s.file(QStringLiteral("updater.cfg"))), text);
-        QCOMPARE(tree(s.home), QStringList{QStringLiteral("updater.cfg")});
+        QCOMPARE(fileTree(s.home), QStringList{QStringLiteral("updater.cfg")});
         QVERIFY(s.host.requests.isEmpty());
         QVERIFY(s.startedPrograms.isEmpty());
     }
@@ -181,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(s.clientPath()), QByteArray("new client"));
         QCOMPARE(readFile(s.file(QStringLiteral("skins/Default/qxskin.ini"))), QByteArray("skin"));
         QCOMPARE(readFile(s.file(QStringLiteral("docs/readme.txt"))), QByteArray("read me"));
-        QCOMPARE(tree(s.home),
+        QCOMPARE(fileTree(s.home),
                  (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("docs"),
                               QStringLiteral("docs/readme.txt"), QStringLiteral("qx.ini"),
                               QStringLiteral("skins"), QStringLiteral("skins/Default"),
@@ -258,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(s.installed.size(), 0);
         QVERIFY(s.startedPrograms.isEmpty());
         QCOMPARE(readFile(s.file(QStringLiteral("updater.cfg"))), config);
-        QCOMPARE(tree(s.home), (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("updater.cfg")}));
+        QCOMPARE(fileTree(s.home), (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("updater.cfg")}));
     }
 
     void hostileEntryIsRefused_data()
@@ -295,8 +277,8 @@ private Q_SLOTS:
         QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
         // The whole archive is refused: nothing is written inside or beside the folder.
         QCOMPARE(readFile(s.clientPath()), QByteArray("old client"));
-        QCOMPARE(tree(s.home), QStringList{QStringLiteral("Zorbel1")});
-        QCOMPARE(tree(s.dir.path()),
+        QCOMPARE(fileTree(s.home), QStringList{QStringLiteral("Zorbel1")});
+        QCOMPARE(fileTree(s.dir.path()),
                  (QStringList{QStringLiteral("home"), QStringLiteral("home/Zorbel1"),
                               QStringLiteral("release.zip")}));
         QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/escaped.txt")));
@@ -314,7 +296,7 @@ private Q_SLOTS:
         QCOMPARE(s.dialogs.messages().size(), 1);
         QVERIFY(!s.dialogs.messages().first().text.trimmed().isEmpty());
         QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
-        QCOMPARE(tree(s.home), QStringList{QStringLiteral("Zorbel1")});
+        QCOMPARE(fileTree(s.home), QStringList{QStringLiteral("Zorbel1")});
     }
 
     void clientThatCannotStartKeepsConfig()
