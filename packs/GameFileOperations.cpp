@@ -13,13 +13,6 @@ namespace {
 
 constexpr char TempSuffix[] = ".zorbel-new";
 
-bool fail(QString *error, const QString &text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
-
 QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -33,13 +26,13 @@ bool GameFileOperations::writeNew(const QString &path, const QByteArray &bytes,
     QFileInfo info(path);
     if (info.exists() || info.isSymLink()) {
         if (info.isDir() && !info.isSymLink())
-            return fail(error, path + QStringLiteral(": is a folder"));
+            return failWith(error, path + QStringLiteral(": is a folder"));
         if (!QFile::remove(path))
-            return fail(error, path + QStringLiteral(": cannot replace the old file"));
+            return failWith(error, path + QStringLiteral(": cannot replace the old file"));
     }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return fail(error, path + QStringLiteral(": ") + file.errorString());
+        return failWith(error, path + QStringLiteral(": ") + file.errorString());
     bool ok = file.write(bytes) == bytes.size() && file.flush();
     if (ok && SyncToDisk)
         ok = ::fsync(file.handle()) == 0;
@@ -54,7 +47,7 @@ bool GameFileOperations::writeNew(const QString &path, const QByteArray &bytes,
     }
     if (!ok) {
         QFile::remove(path);
-        return fail(error, path + QStringLiteral(": ") + why);
+        return failWith(error, path + QStringLiteral(": ") + why);
     }
     return true;
 }
@@ -63,7 +56,7 @@ bool GameFileOperations::replace(const QString &from, const QString &to, QString
 {
     // rename(2) replaces the target in one step; QFile::rename refuses to.
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        return fail(error, to + QStringLiteral(": ") + systemError());
+        return failWith(error, to + QStringLiteral(": ") + systemError());
     return true;
 }
 
@@ -71,9 +64,9 @@ bool GameFileOperations::remove(const QString &path, QString *error)
 {
     QFileInfo info(path);
     if (info.isDir() && !info.isSymLink())
-        return fail(error, path + QStringLiteral(": is a folder"));
+        return failWith(error, path + QStringLiteral(": is a folder"));
     if (::unlink(QFile::encodeName(path).constData()) != 0)
-        return fail(error, path + QStringLiteral(": ") + systemError());
+        return failWith(error, path + QStringLiteral(": ") + systemError());
     return true;
 }
 
@@ -83,7 +76,7 @@ bool GameFileOperations::makeFolder(const QString &path, QString *error)
     if (info.isDir())
         return true;
     if (!QDir().mkdir(path))
-        return fail(error, path + QStringLiteral(": cannot make the folder"));
+        return failWith(error, path + QStringLiteral(": cannot make the folder"));
     return true;
 }
 
@@ -92,7 +85,7 @@ bool GameFileOperations::writeThroughTemp(const QString &path, const QByteArray 
 {
     QFileInfo info(path);
     if (info.isDir() && !info.isSymLink())
-        return fail(error, path + QStringLiteral(": is a folder"));
+        return failWith(error, path + QStringLiteral(": is a folder"));
     const QString temp = TempNameFor(path);
     if (!writeNew(temp, bytes, permissions, error))
         return false;
@@ -117,13 +110,13 @@ bool GameFileOperations::copyFile(const QString &from, const QString &to, QStrin
 {
     QFileInfo source(from);
     if (!source.isFile())
-        return fail(error, from + QStringLiteral(": no such file"));
+        return failWith(error, from + QStringLiteral(": no such file"));
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
-        return fail(error, from + QStringLiteral(": ") + in.errorString());
+        return failWith(error, from + QStringLiteral(": ") + in.errorString());
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
-        return fail(error, from + QStringLiteral(": ") + in.errorString());
+        return failWith(error, from + QStringLiteral(": ") + in.errorString());
     in.close();
     return writeThroughTemp(to, bytes, QFile::permissions(from), error);
 }

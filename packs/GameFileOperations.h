@@ -12,6 +12,15 @@
 // TempNameFor(target) beside it, are flushed to disk and renamed over the
 // target. The temporary name is fixed, so a restore knows the one file that a
 // crash can have left next to any file it journaled.
+// Stores `text` as the reason of a failed step (when the caller asked for one)
+// and gives false, so that a step can end with `return failWith(error, ...)`.
+inline bool failWith(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
 class GameFileOperations
 {
 public:

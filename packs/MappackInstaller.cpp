@@ -26,13 +26,6 @@ namespace {
 // Language files above this size are backed up before every map install.
 constexpr qint64 LargeLanguageFile = 100000;
 
-bool fail(QString *error, const QString &text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
-
 } // namespace
 
 MappackInstaller::MappackInstaller(const GameSetup &setup, const InstalledPacks &packs,
@@ -90,7 +83,7 @@ bool MappackInstaller::install(const InstalledPack &pack, QString *error)
         return false;
     const MappackInstallManifest manifest = ReadMappackManifestForInstall(manifestBytes);
     if (!manifest.Valid)
-        return fail(error, QStringLiteral("mappack.txt: ") + CodePage::toUnicode(manifest.Error));
+        return failWith(error, QStringLiteral("mappack.txt: ") + CodePage::toUnicode(manifest.Error));
 
     const QList<QByteArray> slots = LobbyLevels::Load(Setup.ProgramFolder);
     BackupJournal journal(Setup.ProgramFolder, GameFileRestore::MapBackupFolder, Ops);
@@ -99,7 +92,7 @@ bool MappackInstaller::install(const InstalledPack &pack, QString *error)
     // back last.
     BackupJournal modJournal(Setup.ProgramFolder, GameFileRestore::ModBackupFolder, Ops);
     if (!journal.Load() || !modJournal.Load())
-        return fail(error, QStringLiteral("cannot read the backup journals"));
+        return failWith(error, QStringLiteral("cannot read the backup journals"));
 
     // The slot files are looked up before they are removed, so that a level
     // goes back under the spelling the game folder had.
@@ -203,7 +196,7 @@ bool MappackInstaller::patchLanguageFile(BackupJournal &journal, const BackupJou
     bool ok = false;
     const QByteArray original = Files::ReadAll(path, &ok);
     if (!ok)
-        return fail(error, path + QStringLiteral(": cannot be read"));
+        return failWith(error, path + QStringLiteral(": cannot be read"));
 
     // clsLangFile saves over the file it loaded, so it works on a copy in the
     // program folder; the result reaches the game through Ops like every
@@ -213,14 +206,14 @@ bool MappackInstaller::patchLanguageFile(BackupJournal &journal, const BackupJou
         return false;
     clsLangFile lang(Setup.ProgramFolder);
     if (!lang.LoadFile(work))
-        return fail(error, path + QStringLiteral(": cannot be loaded"));
+        return failWith(error, path + QStringLiteral(": cannot be loaded"));
     for (const LanguageEntry &entry : entries)
         lang.SetLine(entry.LineNr, entry.Text);
     if (!lang.SaveLang())
-        return fail(error, path + QStringLiteral(": cannot be saved"));
+        return failWith(error, path + QStringLiteral(": cannot be saved"));
     const QByteArray patched = Files::ReadAll(work, &ok);
     if (!ok)
-        return fail(error, work + QStringLiteral(": cannot be read"));
+        return failWith(error, work + QStringLiteral(": cannot be read"));
     if (patched == original)
         return true;
     return Ops.writeFile(path, patched, error);

@@ -17,17 +17,6 @@
 
 #include <QFileInfo>
 
-namespace {
-
-bool fail(QString *error, const QString &text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
-
-} // namespace
-
 ModpackInstaller::ModpackInstaller(const GameSetup &setup, const InstalledPacks &packs,
                                    CommandSink &commands, ChatOutput &chat,
                                    GameFileOperations &ops, GameFileRestore &restore)
@@ -77,7 +66,7 @@ bool ModpackInstaller::install(const InstalledPack &pack, QString *error)
         return false;
     const ModpackManifest manifest = ReadModpackManifest(manifestBytes);
     if (!manifest.Valid)
-        return fail(error, QStringLiteral("modpack.txt: ") + CodePage::toUnicode(manifest.Error));
+        return failWith(error, QStringLiteral("modpack.txt: ") + CodePage::toUnicode(manifest.Error));
 
     QList<PackInstallSteps::FileCopy> pairs;
     for (const ModpackFile &file : manifest.Files) {
@@ -93,7 +82,7 @@ bool ModpackInstaller::install(const InstalledPack &pack, QString *error)
 
     BackupJournal journal(Setup.ProgramFolder, GameFileRestore::ModBackupFolder, Ops);
     if (!journal.Load())
-        return fail(error, journal.JournalPath() + QStringLiteral(": cannot be read"));
+        return failWith(error, journal.JournalPath() + QStringLiteral(": cannot be read"));
 
     if (!PackInstallSteps::BackupAndCopyFiles(kaf, pairs, journal, nullptr, Commands, "MODBACKUP",
                                               "MODINSTALL", Ops, error))
@@ -113,7 +102,7 @@ bool ModpackInstaller::SetupHdrFiles(BackupJournal &journal, QString *error)
         bool ok = true;
         const QByteArray old = existed ? Files::ReadAll(header, &ok) : QByteArray();
         if (!ok)
-            return fail(error, header + QStringLiteral(": cannot be read"));
+            return failWith(error, header + QStringLiteral(": cannot be read"));
         const QByteArray cleared = LevelHeader::WithLandTextureCleared(old);
         if (existed && cleared == old)
             continue;
