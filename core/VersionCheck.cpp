@@ -1,5 +1,6 @@
 #include "core/VersionCheck.h"
 
+#include "core/api/ChatOutput.h"
 #include "core/util/AtomicFile.h"
 #include "core/util/CodePage.h"
 #include "core/util/Files.h"
@@ -95,6 +96,12 @@ QByteArray VersionCheck::updaterConfig(const Release &release, const QString &cl
 
 VersionCheck::Result VersionCheck::CheckVersion(const QByteArray &productKey)
 {
+    // The updater's word on a release it could not install counts for this
+    // start only: the next start offers the release again.
+    const QString failedMarker = WinPath::join(m_programFolder, QByteArray("update-failed.txt"));
+    const QByteArray failedVersion = Files::ReadAll(failedMarker).trimmed();
+    QFile::remove(failedMarker);
+
     const QString versionFile = WinPath::join(m_programFolder, QByteArray("version.txt"));
     QFile::remove(versionFile);
 
@@ -117,6 +124,15 @@ VersionCheck::Result VersionCheck::CheckVersion(const QByteArray &productKey)
     if (!findRelease(Files::ReadAll(versionFile), productKey, &release))
         return Result::Continue;
     if (compareVersions(release.version, m_ownVersion) <= 0) {
+        QFile::remove(versionFile);
+        return Result::Continue;
+    }
+
+    if (!failedVersion.isEmpty() && failedVersion == release.version.trimmed()) {
+        if (m_status)
+            m_status->AddSystemMessage("The update to version " + release.version
+                                       + " could not be installed; version " + m_ownVersion
+                                       + " goes on. The next start tries again.");
         QFile::remove(versionFile);
         return Result::Continue;
     }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+class ChatOutput;
 class Dialogs;
 
 // The version check at start-up: asks the lobby web host for the newest
@@ -49,6 +50,8 @@ public:
     void setOwnVersion(const QByteArray &version) { m_ownVersion = version; }
     void setProgramStarter(ProgramStarter starter) { m_starter = std::move(starter); }
     void setClientPath(const QString &path) { m_clientPath = path; }
+    // Where the status line about a failed update goes.
+    void setStatusOutput(ChatOutput *output) { m_status = output; }
     // The updater's file name in the program folder.
     static QString updaterFileName();
 
@@ -58,4 +61,5 @@ private:
     QByteArray m_ownVersion = OwnVersion;
     ProgramStarter m_starter;
     QString m_clientPath;
+    ChatOutput *m_status = nullptr;
 };

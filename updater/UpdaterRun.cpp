@@ -1,13 +1,16 @@
 #include "updater/UpdaterRun.h"
 
+#include "core/util/AtomicFile.h"
 #include "core/util/CodePage.h"
 #include "core/util/Files.h"
+#include "core/util/Text.h"
 #include "core/util/WinPath.h"
 #include "platform/Dialogs.h"
 #include "platform/UrlDownload.h"
 #include "updater/unzip/CGUnzipFiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -20,6 +23,8 @@ void showProgress()
 {
     QCoreApplication::processEvents();
 }
+
+constexpr char NotInstalledText[] = "\n\nThe update was not installed; the current version starts again.";
 
 } // namespace
 
@@ -67,28 +72,58 @@ UpdaterRun::Outcome UpdaterRun::run()
     Q_EMIT started(captionText());
     showProgress();
 
+    // Whatever an interrupted earlier run left is put back first, so that the
+    // folder holds one whole release before this one starts.
+    QString why;
+    if (!ReleaseInstall(m_programFolder, m_fileSystem).recover(&why)) {
+        giveUp(why + QLatin1String(NotInstalledText));
+        return Outcome::InstallFailed;
+    }
+
     if (!DownloadUpdate()) {
-        m_dialogs.message(QStringLiteral("You don't have internet access or the update file doesn't "
-                                         "exist. Please mail this to ")
-                          + QLatin1String(SupportAddress) + QLatin1Char('!'));
+        giveUp(QStringLiteral("You don't have internet access or the update file doesn't "
+                              "exist. Please mail this to ")
+               + QLatin1String(SupportAddress) + QLatin1Char('!'));
         return Outcome::DownloadFailed;
     }
     Q_EMIT downloaded();
     showProgress();
 
-    InstallUpdate();
+    if (!InstallUpdate(&why)) {
+        giveUp(why + QLatin1String(NotInstalledText));
+        return Outcome::InstallFailed;
+    }
     Q_EMIT installed();
     showProgress();
+    QFile::remove(file(FailedMarkerName));
 
-    const QString program = CodePage::toUnicode(m_config.RestartCommand);
-    if (!m_starter(program)) {
+    if (!startClient()) {
         // updater.cfg stays: the update is in place, the user starts the client.
-        m_dialogs.message(program + QStringLiteral(" could not be started! Please start it yourself."));
         return Outcome::StartFailed;
     }
     if (!QFile::remove(cfg) && QFileInfo::exists(cfg))
         m_dialogs.message(QStringLiteral("updater.cfg could not be deleted!"));
     return Outcome::Done;
+}
+
+bool UpdaterRun::startClient()
+{
+    const QString program = CodePage::toUnicode(m_config.RestartCommand);
+    if (m_starter(program))
+        return true;
+    m_dialogs.message(program + QStringLiteral(" could not be started! Please start it yourself."));
+    return false;
+}
+
+void UpdaterRun::giveUp(const QString &message)
+{
+    m_dialogs.message(message);
+    // updater.cfg stays, so that the updater started by hand tries again; the
+    // client's next version check reads this marker and goes on to the login
+    // instead of handing over for the same version.
+    if (!AtomicFile::write(file(FailedMarkerName), m_config.UpdateVersion + Text::NewLine()))
+        m_dialogs.message(QStringLiteral("update-failed.txt could not be written!"));
+    startClient();
 }
 
 bool UpdaterRun::DownloadUpdate()
@@ -97,26 +132,36 @@ bool UpdaterRun::DownloadUpdate()
     return UrlDownload::toFile(url, file("install.zip"), m_downloadTimeoutMs, MaxReleaseBytes).ok;
 }
 
-void UpdaterRun::InstallUpdate()
+bool UpdaterRun::InstallUpdate(QString *why)
 {
     const QString archive = file("install.zip");
-    {
+    ReleaseInstall install(m_programFolder, m_fileSystem);
+    bool unpacked = false;
+    if (!QDir().mkpath(install.stagingFolder())) {
+        *why = QStringLiteral("The folder ") + install.stagingFolder() + QStringLiteral(" cannot be made!");
+    } else {
         CGUnzipFiles unzip(&m_dialogs);
         unzip.setZipFileName(archive);
-        unzip.setExtractDir(m_programFolder);
+        unzip.setExtractDir(install.stagingFolder());
         unzip.setHonorDirectories(true);
         const qint32 result = unzip.Unzip();
-        if (result != 0) {
-            // Reported, and the run goes on: the client starts in whatever
-            // state the folder is (a refused archive wrote nothing).
-            QString why = unzip.GetLastMessage();
+        unpacked = result == 0;
+        if (!unpacked) {
+            *why = unzip.GetLastMessage();
             if (result == CGUnzipFiles::RaisedFailure)
-                why = unzip.LastFailure().description;
-            if (why.trimmed().isEmpty())
-                why = QStringLiteral("The update could not be unpacked (error %1)!").arg(result);
-            m_dialogs.message(why);
+                *why = unzip.LastFailure().description;
+            if (why->trimmed().isEmpty())
+                *why = QStringLiteral("The update could not be unpacked (error %1)!").arg(result);
         }
     }
-    // A leftover archive harms nothing: the next download replaces it whole.
     QFile::remove(archive);
+    if (!unpacked) {
+        install.discardStaging();
+        return false;
+    }
+    if (!install.commit(why)) {
+        install.discardStaging();
+        return false;
+    }
+    return true;
 }

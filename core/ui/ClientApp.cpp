@@ -185,6 +185,7 @@ void ClientApp::createCapabilities()
     caps.chat = std::make_unique<Chat>(m_state, commands, dialogs, m_events);
     caps.chat->registerHandlers(m_dispatcher);
     m_chat = &caps.chat->logs();
+    m_versionCheck->setStatusOutput(m_chat);
 
     // --- lobby window, user and room tables, huts tree
     caps.lobbyForm = std::make_unique<LobbyForm>(m_state, m_events, commands);

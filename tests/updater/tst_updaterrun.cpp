@@ -9,12 +9,44 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
+
+using Tree = QMap<QString, QByteArray>;
+
+// Every file (with its bytes) and folder below `root`.
+Tree snapshot(const QString &root)
+{
+    Tree tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QString relative = QDir(root).relativeFilePath(it.filePath());
+        tree.insert(relative, it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(it.filePath()));
+    }
+    return tree;
+}
+
+// Fails the n-th rename of putting the release in place.
+class CountingFailure : public ReleaseInstall::FileSystem
+{
+public:
+    explicit CountingFailure(int failAt) : m_failAt(failAt) {}
+    bool rename(const QString &from, const QString &to) override
+    {
+        return ++m_renames != m_failAt && FileSystem::rename(from, to);
+    }
+
+private:
+    int m_failAt;
+    int m_renames = 0;
+};
 
 const QString NotHandedOverText = QStringLiteral("This program can only be run by the Vellumar Gatherhall!");
 const QString DownloadFailedText = QStringLiteral(
@@ -191,28 +223,46 @@ private Q_SLOTS:
         QCOMPARE(readFile(s.file(QStringLiteral("new.txt"))), QByteArray("new"));
     }
 
-    void failedDownloadKeepsConfig_data()
+    // Whatever goes wrong, the old client's files stay exactly as they were,
+    // update-failed.txt names the version, updater.cfg stays for a try by hand,
+    // and the old client is started again.
+    void failedUpdateKeepsTheOldRelease_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::newRow("404") << 0;
-        QTest::newRow("500") << 1;
-        QTest::newRow("stall") << 2;
-        QTest::newRow("body cut short") << 3;
-        QTest::newRow("no web host") << 4;
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message");
+        const int download = int(UpdaterRun::Outcome::DownloadFailed);
+        const int install = int(UpdaterRun::Outcome::InstallFailed);
+        QTest::newRow("404") << 0 << download << DownloadFailedText;
+        QTest::newRow("error page, status 500") << 1 << download << DownloadFailedText;
+        QTest::newRow("stall") << 2 << download << DownloadFailedText;
+        QTest::newRow("body cut short") << 3 << download << DownloadFailedText;
+        QTest::newRow("no web host") << 4 << download << DownloadFailedText;
+        QTest::newRow("not a zip") << 5 << install << QString();
+        QTest::newRow("last entry corrupt") << 6 << install << QString();
+        QTest::newRow("move fails part way") << 7 << install << QStringLiteral("could not be put in place");
+        QTest::newRow("a name the updater keeps") << 8 << install << QStringLiteral("keeps for itself");
     }
 
-    void failedDownloadKeepsConfig()
+    void failedUpdateKeepsTheOldRelease()
     {
         QFETCH(int, mode);
+        QFETCH(int, outcome);
+        QFETCH(QString, message);
         Sandbox s;
         QVERIFY(s.host.listen());
         s.run.setDownloadTimeout(300);
         writeFile(s.clientPath(), "old client");
+        writeFile(s.file(QStringLiteral("skins/Default/qxskin.ini")), "old skin");
         const QByteArray path = "/updates/gatherhall-1.1.0.zip";
+        const QList<ZipEntry> release{ZipEntry("Zorbel1", "new client"),
+                                      ZipEntry("skins/Default/qxskin.ini", "new skin"),
+                                      ZipEntry("skins/Night/qxskin.ini", "night")};
         QByteArray config = s.configText(path);
+        CountingFailure failThirdRename(3);
         switch (mode) {
         case 0: break; // nothing served: 404
-        case 1: s.host.serve(path, "oops", 500); break;
+        case 1: s.host.serve(path, "<html>Internal error</html>", 500); break;
         case 2: s.host.stall(path); break;
         case 3: {
             WebHost::Answer a;
@@ -229,18 +279,45 @@ private Q_SLOTS:
                 + QFile::encodeName(s.clientPath()) + "\r\n";
             break; // `other` closes: nothing listens on its port any more
         }
+        case 5: s.host.serve(path, "this is not a zip archive"); break;
+        case 6: {
+            // The damage shows only when the last entry is unpacked, after the others.
+            QList<ZipEntry> damaged = release;
+            damaged.append(ZipEntry("zz-last.dat", QByteArray(4096, 'Q')).stored());
+            s.serveZip(damaged, path);
+            QByteArray bytes = readFile(s.dir.filePath(QStringLiteral("release.zip")));
+            const qsizetype at = bytes.indexOf(QByteArray(64, 'Q'));
+            QVERIFY(at > 0);
+            bytes[at + 32] = 'R';
+            s.host.serve(path, bytes);
+            break;
+        }
+        case 7:
+            s.serveZip(release, path);
+            s.run.setFileSystem(&failThirdRename);
+            break;
+        case 8:
+            s.serveZip({ZipEntry("Zorbel1", "new client"), ZipEntry("update-backup/Zorbel1", "x")}, path);
+            break;
         }
         s.writeConfig(config);
+        const Tree before = snapshot(s.home);
 
-        QCOMPARE(s.run.run(), UpdaterRun::Outcome::DownloadFailed);
+        QCOMPARE(int(s.run.run()), outcome);
         QCOMPARE(s.dialogs.messages().size(), 1);
-        QCOMPARE(s.dialogs.messages().first().text, DownloadFailedText);
+        const QString shown = s.dialogs.messages().first().text;
+        if (outcome == int(UpdaterRun::Outcome::DownloadFailed))
+            QCOMPARE(shown, DownloadFailedText);
+        else
+            QVERIFY2(shown.contains(message) && shown.contains(QLatin1String("was not installed")),
+                     qPrintable(shown));
         QCOMPARE(s.started.size(), 1);
-        QCOMPARE(s.downloaded.size(), 0);
         QCOMPARE(s.installed.size(), 0);
-        QVERIFY(s.startedPrograms.isEmpty());
+        QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
+        Tree expected = before;
+        expected.insert(QStringLiteral("update-failed.txt"), "1.1.0\r\n");
+        QCOMPARE(snapshot(s.home), expected);
         QCOMPARE(readFile(s.file(QStringLiteral("updater.cfg"))), config);
-        QCOMPARE(fileTree(s.home), (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("updater.cfg")}));
     }
 
     void hostileEntryIsRefused_data()
@@ -268,35 +345,44 @@ private Q_SLOTS:
             hostile.link();
         s.serveZip({ZipEntry("Zorbel1", "new client"), hostile});
 
-        // Reported; the old client is started again all the same.
-        QCOMPARE(s.run.run(), UpdaterRun::Outcome::Done);
+        // Reported, and the old client is started again.
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::InstallFailed);
         QCOMPARE(s.dialogs.messages().size(), 1);
         QVERIFY2(s.dialogs.messages().first().text.contains(QLatin1String("refused")),
                  qPrintable(s.dialogs.messages().first().text));
-        QCOMPARE(s.installed.size(), 1);
         QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
         // The whole archive is refused: nothing is written inside or beside the folder.
         QCOMPARE(readFile(s.clientPath()), QByteArray("old client"));
-        QCOMPARE(fileTree(s.home), QStringList{QStringLiteral("Zorbel1")});
+        QCOMPARE(fileTree(s.home), (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("update-failed.txt"),
+                                                QStringLiteral("updater.cfg")}));
         QCOMPARE(fileTree(s.dir.path()),
                  (QStringList{QStringLiteral("home"), QStringLiteral("home/Zorbel1"),
+                              QStringLiteral("home/update-failed.txt"), QStringLiteral("home/updater.cfg"),
                               QStringLiteral("release.zip")}));
         QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/escaped.txt")));
     }
 
-    void damagedArchiveIsReportedAndRunGoesOn()
+    // A run that was killed half way through its move left a journal: the next
+    // run first puts the old files back, then installs the release whole.
+    void interruptedEarlierRunIsPutBackFirst()
     {
         Sandbox s;
         QVERIFY(s.host.listen());
         writeFile(s.clientPath(), "old client");
+        writeFile(s.file(QStringLiteral("docs/readme.txt")), "old read me");
+        // The state after "Zorbel1" was moved aside and a stray file added.
+        writeFile(s.file(QStringLiteral("update-backup/Zorbel1")), "old client");
+        writeFile(s.file(QStringLiteral("Zorbel1")), "half-installed client");
+        writeFile(s.file(QStringLiteral("stray.txt")), "from the interrupted release");
+        writeFile(s.file(QStringLiteral("update-staging/leftover.txt")), "never to be installed");
+        writeFile(s.file(QStringLiteral("update-journal.txt")), "F Zorbel1\nN stray.txt\n");
         s.writeConfig(s.configText());
-        s.host.serve("/updates/gatherhall-1.1.0.zip", "this is not a zip archive");
+        s.serveZip({ZipEntry("Zorbel1", "new client")});
 
         QCOMPARE(s.run.run(), UpdaterRun::Outcome::Done);
-        QCOMPARE(s.dialogs.messages().size(), 1);
-        QVERIFY(!s.dialogs.messages().first().text.trimmed().isEmpty());
-        QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
-        QCOMPARE(fileTree(s.home), QStringList{QStringLiteral("Zorbel1")});
+        QCOMPARE(fileTree(s.home), (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("docs"),
+                                                QStringLiteral("docs/readme.txt")}));
+        QCOMPARE(readFile(s.clientPath()), QByteArray("new client"));
     }
 
     void clientThatCannotStartKeepsConfig()

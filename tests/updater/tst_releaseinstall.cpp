@@ -1,0 +1,276 @@
+#include "tests/fixtures/TestFiles.h"
+#include "updater/ReleaseInstall.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Tree = QMap<QString, QByteArray>;
+
+// Every file (with its bytes) and folder below `root`.
+Tree snapshot(const QString &root)
+{
+    Tree tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QString relative = QDir(root).relativeFilePath(it.filePath());
+        tree.insert(relative, it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(it.filePath()));
+    }
+    return tree;
+}
+
+// Counts the disk operations; fails the n-th, or kills the process right
+// after it.
+class CountingFileSystem : public ReleaseInstall::FileSystem
+{
+public:
+    enum class Mode { Count, FailAt, KillAfter };
+    CountingFileSystem(Mode mode = Mode::Count, int at = 0) : m_mode(mode), m_at(at) {}
+
+    bool rename(const QString &from, const QString &to) override
+    {
+        return step(++renames == m_at && m_mode == Mode::FailAt ? false
+                                                                 : FileSystem::rename(from, to));
+    }
+    bool makeFolder(const QString &path) override
+    {
+        if (QFileInfo(path).isDir())
+            return true; // no change on disk, no step
+        return step(FileSystem::makeFolder(path));
+    }
+    bool removeFile(const QString &path) override { return step(FileSystem::removeFile(path)); }
+    bool removeEmptyFolder(const QString &path) override
+    {
+        return step(FileSystem::removeEmptyFolder(path));
+    }
+    bool removeTree(const QString &path) override { return step(FileSystem::removeTree(path)); }
+    bool writeJournal(const QString &path, const QByteArray &text) override
+    {
+        return step(FileSystem::writeJournal(path, text));
+    }
+
+    int renames = 0;
+    int steps = 0;
+
+private:
+    bool step(bool result)
+    {
+        ++steps;
+        if (m_mode == Mode::KillAfter && steps == m_at)
+            ::raise(SIGKILL);
+        return result;
+    }
+    Mode m_mode;
+    int m_at;
+};
+
+// An installed release (with a file of the user's that no release touches)
+// and a newer one unpacked beside it, replacing files, adding files and
+// folders, and replacing the updater itself.
+struct Release
+{
+    QTemporaryDir dir;
+    QString home = dir.path();
+    Tree before;
+    Tree after;
+
+    Release()
+    {
+        writeFile(home + QStringLiteral("/Zorbel1"), "old client");
+        writeFile(home + QStringLiteral("/updater"), "old updater");
+        writeFile(home + QStringLiteral("/qx.ini"), "the user's settings");
+        writeFile(home + QStringLiteral("/skins/Default/qxskin.ini"), "old skin");
+        writeFile(home + QStringLiteral("/docs/old.txt"), "kept");
+        before = snapshot(home);
+
+        const QString staging = ReleaseInstall(home).stagingFolder();
+        writeFile(staging + QStringLiteral("/Zorbel1"), "new client");
+        writeFile(staging + QStringLiteral("/updater"), "new updater");
+        writeFile(staging + QStringLiteral("/skins/Default/qxskin.ini"), "new skin");
+        writeFile(staging + QStringLiteral("/skins/Night/deep/qxskin.ini"), "night skin");
+        writeFile(staging + QStringLiteral("/readme.txt"), "read me");
+
+        after = before;
+        after.insert(QStringLiteral("Zorbel1"), "new client");
+        after.insert(QStringLiteral("updater"), "new updater");
+        after.insert(QStringLiteral("skins/Default/qxskin.ini"), "new skin");
+        after.insert(QStringLiteral("skins/Night"), "<folder>");
+        after.insert(QStringLiteral("skins/Night/deep"), "<folder>");
+        after.insert(QStringLiteral("skins/Night/deep/qxskin.ini"), "night skin");
+        after.insert(QStringLiteral("readme.txt"), "read me");
+    }
+};
+
+// Runs `body` in a child process; true when the child was killed by SIGKILL,
+// false when it ran to its end.
+template<typename Body>
+bool killedInChild(Body body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        body();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+} // namespace
+
+class TestReleaseInstall : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commitPutsTheReleaseInPlaceAndClearsUp()
+    {
+        Release r;
+        QString why;
+        QVERIFY2(ReleaseInstall(r.home).commit(&why), qPrintable(why));
+        QCOMPARE(snapshot(r.home), r.after);
+    }
+
+    void failedMovePutsEverythingBack()
+    {
+        // Count the renames of a whole commit, then fail each in turn.
+        int renames = 0;
+        {
+            Release r;
+            CountingFileSystem counter;
+            QVERIFY(ReleaseInstall(r.home, &counter).commit());
+            renames = counter.renames;
+        }
+        QCOMPARE(renames, 8); // three replaced files (aside and in), two added
+        for (int at = 1; at <= renames; ++at) {
+            Release r;
+            CountingFileSystem failing(CountingFileSystem::Mode::FailAt, at);
+            ReleaseInstall install(r.home, &failing);
+            QString why;
+            QVERIFY(!install.commit(&why));
+            QVERIFY(why.contains(QLatin1String("could not be put in place")));
+            install.discardStaging();
+            QCOMPARE(snapshot(r.home), r.before);
+        }
+    }
+
+    // Killed after any step of the move, and again after any step of putting
+    // back, the next run leaves the old release or the new one, whole.
+    void killedAtEveryStepLeavesOneWholeRelease()
+    {
+        int sawOld = 0;
+        int sawNew = 0;
+        int kill = 1;
+        for (;; ++kill) {
+            Release r;
+            const bool killed = killedInChild([&] {
+                CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, kill);
+                ReleaseInstall(r.home, &killing).commit();
+            });
+            if (!killed) {
+                QCOMPARE(snapshot(r.home), r.after);
+                break;
+            }
+            for (int again = 1;; ++again) {
+                // Every kill point of the next run's clean-up, from the same half-way state.
+                QTemporaryDir copy;
+                copyTree(r.home, copy.path());
+                const bool killedAgain = killedInChild([&] {
+                    CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, again);
+                    ReleaseInstall(copy.path(), &killing).recover();
+                });
+                QString why;
+                QVERIFY2(ReleaseInstall(copy.path()).recover(&why), qPrintable(why));
+                const Tree result = snapshot(copy.path());
+                QVERIFY2(result == r.before || result == r.after,
+                         qPrintable(QStringLiteral("kill %1, then %2").arg(kill).arg(again)));
+                if (!killedAgain)
+                    break;
+            }
+            QString why;
+            QVERIFY2(ReleaseInstall(r.home).recover(&why), qPrintable(why));
+            const Tree result = snapshot(r.home);
+            if (result == r.before)
+                ++sawOld;
+            else if (result == r.after)
+                ++sawNew;
+            else
+                QFAIL(qPrintable(QStringLiteral("a mixed folder after kill %1").arg(kill)));
+        }
+        QVERIFY(kill > 10);
+        QVERIFY(sawOld > 0);
+        QVERIFY(sawNew > 0); // killed while clearing up after the journal went
+    }
+
+    void refusedReleaseChangesNothing_data()
+    {
+        QTest::addColumn<QString>("stagedFile");
+        QTest::addColumn<QString>("inTheWay");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("staging name") << "update-staging/x" << "" << "keeps for itself";
+        QTest::newRow("backup name") << "update-backup/Zorbel1" << "" << "keeps for itself";
+        QTest::newRow("journal name") << "update-journal.txt" << "" << "keeps for itself";
+        QTest::newRow("folder where a file goes") << "docs" << "" << "folder is in the way";
+        QTest::newRow("file where a folder goes") << "qx.ini/inside.txt" << "" << "file is in the way";
+    }
+
+    void refusedReleaseChangesNothing()
+    {
+        QFETCH(QString, stagedFile);
+        QFETCH(QString, reason);
+        Release r;
+        ReleaseInstall install(r.home);
+        writeFile(install.stagingFolder() + QLatin1Char('/') + stagedFile, "x");
+        QString why;
+        QVERIFY(!install.commit(&why));
+        QVERIFY2(why.contains(reason), qPrintable(why));
+        install.discardStaging();
+        QCOMPARE(snapshot(r.home), r.before);
+    }
+
+    void unreadableJournalIsLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("journal");
+        QTest::newRow("escaping path") << QByteArray("N ../outside.txt\n");
+        QTest::newRow("absolute path") << QByteArray("N /tmp/outside.txt\n");
+        QTest::newRow("unknown step") << QByteArray("X Zorbel1\n");
+        QTest::newRow("torn") << QByteArray("N readme.txt\nF Zorb");
+    }
+
+    void unreadableJournalIsLeftAlone()
+    {
+        QFETCH(QByteArray, journal);
+        QTemporaryDir base;
+        const QString home = base.filePath(QStringLiteral("home"));
+        writeFile(home + QStringLiteral("/Zorbel1"), "client");
+        writeFile(base.filePath(QStringLiteral("outside.txt")), "not ours");
+        writeFile(home + QStringLiteral("/update-journal.txt"), journal);
+        const Tree before = snapshot(base.path());
+        QString why;
+        QVERIFY(!ReleaseInstall(home).recover(&why));
+        QVERIFY2(why.contains(QLatin1String("cannot be read")), qPrintable(why));
+        QCOMPARE(snapshot(base.path()), before);
+    }
+
+    void recoverWithNothingToDoChangesNothing()
+    {
+        Release r;
+        ReleaseInstall(r.home).discardStaging();
+        QVERIFY(ReleaseInstall(r.home).recover());
+        QCOMPARE(snapshot(r.home), r.before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReleaseInstall)
+#include "tst_releaseinstall.moc"
