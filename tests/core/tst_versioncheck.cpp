@@ -3,6 +3,7 @@
 #include "core/util/Ini.h"
 #include "platform/UrlDownload.h"
 #include "tests/fixtures/FakeDialogs.h"
+#include "tests/fixtures/RecordingChatOutput.h"
 #include "tests/fixtures/WebHost.h"
 
 #include <QDir>
@@ -165,6 +166,52 @@ private Q_SLOTS:
         QCOMPARE(s.started, (QStringList{s.file(VersionCheck::updaterFileName().toLatin1().constData()),
                                          s.dir.path()}));
         QVERIFY(!Files::FileExists(s.file("version.txt")));
+    }
+
+    // update-failed.txt, left by an updater that could not install a release,
+    // is read and deleted by every check; only for that very version does the
+    // check go on to the login with a status line instead of asking again.
+    void failedUpdateMarker_data()
+    {
+        QTest::addColumn<QByteArray>("marker");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("same version") << QByteArray("1.1.0\r\n") << false;
+        QTest::newRow("same version, LF") << QByteArray("1.1.0\n") << false;
+        QTest::newRow("an older failure") << QByteArray("1.0.5\r\n") << true;
+        QTest::newRow("empty marker") << QByteArray() << true;
+    }
+
+    void failedUpdateMarker()
+    {
+        QFETCH(QByteArray, marker);
+        QFETCH(bool, asked);
+        Setup s;
+        RecordingChatOutput status;
+        s.check.setStatusOutput(&status);
+        s.makeUpdater();
+        QFile f(s.file("update-failed.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(marker);
+        f.close();
+        s.host.serve("/updates/version.php", "gatherhall\r\n1.1.0\r\nhttp://x/g.zip\r\n");
+        s.dialogs.answers = {Dialogs::Answer::No};
+
+        QCOMPARE(s.check.CheckVersion("gatherhall"), VersionCheck::Result::Continue);
+        QCOMPARE(s.dialogs.questions.size(), asked ? 1 : 0);
+        QCOMPARE(status.systemMessages.size(), asked ? 0 : 1);
+        if (!asked)
+            QCOMPARE(status.systemMessages.first(),
+                     QByteArray("The update to version 1.1.0 could not be installed; version 1.0.0 "
+                                "goes on. The next start tries again."));
+        QVERIFY(!QFile::exists(s.file("update-failed.txt")));
+        QVERIFY(s.started.isEmpty());
+        QVERIFY(!Files::FileExists(s.file("updater.cfg")));
+
+        // The next start offers the release again.
+        s.dialogs.questions.clear();
+        s.dialogs.answers = {Dialogs::Answer::No};
+        QCOMPARE(s.check.CheckVersion("gatherhall"), VersionCheck::Result::Continue);
+        QCOMPARE(s.dialogs.questions.size(), 1);
     }
 
     void acceptedWithoutUpdater()
