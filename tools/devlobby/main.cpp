@@ -1,14 +1,17 @@
 // A lobby server and lobby web host on this machine for trying the client:
-//   devlobby --home <folder> [--port <lobby port>]
+//   devlobby --home <folder> [--port <lobby port>] [--release <folder>]
 // serves servers.txt pointing at itself, answers the version page, accepts any
 // login, announces a few made-up users, relays chat and runs huts (hosting,
 // joining, the hut options, pack answers and colours, launch). Once it listens it
 // writes <folder>/qx.ini with the web host set to itself, so that a client
-// started with ZORBEL_HOME=<folder> finds it.
+// started with ZORBEL_HOME=<folder> finds it. With --release the version page
+// offers the given folder as a newer release, until the client has fetched it.
+#include "core/VersionCheck.h"
 #include "core/util/Ini.h"
 #include "tests/fixtures/ChatLobby.h"
 #include "tests/fixtures/HutLobby.h"
 #include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/ReleaseHost.h"
 #include "tests/fixtures/WebHost.h"
 
 #include <QCommandLineParser>
@@ -30,8 +33,12 @@ int main(int argc, char **argv)
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("The lobby port (default: any free one)."),
                                   QStringLiteral("port"), QStringLiteral("0"));
+    const QCommandLineOption release(QStringLiteral("release"),
+                                     QStringLiteral("Offer this folder as a newer release of the client."),
+                                     QStringLiteral("folder"));
     args.addOption(home);
     args.addOption(port);
+    args.addOption(release);
     args.process(app);
     QTextStream err(stderr);
     if (!args.isSet(home)) {
@@ -65,6 +72,15 @@ int main(int argc, char **argv)
               "newserver\nZorbel development lobby\n127.0.0.1\n" + lobbyPort + "\n");
     web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://" + web.hostAndPort()
                                           + "/updates/none.zip\r\n");
+    if (args.isSet(release)) {
+        QString why;
+        if (!serveRelease(web, args.value(release), VersionCheck::OwnVersion, &why)) {
+            err << "devlobby: cannot offer the release: " << why << "\n";
+            return 1;
+        }
+        QTextStream(stdout) << "devlobby: offering " << args.value(release) << " as version "
+                            << nextVersion(VersionCheck::OwnVersion) << Qt::endl;
+    }
 
     const QString folder = QDir(args.value(home)).absolutePath();
     QDir().mkpath(folder);
