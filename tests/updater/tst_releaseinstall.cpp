@@ -16,19 +16,6 @@ namespace {
 
 using Tree = QMap<QString, QByteArray>;
 
-// Every file (with its bytes) and folder below `root`.
-Tree snapshot(const QString &root)
-{
-    Tree tree;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QString relative = QDir(root).relativeFilePath(it.filePath());
-        tree.insert(relative, it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(it.filePath()));
-    }
-    return tree;
-}
 
 // Counts the disk operations; fails the n-th, or kills the process right
 // after it.
@@ -92,7 +79,7 @@ struct Release
         writeFile(home + QStringLiteral("/qx.ini"), "the user's settings");
         writeFile(home + QStringLiteral("/skins/Default/qxskin.ini"), "old skin");
         writeFile(home + QStringLiteral("/docs/old.txt"), "kept");
-        before = snapshot(home);
+        before = fileSnapshot(home);
 
         const QString staging = ReleaseInstall(home).stagingFolder();
         writeFile(staging + QStringLiteral("/Zorbel1"), "new client");
@@ -139,7 +126,7 @@ private Q_SLOTS:
         Release r;
         QString why;
         QVERIFY2(ReleaseInstall(r.home).commit(&why), qPrintable(why));
-        QCOMPARE(snapshot(r.home), r.after);
+        QCOMPARE(fileSnapshot(r.home), r.after);
     }
 
     void failedMovePutsEverythingBack()
@@ -161,7 +148,7 @@ private Q_SLOTS:
             QVERIFY(!install.commit(&why));
             QVERIFY(why.contains(QLatin1String("could not be put in place")));
             install.discardStaging();
-            QCOMPARE(snapshot(r.home), r.before);
+            QCOMPARE(fileSnapshot(r.home), r.before);
         }
     }
 
@@ -179,7 +166,7 @@ private Q_SLOTS:
                 ReleaseInstall(r.home, &killing).commit();
             });
             if (!killed) {
-                QCOMPARE(snapshot(r.home), r.after);
+                QCOMPARE(fileSnapshot(r.home), r.after);
                 break;
             }
             for (int again = 1;; ++again) {
@@ -192,7 +179,7 @@ private Q_SLOTS:
                 });
                 QString why;
                 QVERIFY2(ReleaseInstall(copy.path()).recover(&why), qPrintable(why));
-                const Tree result = snapshot(copy.path());
+                const Tree result = fileSnapshot(copy.path());
                 QVERIFY2(result == r.before || result == r.after,
                          qPrintable(QStringLiteral("kill %1, then %2").arg(kill).arg(again)));
                 if (!killedAgain)
@@ -200,7 +187,7 @@ private Q_SLOTS:
             }
             QString why;
             QVERIFY2(ReleaseInstall(r.home).recover(&why), qPrintable(why));
-            const Tree result = snapshot(r.home);
+            const Tree result = fileSnapshot(r.home);
             if (result == r.before)
                 ++sawOld;
             else if (result == r.after)
@@ -236,7 +223,7 @@ private Q_SLOTS:
         QVERIFY(!install.commit(&why));
         QVERIFY2(why.contains(reason), qPrintable(why));
         install.discardStaging();
-        QCOMPARE(snapshot(r.home), r.before);
+        QCOMPARE(fileSnapshot(r.home), r.before);
     }
 
     void unreadableJournalIsLeftAlone_data()
@@ -256,11 +243,11 @@ private Q_SLOTS:
         writeFile(home + QStringLiteral("/Zorbel1"), "client");
         writeFile(base.filePath(QStringLiteral("outside.txt")), "not ours");
         writeFile(home + QStringLiteral("/update-journal.txt"), journal);
-        const Tree before = snapshot(base.path());
+        const Tree before = fileSnapshot(base.path());
         QString why;
         QVERIFY(!ReleaseInstall(home).recover(&why));
         QVERIFY2(why.contains(QLatin1String("cannot be read")), qPrintable(why));
-        QCOMPARE(snapshot(base.path()), before);
+        QCOMPARE(fileSnapshot(base.path()), before);
     }
 
     void recoverWithNothingToDoChangesNothing()
@@ -268,7 +255,7 @@ private Q_SLOTS:
         Release r;
         ReleaseInstall(r.home).discardStaging();
         QVERIFY(ReleaseInstall(r.home).recover());
-        QCOMPARE(snapshot(r.home), r.before);
+        QCOMPARE(fileSnapshot(r.home), r.before);
     }
 };
 

@@ -19,19 +19,6 @@ namespace {
 
 using Tree = QMap<QString, QByteArray>;
 
-// Every file (with its bytes) and folder below `root`.
-Tree snapshot(const QString &root)
-{
-    Tree tree;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QString relative = QDir(root).relativeFilePath(it.filePath());
-        tree.insert(relative, it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(it.filePath()));
-    }
-    return tree;
-}
 
 // Fails the n-th rename of putting the release in place.
 class CountingFailure : public ReleaseInstall::FileSystem
@@ -301,7 +288,7 @@ private Q_SLOTS:
             break;
         }
         s.writeConfig(config);
-        const Tree before = snapshot(s.home);
+        const Tree before = fileSnapshot(s.home);
 
         QCOMPARE(int(s.run.run()), outcome);
         QCOMPARE(s.dialogs.messages().size(), 1);
@@ -316,7 +303,7 @@ private Q_SLOTS:
         QCOMPARE(s.startedPrograms, QStringList{s.clientPath()});
         Tree expected = before;
         expected.insert(QStringLiteral("update-failed.txt"), "1.1.0\r\n");
-        QCOMPARE(snapshot(s.home), expected);
+        QCOMPARE(fileSnapshot(s.home), expected);
         QCOMPARE(readFile(s.file(QStringLiteral("updater.cfg"))), config);
     }
 
