@@ -20,6 +20,8 @@
 
 namespace {
 
+// Blue's boxes are Picture2 and red's Picture1: the arrays are not in tribe order.
+const char *const BoxArrayNames[] = {"Picture2", "Picture1", "Picture3", "Picture4"};
 const char *const PreviewNames[] = {"previewblue", "previewred", "previewyellow", "previewgreen"};
 const char *const TextNames[] = {"txtRed", "txtGreen", "txtBlue"};
 
@@ -58,6 +60,7 @@ TribePanel::TribePanel(TribeColours &colours, TribePreviews &previews, TribeColo
         grid->addWidget(m_arrows[t], t, 0);
         for (int s = 0; s < TribeColours::ShadeCount; ++s) {
             auto *b = new QLabel(this);
+            b->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(BoxArrayNames[t])).arg(s));
             b->setFixedSize(25, 33);
             b->setAutoFillBackground(true);
             m_boxes[t][s] = b;

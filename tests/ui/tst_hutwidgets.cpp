@@ -240,6 +240,16 @@ void tst_HutWidgets::tribeEditor()
     QCOMPARE(rig.commands.commands.size(), 2);
     QVERIFY(rig.commands.last().startsWith("BLUE 1 " + QByteArray::number(TribeColours::rgb(163, 30, bar->value()))));
 
+    // Arrow keys, the track and the wheel step the bar: sent once the steps pause.
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(rig.commands.commands.size(), 2);
+    QCOMPARE(panel->txtBlue()->text(), QString::number(bar->value()));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.commands.commands.size(), 3, 5000);
+    QVERIFY(rig.commands.last().startsWith("BLUE 1 " + QByteArray::number(TribeColours::rgb(163, 30, bar->value()))));
+    QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("Picture24")), panel->box(0, 4));
+    QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("Picture17")), panel->box(1, 7));
+
     // Closing the panel switches the bars off.
     panel->closeButton->click();
     QVERIFY(!rig.huts.editor.TribeBarsEnabled());
