@@ -93,7 +93,6 @@ void TribeColourEditor::setTribeBarsEnabled(bool on)
     if (!on)
         commit();
     m_barsEnabled = on;
-    Q_EMIT barsEnabledChanged(on);
 }
 
 qint32 TribeColourEditor::BarRampColour(int red, int green, int blue, int shade)

@@ -77,7 +77,6 @@ public:
 Q_SIGNALS:
     // A text, caret or bar changed (the window mirrors them).
     void changed();
-    void barsEnabledChanged(bool on);
 
 private:
     void writeText(int component, const QString &text);
