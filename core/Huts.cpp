@@ -9,6 +9,7 @@ Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &comman
            ChatOutput &chat, LobbyEvents &events, quint16 pingPort)
     : state(state_)
     , broadcast(commands, colours, previews, state_.Hut.SelectedTribe)
+    , editor(colours, previews, broadcast, state_.Hut.SelectedTribe)
     , ping(commands, pingPort)
     , options(state_, packs, commands, dialogs, panels)
     , hosting(state_, commands, chat, dialogs, panels)
@@ -19,6 +20,12 @@ Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &comman
     const GameSetup &setup = state.Setup;
     messages.setFetchMappackInfo([&setup](const QByteArray &crc) { return FetchMappackInfo(setup, crc); });
     messages.setFetchModpackInfo([&setup](const QByteArray &crc) { return FetchModpackInfo(setup, crc); });
+
+    // The bars recolour the own tribe while its panel is up in a hut with custom colours.
+    QObject::connect(&panels, &HutPanels::changed, &editor, [this] {
+        const HutPanels::State &s = panels.state();
+        editor.setTribeBarsEnabled(s.FraTribePalVisible && s.tribeTabVisible);
+    });
 
     // The options a host still holds from an earlier hut go to the new one.
     QObject::connect(&events, &LobbyEvents::userChanged, &options, [this](qint32 slot) {

@@ -7,6 +7,7 @@
 #include "core/TribeColourMessages.h"
 #include "core/UserStateHandlers.h"
 #include "packs/TribeColourBroadcast.h"
+#include "packs/TribeColourEditor.h"
 #include "packs/TribeColours.h"
 #include "packs/TribePreviews.h"
 
@@ -37,6 +38,7 @@ public:
     TribePreviews previews {colours};
     TribeColourBroadcast broadcast;
     TribeColourMessages colourMessages {colours, previews};
+    TribeColourEditor editor;
     HutPing ping;
     HostOptions options;
     HutHosting hosting;

@@ -22,7 +22,7 @@ HutWidgets::HutWidgets(LobbyForm &form, Huts &huts, const InstalledPacks &packs)
     game = new GamePanel(huts.options, huts.panels, packs, form.hutDetails());
     form.place(LobbyForm::Place::GamePanel, game);
 
-    tribes = new TribePanel(huts.colours, huts.previews, huts.panels);
+    tribes = new TribePanel(huts.colours, huts.previews, huts.editor, huts.panels);
     form.place(LobbyForm::Place::TribePanel, tribes);
 
     mapDownload = new HutPackPanel(HutPackPanel::Kind::Mappack, huts.panels);

@@ -4,9 +4,10 @@
 // Both log in through the login window; one hosts a hut with a map pack and a
 // mod pack, the other joins from the huts tree; the launch is refused while
 // the joiner lacks the hut's mod pack and goes ahead once the host picks one
-// both have; the fake games join, talk to their clients and end; the server
-// sees each client's game commands in order and both game folders are as
-// they were. The hut ping and the game link use free ports (test only: one
+// both have; each picks colours for its tribe and sees the other's, and both
+// games start with them in their palette files; the fake games join, talk to
+// their clients and end; the server sees each client's game commands in order
+// and both game folders are as they were. The hut ping and the game link use free ports (test only: one
 // machine cannot hold 7575 and 127.0.0.1:7589 twice).
 #include "core/ClientState.h"
 #include "core/ui/ClientApp.h"
@@ -20,6 +21,10 @@
 #include "lobby/ui/HutPackPanel.h"
 #include "lobby/ui/HutsTreeView.h"
 #include "lobby/ui/LobbyForm.h"
+#include "lobby/ui/TribePanel.h"
+#include "packs/TribeColourEditor.h"
+#include "packs/TribeColours.h"
+#include "packs/TribeFigure.h"
 #include "platform/LinuxGameStarter.h"
 #include "platform/LinuxProcessMemory.h"
 #include "platform/UrlDownload.h"
@@ -183,6 +188,67 @@ QByteArray firstWith(const QList<QByteArray> &messages, const QByteArray &prefix
     return {};
 }
 
+// The eight colours of `tribe` in a palette file (entries 216 to 247).
+QList<qint32> paletteBand(const QByteArray &pal, int tribe)
+{
+    static const int bandStart[] = {216, 240, 232, 224};   // blue, red, yellow, green
+    QList<qint32> out;
+    for (int k = 0; k < 8; ++k) {
+        const int at = 4 * (bandStart[tribe] + k);
+        out.append(TribeColours::rgb(quint8(pal[at]), quint8(pal[at + 1]), quint8(pal[at + 2])));
+    }
+    return out;
+}
+
+QRgb pixelOf(const QLabel *picture, const QPoint &at)
+{
+    return picture->pixmap().toImage().pixel(at);
+}
+
+// `picker` opens its tribe panel and clicks swatch `swatch`; the server gets
+// one colour command for the picker's tribe, and `other` shows the colours in
+// that tribe's boxes and preview. Returns the eight colours chosen.
+QList<qint32> chooseColours(Client &picker, Client &other, int swatch, int pickerClient, LobbyServer &lobby)
+{
+    const int tribe = picker.state().Hut.SelectedTribe;
+    GamePanel *panel = picker.gamePanel();
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(panel->lbltribepal->isVisible(), 5000); }();
+    panel->lbltribepal->click();
+    auto *tribes = picker.placed<TribePanel>(LobbyForm::Place::TribePanel);
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(tribes->isVisible(), 5000); }();
+    const int sentBefore = int(lobby.messages(pickerClient).size());
+    QTest::mouseClick(tribes->imgTribe(swatch), Qt::LeftButton);
+
+    QList<qint32> chosen;
+    for (int s = 0; s < 8; ++s)
+        chosen.append(swatch < 4 ? TribeColours::DefaultRamp(swatch, s)
+                                 : TribeColourEditor::BarRampColour(
+                                       TribeColourEditor::SwatchColour(swatch) & 0xFF,
+                                       (TribeColourEditor::SwatchColour(swatch) >> 8) & 0xFF,
+                                       TribeColourEditor::SwatchColour(swatch) >> 16, s));
+    QByteArray command = TribeColours::TribeWord(tribe) + " 1";
+    for (qint32 c : chosen)
+        command += ' ' + QByteArray::number(c);
+    [&] { QVERIFY(lobby.waitForMessage(pickerClient, command)); }();
+    [&] { QCOMPARE(lobby.messages(pickerClient).mid(sentBefore), QList<QByteArray>{command}); }();
+
+    // The other client's boxes and preview: a pixel drawn in reference shade s
+    // shows the new colour of box s.
+    auto *theirs = other.placed<TribePanel>(LobbyForm::Place::TribePanel);
+    const QImage reference = TribeFigure::draw(tribe);
+    for (int s = 0; s < 8; ++s) {
+        const QRgb want = TribeFigure::toRgb(chosen[s]);
+        [&] { QTRY_COMPARE_WITH_TIMEOUT(theirs->box(tribe, s)->palette().color(QPalette::Window).rgb(), want, 5000); }();
+        QPoint at(-1, -1);
+        for (int y = 0; y < reference.height() && at.x() < 0; ++y)
+            for (int x = 0; x < reference.width() && at.x() < 0; ++x)
+                if (reference.pixel(x, y) == TribeFigure::toRgb(TribeColours::ReferenceShade(tribe, s)))
+                    at = QPoint(x, y);
+        [&] { QVERIFY(at.x() >= 0); }();
+        [&] { QTRY_COMPARE_WITH_TIMEOUT(pixelOf(theirs->preview(tribe), at), want, 5000); }();
+    }
+    return chosen;
+}
 
 } // namespace
 
@@ -338,6 +404,17 @@ void tst_TwoClients::hostJoinLaunchAndRestore()
     QTRY_COMPARE_WITH_TIMEOUT(joiner.gamePanel()->lblModPack->text(), QStringLiteral("Modpack: textures.kaf"), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(joiner.state().own()->CustomPals, 5000);
 
+    // Custom colours, live: each opens its tribe panel and picks a swatch for
+    // the tribe it plays; the other's boxes and preview follow.
+    QCOMPARE(host.state().Hut.SelectedTribe, qint16(0));
+    QVERIFY(joiner.state().Hut.SelectedTribe > 0);   // its place in the hut
+    const QList<qint32> hostColours = chooseColours(host, joiner, 2, hostClient, lobby);
+    if (QTest::currentTestFailed())
+        return;
+    const QList<qint32> joinColours = chooseColours(joiner, host, 9, joinClient, lobby);
+    if (QTest::currentTestFailed())
+        return;
+
     // Launch: both install the packs, start their games, watch them and restore.
     host.dialogs.clear();
     host.buttons()->cmdlaunch->click();
@@ -345,6 +422,16 @@ void tst_TwoClients::hostJoinLaunchAndRestore()
     QVERIFY(lobby.waitForMessage(hostClient, "LAUNCH"));
     // While a game runs its client refuses to close.
     QVERIFY(lobby.waitForMessage(hostClient, "POPULOUS ON", 30000));
+    // While the games run both palette files carry the chosen colours.
+    QVERIFY(lobby.waitForMessage(joinClient, "POPULOUS ON", 30000));
+    for (Client *c : clients) {
+        for (const char *name : {"data/pal0-0.dat", "data/pal0-1.dat"}) {
+            const QByteArray pal = readFile(c->files.game(QLatin1String(name)));
+            QCOMPARE(pal.size(), 1024);
+            QCOMPARE(paletteBand(pal, 0), hostColours);
+            QCOMPARE(paletteBand(pal, joiner.state().Hut.SelectedTribe), joinColours);
+        }
+    }
     QVERIFY(!host.app->ExitClient());
     QCOMPARE(host.dialogs.messages().size(), 1);
     host.dialogs.clear();

@@ -4,6 +4,7 @@
 #include "packs/TribePreviews.h"
 #include "tests/fixtures/RecordingCommandSink.h"
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void rampsAndBoxes();
     void figuresUseEveryShade();
     void recolourBluePreview();
+    void recolourEveryTribe();
     void recolourOutOfRange();
     void sendTribeColours_data();
     void sendTribeColours();
@@ -126,6 +128,49 @@ void tst_TribeColours::recolourBluePreview()
     QCOMPARE(previews.preview(TribeColours::Blue), first);
     // The other previews are untouched.
     QCOMPARE(previews.preview(TribeColours::Red), previews.reference(TribeColours::Red));
+}
+
+void tst_TribeColours::recolourEveryTribe()
+{
+    TribeColours colours;
+    colours.InitTribeShades();
+    TribePreviews previews(colours);
+    QRandomGenerator random(17);
+    for (int round = 0; round < 3; ++round) {
+        for (int t = 0; t < TribeColours::TribeCount; ++t)
+            for (int s = 0; s < TribeColours::ShadeCount; ++s)
+                colours.setColour(t, s, qint32(random.bounded(0x1000000)));
+        const std::array<QImage, 4> before{previews.preview(0), previews.preview(1), previews.preview(2),
+                                           previews.preview(3)};
+        for (int t = 0; t < TribeColours::TribeCount; ++t) {
+            previews.RecolourTribePreview(t);
+            const QImage &ref = previews.reference(t);
+            const QImage once = previews.preview(t);
+            int changedPixels = 0;
+            for (int y = 0; y < 64; ++y) {
+                for (int x = 0; x < 64; ++x) {
+                    int shade = -1;
+                    for (int s = 0; s < TribeColours::ShadeCount; ++s)
+                        if (ref.pixel(x, y) == TribeFigure::toRgb(colours.TribeShade(t, s)))
+                            shade = s;
+                    if (shade >= 0) {
+                        QCOMPARE(once.pixel(x, y), TribeFigure::toRgb(colours.colour(t, shade)));
+                        ++changedPixels;
+                    } else {
+                        // Outline, skin, feet and background are never written.
+                        QCOMPARE(once.pixel(x, y), before[size_t(t)].pixel(x, y));
+                        QCOMPARE(once.pixel(x, y), ref.pixel(x, y));
+                    }
+                }
+            }
+            QVERIFY(changedPixels > 0);
+            previews.RecolourTribePreview(t);
+            QCOMPARE(previews.preview(t), once);   // twice gives the same picture
+            // The other tribes' previews wait for their own recolouring.
+            for (int u = t + 1; u < TribeColours::TribeCount; ++u)
+                QCOMPARE(previews.preview(u), before[size_t(u)]);
+        }
+    }
 }
 
 void tst_TribeColours::recolourOutOfRange()

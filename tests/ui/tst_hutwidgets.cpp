@@ -21,6 +21,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -35,6 +39,7 @@ private Q_SLOTS:
     void gameMenuAndOptions();
     void joinFromTheHutsTree();
     void tribeColoursShown();
+    void tribeEditor();
     void missingPackPanel();
 
 private:
@@ -160,6 +165,94 @@ void tst_HutWidgets::tribeColoursShown()
     QVERIFY(panel->isVisible());
     QVERIFY(panel->Arrow(2)->isVisible());
     QVERIFY(!panel->Arrow(0)->isVisible());
+}
+
+// The editor's controls: a swatch click picks, typing moves a bar, a drag of a
+// bar sends the colours once, when it is let go.
+void tst_HutWidgets::tribeEditor()
+{
+    Rig rig;
+    TribePanel *panel = rig.widgets.tribes;
+    QCOMPARE(panel->findChildren<QLabel *>(QRegularExpression(QStringLiteral("^imgTribe\\d+$"))).size(), 16);
+    for (int i = 0; i < 16; ++i)
+        QCOMPARE(panel->imgTribe(i)->parentWidget(), i < 4 ? panel->Picture5 : panel->Picture6);
+    QCOMPARE(panel->Picture5->objectName(), QStringLiteral("Picture5"));
+    QCOMPARE(panel->Picture6->objectName(), QStringLiteral("Picture6"));
+    QCOMPARE(panel->txtRed()->objectName(), QStringLiteral("txtRed"));
+    QCOMPARE(panel->HScroll(2)->objectName(), QStringLiteral("HScroll2"));
+    QCOMPARE(panel->txtBlue()->text(), QStringLiteral("203"));
+    QCOMPARE(panel->HScroll(1)->value(), 63);
+
+    // The bars work while the panel is up in a hut with custom colours.
+    QVERIFY(!rig.huts.editor.TribeBarsEnabled());
+    rig.huts.panels.update([](HutPanels::State &s) { s.tribeTabVisible = true; });
+    QVERIFY(!rig.huts.editor.TribeBarsEnabled());
+    rig.huts.options.lbltribepal_Click();
+    QVERIFY(panel->isVisible());
+    QVERIFY(rig.huts.editor.TribeBarsEnabled());
+
+    rig.state.Hut.SelectedTribe = 0;
+    QTest::mouseClick(panel->imgTribe(2), Qt::LeftButton);
+    QCOMPARE(rig.commands.commands.size(), 1);
+    QVERIFY(rig.commands.last().startsWith("BLUE 1 "));
+    QCOMPARE(rig.huts.colours.colour(0, 4), TribeColours::rgb(163, 119, 19));
+    QCOMPARE(panel->box(0, 4)->palette().color(QPalette::Window).rgb(), qRgb(163, 119, 19));
+    QCOMPARE(panel->txtRed()->text(), QStringLiteral("163"));
+    QCOMPARE(panel->HScroll(0)->value(), 163);
+    QCOMPARE(panel->preview(0)->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+             rig.huts.previews.preview(0));
+
+    // Typing: a third digit that makes 300 is refused.
+    QLineEdit *green = panel->txtGreen();
+    green->setFocus();
+    green->selectAll();
+    QTest::keyClicks(green, QStringLiteral("30"));
+    QCOMPARE(green->text(), QStringLiteral("30"));
+    QCOMPARE(panel->HScroll(1)->value(), 30);
+    QTest::keyClick(green, Qt::Key_0);
+    QCOMPARE(green->text(), QStringLiteral("30"));
+    QCOMPARE(green->cursorPosition(), 2);
+    QCOMPARE(panel->HScroll(1)->value(), 30);
+    QCOMPARE(rig.commands.commands.size(), 1);   // typing sends nothing
+
+    // A drag of the blue bar's thumb: the boxes follow, one command on release.
+    QScrollBar *bar = panel->HScroll(2);
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.orientation = Qt::Horizontal;
+    opt.state |= QStyle::State_Horizontal;
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = opt.sliderValue = bar->value();
+    opt.singleStep = bar->singleStep();
+    opt.pageStep = bar->pageStep();
+    opt.subControls = QStyle::SC_All;
+    const QPoint thumb =
+        bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, bar).center();
+    QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
+    for (int dx = 1; dx <= 20; ++dx)
+        QTest::mouseMove(bar, thumb + QPoint(3 * dx, 0));
+    QVERIFY(bar->value() > 19);
+    QCOMPARE(panel->txtBlue()->text(), QString::number(bar->value()));
+    QCOMPARE(rig.huts.colours.colour(0, 0), TribeColours::rgb(163, 30, bar->value()));
+    QCOMPARE(rig.commands.commands.size(), 1);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb + QPoint(60, 0));
+    QCOMPARE(rig.commands.commands.size(), 2);
+    QVERIFY(rig.commands.last().startsWith("BLUE 1 " + QByteArray::number(TribeColours::rgb(163, 30, bar->value()))));
+
+    // Arrow keys, the track and the wheel step the bar: sent once the steps pause.
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(rig.commands.commands.size(), 2);
+    QCOMPARE(panel->txtBlue()->text(), QString::number(bar->value()));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.commands.commands.size(), 3, 5000);
+    QVERIFY(rig.commands.last().startsWith("BLUE 1 " + QByteArray::number(TribeColours::rgb(163, 30, bar->value()))));
+    QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("Picture24")), panel->box(0, 4));
+    QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("Picture17")), panel->box(1, 7));
+
+    // Closing the panel switches the bars off.
+    panel->closeButton->click();
+    QVERIFY(!rig.huts.editor.TribeBarsEnabled());
 }
 
 void tst_HutWidgets::missingPackPanel()
