@@ -68,7 +68,7 @@ QImage render(const QByteArray &levelData)
             }
             // Ground rising from its north-western neighbour faces the light.
             const int rise = h - heightAt(levelData, x - 1, y - 1);
-            const double light = 1.0 + 0.5 * qBound(-0.4, rise / 128.0, 0.4);
+            const double light = 1.0 + 0.6 * qBound(-0.5, rise / 48.0, 0.5);
             line[x] = qRgb(clampByte(qRed(flat) * light), clampByte(qGreen(flat) * light),
                            clampByte(qBlue(flat) * light));
         }

@@ -43,7 +43,8 @@ void RanksView::applyColours()
     m_list->setAutoFillBackground(true);
     // The header in the list's colours, a shade darker, so it reads as a header.
     m_list->header()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background-color: %1; color: %2; border: 0px;"
+        QStringLiteral("QHeaderView { background-color: %1; }"
+                       " QHeaderView::section { background-color: %1; color: %2; border: 0px;"
                        " border-right: 1px solid %3; border-bottom: 1px solid %3; padding: 2px 4px; }")
             .arg(back.darker(140).name(), fore.name(), back.lighter(180).name()));
 }

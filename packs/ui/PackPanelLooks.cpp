@@ -16,8 +16,10 @@ PackListBox *packList(const QString &name, ListLook look, QWidget *parent)
     p.setColor(QPalette::Text, QColor(0, 192, 192));
     p.setColor(QPalette::Highlight, look == Packs ? QColor(0, 128, 128) : QColor(0, 96, 96));
     p.setColor(QPalette::HighlightedText, QColor(0, 255, 255));
+    p.setColor(QPalette::WindowText, QColor(0, 128, 128)); // the frame
     list->setPalette(p);
     list->setFrameShape(QFrame::Box);
+    list->setFrameShadow(QFrame::Plain);
     list->setMinimumWidth(3015 / 15);
     return list;
 }

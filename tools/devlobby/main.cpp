@@ -2,11 +2,13 @@
 //   devlobby --home <folder> [--port <lobby port>]
 // serves servers.txt pointing at itself, answers the version page, accepts any
 // login, announces a few made-up users, relays chat and runs huts (hosting,
-// joining, the hut options, pack answers and colours, launch). Once it listens it
+// joining, the hut options, pack answers and colours, launch), serves a rankings
+// page and puts a few map and mod packs into the folder. Once it listens it
 // writes <folder>/qx.ini with the web host set to itself, so that a client
 // started with ZORBEL_HOME=<folder> finds it.
 #include "core/util/Ini.h"
 #include "tests/fixtures/ChatLobby.h"
+#include "tests/fixtures/DevPreviewContent.h"
 #include "tests/fixtures/HutLobby.h"
 #include "tests/fixtures/LobbyServer.h"
 #include "tests/fixtures/WebHost.h"
@@ -65,12 +67,17 @@ int main(int argc, char **argv)
               "newserver\nZorbel development lobby\n127.0.0.1\n" + lobbyPort + "\n");
     web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://" + web.hostAndPort()
                                           + "/updates/none.zip\r\n");
+    web.serve("/ranksqx.php", DevPreviewContent::ranksPage());
 
     const QString folder = QDir(args.value(home)).absolutePath();
     QDir().mkpath(folder);
     if (!Ini::WriteIni(QDir(folder).filePath(QStringLiteral("qx.ini")), "general", "webhost",
                        web.hostAndPort())) {
         err << "devlobby: cannot write qx.ini in " << folder << "\n";
+        return 1;
+    }
+    if (!DevPreviewContent::writePacks(folder)) {
+        err << "devlobby: cannot write the map and mod packs in " << folder << "\n";
         return 1;
     }
     QTextStream(stdout) << "devlobby: lobby on 127.0.0.1:" << lobby.port() << ", web host on "
