@@ -2,6 +2,7 @@
 
 #include "core/ClientState.h"
 #include "core/util/SettingsKeys.h"
+#include "core/util/Text.h"
 #include "platform/LobbyWebHost.h"
 #include "platform/PageFetch.h"
 
@@ -9,14 +10,7 @@ namespace Ranks {
 
 QList<RankRow> ParseRanks(const QByteArray &page)
 {
-    QList<QByteArray> lines = page.split('\n');
-    // A final line break ends the last line; it opens no new one.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (QByteArray &line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
+    const QList<QByteArray> lines = Text::Lines(page);
     QList<RankRow> rows;
     for (qsizetype i = 0; i + LinesPerRecord <= lines.size(); i += LinesPerRecord) {
         RankRow r;

@@ -2,6 +2,7 @@
 
 #include "core/api/GameSetup.h"
 #include "core/util/Files.h"
+#include "core/util/Text.h"
 #include "core/util/WinPath.h"
 #include "packs/KAFHandler.h"
 #include "packs/PackFileReader.h"
@@ -21,7 +22,7 @@ ModPreview Read(const QString &kafPath)
         p.Creator = manifest.at(0);
     if (manifest.size() > 1)
         p.Title = manifest.at(1);
-    for (const QByteArray &line : ManifestLines(ReadSmallPackFile(kaf, "Desc.txt", MaxTextBytes)))
+    for (const QByteArray &line : Text::Lines(ReadSmallPackFile(kaf, "Desc.txt", MaxTextBytes)))
         p.Description += line + "\r\n";
     return p;
 }

@@ -14,6 +14,7 @@
 #include "tests/fixtures/TestFiles.h"
 #include "tests/fixtures/WebHost.h"
 #include "tests/ui/FakeClientPlatform.h"
+#include "tests/ui/PackListTesting.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
+using namespace PackListTesting;
 
 class tst_ClientPreviews : public QObject
 {
@@ -46,19 +49,6 @@ template<typename T> T *child(QWidget *parent, const char *name)
     if (!w)
         qWarning("no %s", name);
     return w;
-}
-
-QStringList rows(const PackListBox *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->ListCount(); ++i)
-        out << list->List(i);
-    return out;
-}
-
-void click(PackListBox *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 } // namespace

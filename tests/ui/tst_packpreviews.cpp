@@ -18,6 +18,7 @@
 #include "tests/fixtures/TestFiles.h"
 #include "tests/fixtures/WebHost.h"
 #include "tests/packs/InstallFixture.h"
+#include "tests/ui/PackListTesting.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -27,6 +28,7 @@
 #include <QTreeWidget>
 
 using namespace InstallTest;
+using namespace PackListTesting;
 
 namespace {
 
@@ -57,21 +59,6 @@ QByteArray header(int players, int texture)
     h[88] = char(players);
     h[96] = char(texture);
     return h;
-}
-
-QStringList rows(const PackListBox *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->ListCount(); ++i)
-        out << list->List(i);
-    return out;
-}
-
-void click(PackListBox *list, int row)
-{
-    const QRect r = row >= 0 ? list->visualItemRect(list->item(row)) : QRect();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      row >= 0 ? r.center() : QPoint(5, list->viewport()->height() - 3));
 }
 
 } // namespace
