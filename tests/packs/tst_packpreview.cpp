@@ -94,6 +94,7 @@ private Q_SLOTS:
     void level_data();
     void level();
     void previewFollowsItsOwnPack();
+    void brokenMapPack();
     void modPreview_data();
     void modPreview();
     void modPreviewOfMissingOrBrokenPack();
@@ -254,6 +255,25 @@ void tst_PackPreview::previewFollowsItsOwnPack()
     QVERIFY(!model.ShowMapPreview(0));
     // Filling again forgets the levels of the earlier list.
     QCOMPARE(model.FillMapPackList().at(0).FileName, QStringLiteral("two.kaf"));
+    QCOMPARE(model.MapLevelCount(), 0);
+    QVERIFY(!model.ShowMapPreview(0));
+}
+
+void tst_PackPreview::brokenMapPack()
+{
+    Fixture f;
+    // A table that claims more records than the file holds.
+    writeFile(f.client(QStringLiteral("mappacks/broken.kaf")), QByteArray("\x10\x00\x00\x00 short", 10));
+    const QString path = f.client(QStringLiteral("mappacks/broken.kaf"));
+    QVERIFY(MapPackReading::ReadLevels(path).isEmpty());
+    const LevelPreview p = MapPackReading::ReadLevel(path, {"A", "a.dat", "a.hdr", "c"});
+    QVERIFY(p.LevelData.isEmpty());
+    QCOMPARE(p.PlayersText(), QByteArray("Players: "));
+    QCOMPARE(p.CreatorText(), QByteArray("Creator: c"));
+    f.packs.InstalledMappacks.append({QStringLiteral("broken.kaf"), "00000000"});
+    MapPackPreview model(f.setup, f.packs);
+    model.FillMapPackList();
+    QVERIFY(model.LoadMapPackInfo(0));
     QCOMPARE(model.MapLevelCount(), 0);
     QVERIFY(!model.ShowMapPreview(0));
 }

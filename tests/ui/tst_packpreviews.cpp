@@ -20,6 +20,7 @@
 #include "tests/packs/InstallFixture.h"
 #include "tests/ui/PackListTesting.h"
 
+#include <QBuffer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void mapPreviewWithoutPicture();
     void modPanel();
     void modRefreshDisablesButton();
+    void pictureBoxRefusesWhatItCannotShow();
     void ranksList();
 };
 
@@ -361,6 +363,31 @@ void tst_PackPreviews::modRefreshDisablesButton()
     QCOMPARE(enabledDuringScan, QList<bool>{false});
     QVERIFY(p.cmdmodsRefresh->isEnabled());
     QCOMPARE(rows(p.LstMods), QStringList{"new"});
+}
+
+void tst_PackPreviews::pictureBoxRefusesWhatItCannotShow()
+{
+    PicturePreview box;
+    auto encoded = [](const QImage &image, const char *format) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format);
+        return bytes;
+    };
+    QImage small(40, 30, QImage::Format_RGB32);
+    small.fill(Qt::green);
+    // Any picture format, whatever the member's name says.
+    QVERIFY(box.setPictureData(encoded(small, "PNG")));
+    QCOMPARE(box.picture().size(), QSize(40, 30));
+    QVERIFY(!box.setPictureData("\xFF\xD8\xFF not a picture"));
+    QVERIFY(box.picture().isNull());
+    // Too large a side is not decoded at all.
+    QImage wide(PicturePreview::MaxSide + 1, 1, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    QVERIFY(!box.setPictureData(encoded(wide, "PNG")));
+    QVERIFY(box.picture().isNull());
+    QVERIFY(!box.setPictureData(QByteArray()));
 }
 
 void tst_PackPreviews::ranksList()
