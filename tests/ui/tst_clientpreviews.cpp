@@ -4,6 +4,7 @@
 #include "core/ui/LoginForm.h"
 #include "core/ui/PackListBox.h"
 #include "core/util/Ini.h"
+#include "lobby/ui/GamePanel.h"
 #include "lobby/ui/LobbyForm.h"
 #include "packs/ui/MapPreview.h"
 #include "packs/ui/PicturePreview.h"
@@ -16,6 +17,7 @@
 #include "tests/ui/FakeClientPlatform.h"
 #include "tests/ui/PackListTesting.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -104,8 +106,16 @@ void tst_ClientPreviews::threeTabs()
     QCOMPARE(child<QLabel>(form.FrameMods(), "lblModCreator")->text(), QStringLiteral("Creator: Kestrel"));
     QVERIFY(!child<PicturePreview>(form.FrameMods(), "PreviewMods")->picture().isNull());
     QVERIFY(child<QPlainTextEdit>(form.FrameMods(), "txtModDesc")->toPlainText().startsWith("Shamans walk"));
+    // The hut's mod pack box keeps its pack when a refresh finds a pack that sorts before it.
+    auto *game = qobject_cast<GamePanel *>(form.placed(LobbyForm::Place::GamePanel));
+    QVERIFY(game);
+    Q_EMIT game->cmbModPack->activated(1);
+    QCOMPARE(game->cmbModPack->currentText(), QStringLiteral("fast shamans"));
+    QVERIFY(KafPackBuilder::build(home.filePath("modpacks/Aardvark.kaf"), {{"modpack.txt", "a\r\nb\r\n"}}));
     child<QPushButton>(form.FrameMods(), "cmdmodsRefresh")->click();
-    QCOMPARE(lstMods->ListCount(), 2);
+    QCOMPARE(rows(lstMods), (QStringList{"Aardvark", "Ancient Colours", "fast shamans"}));
+    QCOMPARE(game->cmbModPack->currentIndex(), 2);
+    QCOMPARE(game->cmbModPack->currentText(), QStringLiteral("fast shamans"));
 
     // Rankings: the first client of the lobby has id 1001, listed as "01001".
     form.TabText_Click(4);
