@@ -6,7 +6,7 @@
 #include <QFile>
 
 bool ReadPackFile(const KAFHandler &kaf, const QByteArray &name, QByteArray *bytes,
-                  QString *error)
+                  QString *error, qint64 limit)
 {
     const QByteArray wanted = CodePage::toLower(name);
     for (qint32 i = 0; i <= kaf.getNumFileInfos(); ++i) {
@@ -26,8 +26,9 @@ bool ReadPackFile(const KAFHandler &kaf, const QByteArray &name, QByteArray *byt
                 *error = kaf.getCurrentFile() + QStringLiteral(": ") + file.errorString();
             return false;
         }
-        *bytes = file.read(size);
-        if (bytes->size() != size) {
+        const qint64 wanted = limit >= 0 ? qMin<qint64>(size, limit) : size;
+        *bytes = file.read(wanted);
+        if (bytes->size() != wanted) {
             if (error)
                 *error = kaf.getCurrentFile() + QStringLiteral(": the pack is cut short");
             return false;
@@ -37,4 +38,12 @@ bool ReadPackFile(const KAFHandler &kaf, const QByteArray &name, QByteArray *byt
     if (error)
         *error = CodePage::toUnicode(name) + QStringLiteral(": not in the pack");
     return false;
+}
+
+QByteArray ReadSmallPackFile(const KAFHandler &kaf, const QByteArray &name, qint64 limit)
+{
+    QByteArray bytes;
+    if (!ReadPackFile(kaf, name, &bytes, nullptr, limit + 1) || bytes.size() > limit)
+        return QByteArray();
+    return bytes;
 }

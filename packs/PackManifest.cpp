@@ -8,14 +8,7 @@
 
 QList<QByteArray> ManifestLines(const QByteArray &text)
 {
-    QList<QByteArray> lines = text.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (QByteArray &l : lines) {
-        if (l.endsWith('\r'))
-            l.chop(1);
-    }
-    return lines;
+    return Text::Lines(text);
 }
 
 QByteArray PackMemberName(const QByteArray &fileName)

@@ -2,11 +2,9 @@
 
 #include "core/util/AtomicFile.h"
 
+#include "platform/PageFetch.h"
+
 #include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
 
 namespace {
 
@@ -16,67 +14,23 @@ UrlDownload::Result get(const QUrl &url, QByteArray *body, int timeoutMs, qint64
 {
     UrlDownload::Result result;
     body->clear();
-    if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))) {
-        result.error = QStringLiteral("not a web address: ") + url.toDisplayString();
+    if (const QString why = PageFetch::refusal(url); !why.isEmpty()) {
+        result.error = why;
         return result;
     }
-    const int wait = timeoutMs > 0 ? timeoutMs : UrlDownload::defaultTimeout();
-
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Zorbel"));
-    QNetworkReply *reply = manager.get(request);
-
+    bool done = false;
+    PageFetch fetch;
     QEventLoop loop;
-    QTimer idle;
-    idle.setSingleShot(true);
-    idle.setInterval(wait);
-    bool timedOut = false;
-    bool tooLarge = false;
-    QByteArray data;
-
-    QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        reply->abort();
-    });
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] { idle.start(); });
-    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        idle.start();
-        if (reply->isOpen())
-            data += reply->readAll();
-        if (data.size() > maxBytes) {
-            tooLarge = true;
-            reply->abort();
-        }
-    });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    idle.start();
-    if (!reply->isFinished())
+    QObject::connect(&fetch, &PageFetch::finished, &loop,
+                     [&](const UrlDownload::Result &r, const QByteArray &answer) {
+                         result = r;
+                         *body = answer;
+                         done = true;
+                         loop.quit();
+                     });
+    fetch.start(url, timeoutMs, maxBytes);
+    if (!done)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    idle.stop();
-    if (!tooLarge && reply->isOpen())
-        data += reply->readAll();
-
-    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    result.timedOut = timedOut;
-    if (timedOut) {
-        result.error = QStringLiteral("no answer within %1 ms").arg(wait);
-    } else if (tooLarge) {
-        result.error = QStringLiteral("the answer is too large");
-    } else if (reply->error() != QNetworkReply::NoError && (result.status < 200 || result.status > 299)) {
-        result.error = result.status ? QStringLiteral("HTTP status %1").arg(result.status)
-                                     : reply->errorString();
-    } else if (reply->error() != QNetworkReply::NoError) {
-        // A 2xx whose body broke off (or any other transfer failure).
-        result.error = reply->errorString();
-    } else if (result.status < 200 || result.status > 299) {
-        result.error = QStringLiteral("HTTP status %1").arg(result.status);
-    } else {
-        result.ok = true;
-        *body = data;
-    }
-    delete reply;
     return result;
 }
 

@@ -31,6 +31,12 @@
 #include "packs/GameResolution.h"
 #include "packs/TribePalettes.h"
 
+#include "lobby/Rankings.h"
+#include "lobby/ui/RanksView.h"
+#include "packs/ui/MapPackPanel.h"
+#include "packs/ui/ModPackPanel.h"
+
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -77,6 +83,12 @@ struct ClientApp::Capabilities
 
     // --- packs: crc lists, restores, installs
     std::unique_ptr<PackInstaller> packInstaller;
+
+    // --- rankings, map pack and mod pack previews
+    std::unique_ptr<Rankings> rankings;
+    std::unique_ptr<RanksView> ranksView;
+    MapPackPanel *mapPackPanel = nullptr;   // owned by the lobby window's maps tab
+    ModPackPanel *modPackPanel = nullptr;   // owned by its mods tab
 };
 
 ClientApp::ClientApp(const Platform &platform, QObject *parent)
@@ -195,8 +207,8 @@ void ClientApp::createCapabilities()
         .LoadBadWordList = [this] { m_caps->chat->LoadBadWordList(m_state.Setup.ProgramFolder); },
         .ExitClient = [this] { return ExitClient(); },
         .ResetRoomList = [this] { m_caps->chat->rooms().ResetRoomList(); },
-        .FillMapPackList = {},
-        .GetRanks = {},
+        .FillMapPackList = [this] { if (m_caps->mapPackPanel) m_caps->mapPackPanel->FillMapPackList(); },
+        .GetRanks = [this] { if (m_caps->rankings) m_caps->rankings->GetRanks(); },
     });
     caps.userState = std::make_unique<UserStateHandlers>(m_state, commands, m_events);
     caps.userState->registerHandlers(m_dispatcher);
@@ -278,6 +290,26 @@ void ClientApp::createCapabilities()
         s.RestoreMapBackup = [&packs] { packs.RestoreMapBackup(); };
         s.RestoreModBackup = [&packs] { packs.RestoreModBackup(); };
         s.RestoreConstants = [&packs] { packs.RestoreConstants(); };
+    }
+
+    // --- rankings, map pack and mod pack previews
+    caps.rankings = std::make_unique<Rankings>(m_state);
+    caps.ranksView = std::make_unique<RanksView>(*caps.rankings, m_state.Options, lobby->lstRanks(),
+                                                 lobby->lblYourRank());
+    caps.mapPackPanel = new MapPackPanel(m_state.Setup, *caps.installedPacks);
+    caps.modPackPanel = new ModPackPanel(m_state.Setup, *caps.installedPacks, [this] {
+        // The hut's mod pack box keeps its pack, wherever the rescan puts it.
+        HostOptions &options = m_caps->huts->options;
+        const int row = m_caps->installedPacks->BuildModpackCrcList(options.boxes().cmbModPackIndex);
+        if (row >= 0)
+            options.cmbModPack_Click(row);
+    });
+    for (auto [frame, panel] : {std::pair<QWidget *, QWidget *>{lobby->FrameMaps(), caps.mapPackPanel},
+                                {lobby->FrameMods(), caps.modPackPanel}}) {
+        auto *box = qobject_cast<QBoxLayout *>(frame->layout());
+        if (!box)
+            box = new QHBoxLayout(frame);
+        box->insertWidget(0, panel);
     }
 }
 

@@ -164,6 +164,18 @@ qint16 LeadingInt16(const QByteArray &text)
                                              std::numeric_limits<qint16>::max()));
 }
 
+QList<QByteArray> Lines(const QByteArray &text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray &l : lines) {
+        if (l.endsWith('\r'))
+            l.chop(1);
+    }
+    return lines;
+}
+
 QByteArray UnderscoresToBlanks(const QByteArray &name)
 {
     return replaced(name, '_', ' ');

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 // The client's small text procedures, all working on code-page bytes.
@@ -21,6 +22,10 @@ bool StrToBool(const QByteArray &text);         // "true" without blanks, any ca
 // skipped and a fraction rounds to the nearest whole number (half to even).
 qint32 LeadingInt32(const QByteArray &text);
 qint16 LeadingInt16(const QByteArray &text);
+
+// The lines of a text file: split at LF, a CR before it dropped; a final
+// line break opens no new line.
+QList<QByteArray> Lines(const QByteArray &text);
 
 // Wire encodings: user names carry '_' for blanks, free text byte 255.
 QByteArray UnderscoresToBlanks(const QByteArray &name);

@@ -9,6 +9,7 @@
 #include "packs/CRC32.h"
 #include "packs/InstalledPacks.h"
 #include "packs/KAFHandler.h"
+#include "tests/fixtures/KafPackBuilder.h"
 #include "tests/fixtures/RecordingChatOutput.h"
 #include "tests/fixtures/RecordingCommandSink.h"
 
@@ -217,28 +218,14 @@ public:
         QVERIFY(Ini::WriteIni(client(QStringLiteral("qx.ini")), "paths", "lobbylevels", list));
     }
 
-    using Members = QList<std::pair<QByteArray, QByteArray>>;
+    using Members = KafPackBuilder::Members;
 
     // Builds <folder>/<name> from (stored name, bytes) pairs; returns its crc8.
     QByteArray buildPack(const QString &folder, const QString &name, const Members &members)
     {
-        const QString staging = WinPath::join(root.path(), QByteArray("staging"));
-        QDir(staging).removeRecursively();
-        QDir().mkpath(staging);
         const QString path = WinPath::join(folder, name);
-        KAFHandler kaf;
-        if (!kaf.CreateFile(path, qint32(members.size()) + 2))
-            qFatal("cannot create a pack");
-        for (const auto &[member, bytes] : members) {
-            const QString file = WinPath::join(staging, member);
-            QFile f(file);
-            if (!f.open(QIODevice::WriteOnly))
-                qFatal("cannot stage a pack file");
-            f.write(bytes);
-            f.close();
-            if (!kaf.AddFile(file))
-                qFatal("cannot add a pack file");
-        }
+        if (!KafPackBuilder::build(path, members))
+            qFatal("cannot build a pack");
         QFile f(path);
         f.open(QIODevice::ReadOnly);
         return crc8(clsCRC32::ofBytes(f.readAll()));

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void hexToStr();
     void cleanString_data();
     void cleanString();
+    void lines_data();
+    void lines();
     void strToBool_data();
     void strToBool();
     void leadingInt_data();
@@ -43,6 +45,25 @@ void TstText::encodeText()
     QFETCH(QByteArray, encoded);
     QCOMPARE(Text::EncodeText(text), encoded);
     QCOMPARE(Text::DecodeText(encoded), text);
+}
+
+void TstText::lines_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::newRow("empty") << QByteArray() << QList<QByteArray>{};
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("LF") << QByteArray("a\nb\n") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("no final line end") << QByteArray("a\nb") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("empty lines kept") << QByteArray("\n\r\nx\n\n") << QList<QByteArray>{"", "", "x", ""};
+    QTest::newRow("a CR inside stays") << QByteArray("a\rb\n") << QList<QByteArray>{"a\rb"};
+}
+
+void TstText::lines()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QList<QByteArray>, lines);
+    QCOMPARE(Text::Lines(text), lines);
 }
 
 void TstText::encodeRoundTripAllCodes()

@@ -2,13 +2,15 @@
 //   devlobby --home <folder> [--port <lobby port>] [--release <folder>]
 // serves servers.txt pointing at itself, answers the version page, accepts any
 // login, announces a few made-up users, relays chat and runs huts (hosting,
-// joining, the hut options, pack answers and colours, launch). Once it listens it
+// joining, the hut options, pack answers and colours, launch), serves a rankings
+// page and puts a few map and mod packs into the folder. Once it listens it
 // writes <folder>/qx.ini with the web host set to itself, so that a client
 // started with ZORBEL_HOME=<folder> finds it. With --release the version page
 // offers the given folder as a newer release, until the client has fetched it.
 #include "core/VersionCheck.h"
 #include "core/util/Ini.h"
 #include "tests/fixtures/ChatLobby.h"
+#include "tests/fixtures/DevPreviewContent.h"
 #include "tests/fixtures/HutLobby.h"
 #include "tests/fixtures/LobbyServer.h"
 #include "tests/fixtures/ReleaseHost.h"
@@ -81,12 +83,17 @@ int main(int argc, char **argv)
         QTextStream(stdout) << "devlobby: offering " << args.value(release) << " as version "
                             << nextVersion(VersionCheck::OwnVersion) << Qt::endl;
     }
+    web.serve("/ranksqx.php", DevPreviewContent::ranksPage());
 
     const QString folder = QDir(args.value(home)).absolutePath();
     QDir().mkpath(folder);
     if (!Ini::WriteIni(QDir(folder).filePath(QStringLiteral("qx.ini")), "general", "webhost",
                        web.hostAndPort())) {
         err << "devlobby: cannot write qx.ini in " << folder << "\n";
+        return 1;
+    }
+    if (!DevPreviewContent::writePacks(folder)) {
+        err << "devlobby: cannot write the map and mod packs in " << folder << "\n";
         return 1;
     }
     QTextStream(stdout) << "devlobby: lobby on 127.0.0.1:" << lobby.port() << ", web host on "

@@ -1,0 +1,26 @@
+#pragma once
+// Reading and clicking the pack list boxes in window tests.
+#include "core/ui/PackListBox.h"
+
+#include <QStringList>
+#include <QTest>
+
+namespace PackListTesting {
+
+inline QStringList rows(const PackListBox *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->ListCount(); ++i)
+        out << list->List(i);
+    return out;
+}
+
+// A left click on `row`; -1 clicks below the rows.
+inline void click(PackListBox *list, int row)
+{
+    const QPoint at = row >= 0 ? list->visualItemRect(list->item(row)).center()
+                               : QPoint(5, list->viewport()->height() - 3);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+} // namespace PackListTesting
