@@ -169,6 +169,7 @@ void MorphListBoxSurface::refillBackBuffer()
     m_back = QImage(m_surface.size(), QImage::Format_RGB32);
     if (!m_props.HasPicture()) {
         MorphListBoxStretch(m_back, 0, 0, width(), height(), BackGradient, 0, 0, width(), height());
+        fillBorderRing(m_back); // rows restored near a rounded corner keep its ring
     } else {
         m_back.fill(MorphListBoxQColor(translate(ButtonFace)));
         drawPicture(m_back);
@@ -306,8 +307,12 @@ void MorphListBoxSurface::PaintList(float grabOffset)
 {
     m_model.settleWindow();
     DrawBackground();
+    // The background covers the rounded parts of the border ring inside the
+    // frame's rectangle: the ring goes back on top in every case.
     if (m_props.HasPicture())
         ApplyShape();
+    else
+        fillBorderRing(m_surface);
     if (m_model.TopIndex == -1) {
         Refresh();
         return;

@@ -116,6 +116,7 @@ private Q_SLOTS:
     void saveOmitsDefaults();
     void saveRoundTrips();
     void loadRules();
+    void itemOperationErrors();
     void themes_data();
     void themes();
     void themeDropsPicture();
@@ -458,6 +459,30 @@ void TstMorphListBoxProperties::loadRules()
     // An out-of-range BackAngle in the store is not clamped.
     box.ReadProperties(MorphListBoxStore(QVariantMap{{"backangle", 500.0}}));
     QCOMPARE(box.BackAngle(), 500.0f);
+}
+
+void TstMorphListBoxProperties::itemOperationErrors()
+{
+    MorphListBox box(hostWidget());
+    place(box, 100, 60);
+    box.setSorted(false);
+    box.AddItem(QStringLiteral("a"));
+    box.AddItem(QStringLiteral("b"), 5);
+    QCOMPARE(box.LastError(), 5);
+    QCOMPARE(box.ListCount(), 1);
+    QCOMPARE(box.List(1), QString()); // the spare
+    QCOMPARE(box.List(2), QString());
+    QCOMPARE(box.LastError(), 9);
+    QVERIFY(!box.setSelected(1, true));
+    QCOMPARE(box.LastError(), 9);
+    QVERIFY(!box.setItemData(-1, 3));
+    QVERIFY(!box.setListIndex(1));
+    QCOMPARE(box.LastError(), 380);
+    QCOMPARE(box.ListIndex(), -1);
+    QVERIFY(box.setListIndex(0));
+    QVERIFY(box.Selected(0));
+    QVERIFY(box.setItemData(0, 77));
+    QCOMPARE(box.ItemData(0), 77);
 }
 
 void TstMorphListBoxProperties::themes_data()
