@@ -184,6 +184,19 @@ void MorphListBox::setColour(qint32 &field, qint32 value, const char *name)
     redrawAndRefresh();
 }
 
+void MorphListBox::setGradientColour(qint32 &field, qint32 value, const char *name,
+                                     void (MorphListBoxSurface::*rebuild)(), Repaint repaint)
+{
+    field = value;
+    mark(name);
+    (m_surface.*rebuild)();
+    if (repaint == Repaint::All)
+        m_surface.Redraw();
+    else if (repaint == Repaint::Track)
+        m_surface.PaintTrack();
+    m_surface.Refresh();
+}
+
 void MorphListBox::setBackAngle(float value)
 {
     m_props.BackAngle = value > 360 ? 360.0f : value < 0 ? 0.0f : value;
@@ -283,18 +296,12 @@ void MorphListBox::setTextColor(qint32 value)
 
 void MorphListBox::setSelColor1(qint32 value)
 {
-    m_props.SelColor1 = value;
-    mark("SelColor1");
-    m_surface.BuildSelectionGradient();
-    redrawAndRefresh();
+    setGradientColour(m_props.SelColor1, value, "SelColor1", &MorphListBoxSurface::BuildSelectionGradient, Repaint::All);
 }
 
 void MorphListBox::setSelColor2(qint32 value)
 {
-    m_props.SelColor2 = value;
-    mark("SelColor2");
-    m_surface.BuildSelectionGradient();
-    redrawAndRefresh();
+    setGradientColour(m_props.SelColor2, value, "SelColor2", &MorphListBoxSurface::BuildSelectionGradient, Repaint::All);
 }
 
 void MorphListBox::setSelTextColor(qint32 value)
@@ -322,50 +329,32 @@ bool MorphListBox::setStyle(qint32 value)
 
 void MorphListBox::setTrackBarColor1(qint32 value)
 {
-    m_props.TrackBarColor1 = value;
-    mark("TrackBarColor1");
-    m_surface.BuildTrackGradients();
-    m_surface.Refresh();
+    setGradientColour(m_props.TrackBarColor1, value, "TrackBarColor1", &MorphListBoxSurface::BuildTrackGradients, Repaint::None);
 }
 
 void MorphListBox::setTrackBarColor2(qint32 value)
 {
-    m_props.TrackBarColor2 = value;
-    mark("TrackBarColor2");
-    m_surface.BuildTrackGradients();
-    m_surface.Refresh();
+    setGradientColour(m_props.TrackBarColor2, value, "TrackBarColor2", &MorphListBoxSurface::BuildTrackGradients, Repaint::None);
 }
 
 void MorphListBox::setButtonColor1(qint32 value)
 {
-    m_props.ButtonColor1 = value;
-    mark("ButtonColor1");
-    m_surface.BuildButtonGradient();
-    redrawAndRefresh();
+    setGradientColour(m_props.ButtonColor1, value, "ButtonColor1", &MorphListBoxSurface::BuildButtonGradient, Repaint::All);
 }
 
 void MorphListBox::setButtonColor2(qint32 value)
 {
-    m_props.ButtonColor2 = value;
-    mark("ButtonColor2");
-    m_surface.BuildButtonGradient();
-    redrawAndRefresh();
+    setGradientColour(m_props.ButtonColor2, value, "ButtonColor2", &MorphListBoxSurface::BuildButtonGradient, Repaint::All);
 }
 
 void MorphListBox::setThumbColor1(qint32 value)
 {
-    m_props.ThumbColor1 = value;
-    mark("ThumbColor1");
-    m_surface.BuildThumbGradient();
-    m_surface.Refresh();
+    setGradientColour(m_props.ThumbColor1, value, "ThumbColor1", &MorphListBoxSurface::BuildThumbGradient, Repaint::None);
 }
 
 void MorphListBox::setThumbColor2(qint32 value)
 {
-    m_props.ThumbColor2 = value;
-    mark("ThumbColor2");
-    m_surface.BuildThumbGradient();
-    m_surface.Refresh();
+    setGradientColour(m_props.ThumbColor2, value, "ThumbColor2", &MorphListBoxSurface::BuildThumbGradient, Repaint::None);
 }
 
 void MorphListBox::setThumbBorderColor(qint32 value)
@@ -439,20 +428,12 @@ void MorphListBox::setDragEnabled(bool value)
 
 void MorphListBox::setTrackClickColor1(qint32 value)
 {
-    m_props.TrackClickColor1 = value;
-    mark("TrackClickColor1");
-    m_surface.BuildTrackClickGradient();
-    m_surface.PaintTrack();
-    m_surface.Refresh();
+    setGradientColour(m_props.TrackClickColor1, value, "TrackClickColor1", &MorphListBoxSurface::BuildTrackClickGradient, Repaint::Track);
 }
 
 void MorphListBox::setTrackClickColor2(qint32 value)
 {
-    m_props.TrackClickColor2 = value;
-    mark("TrackClickColor2");
-    m_surface.BuildTrackClickGradient();
-    m_surface.PaintTrack();
-    m_surface.Refresh();
+    setGradientColour(m_props.TrackClickColor2, value, "TrackClickColor2", &MorphListBoxSurface::BuildTrackClickGradient, Repaint::Track);
 }
 
 void MorphListBox::setTheme(qint32 value)

@@ -192,6 +192,11 @@ private:
     bool fail(Error error);
     void mark(const char *name);
     void setColour(qint32 &field, qint32 value, const char *name);
+    // A gradient's colour: that gradient is rebuilt, then the whole list,
+    // only the track, or nothing is painted again before the refresh.
+    enum class Repaint { All, Track, None };
+    void setGradientColour(qint32 &field, qint32 value, const char *name,
+                           void (MorphListBoxSurface::*rebuild)(), Repaint repaint);
     void rebuiltChange(const char *name);
     void redrawAndRefresh();
     void takeShape(const QRegion &region);
