@@ -199,7 +199,7 @@ void MorphListBox::setGradientColour(qint32 &field, qint32 value, const char *na
 
 void MorphListBox::setBackAngle(float value)
 {
-    m_props.BackAngle = value > 360 ? 360.0f : value < 0 ? 0.0f : value;
+    m_props.BackAngle = value > 360 ? 360.0f : value >= 0 ? value : 0.0f; // not a number gives 0
     rebuiltChange("BackAngle");
 }
 

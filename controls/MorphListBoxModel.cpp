@@ -8,6 +8,8 @@
 int MorphListBoxNearest(double value)
 {
     const double r = std::nearbyint(value); // the default mode rounds halves to even
+    if (std::isnan(r))
+        return 0;
     if (r >= 2147483647.0)
         return 2147483647;
     if (r <= -2147483648.0)

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <limits>
 
 namespace {
 
@@ -254,6 +255,7 @@ void TstMorphListBoxProperties::backAngleClamp_data()
     QTest::newRow("below") << -10.0f << 0.0f;
     QTest::newRow("fraction kept") << 359.5f << 359.5f;
     QTest::newRow("edge") << 360.0f << 360.0f;
+    QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << 0.0f;
 }
 
 void TstMorphListBoxProperties::backAngleClamp()
