@@ -131,7 +131,9 @@ void MorphListBoxSurface::InitialiseDrawing(QSize size)
     m_surface = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     m_surface.fill(MorphListBoxQColor(translate(ButtonFace)));
     measureRowHeight();
-    m_model.TopIndex = -1;
+    // A fresh control shows nothing until its first item; a control that is
+    // loaded again while it holds items keeps showing them.
+    m_model.TopIndex = m_model.ListCount() > 0 ? 0 : -1;
     m_model.BottomIndex = -1;
     ComputeLayout();
     RebuildGradients();

@@ -93,6 +93,8 @@ private Q_SLOTS:
     void redrawFlagStopsOnlyRedraw();
     void mouseOverIndexUsesThePointer();
     void trackClickColourWithoutScrollBar();
+    void shortTrackParksTheThumb();
+    void reloadKeepsTheItemsShown();
 };
 
 void TstMorphListBoxPainting::emptyListShowsBackgroundOnly()
@@ -513,6 +515,31 @@ void TstMorphListBoxPainting::trackClickColourWithoutScrollBar()
     const QImage before = box.hdc();
     box.setTrackClickColor1(0x00FF00); // no scroll bar: nothing is drawn over the rows
     QCOMPARE(box.hdc(), before);
+}
+
+void TstMorphListBoxPainting::shortTrackParksTheThumb()
+{
+    Box box(QSize(80, 40)); // a track of 8 pixels: shorter than the least thumb
+    box.addItems(40);
+    box.DisplayFrom(10);
+    const MorphListBoxSurface &s = box.surface();
+    QCOMPARE(s.TrackHeight, 8);
+    QCOMPARE(s.ThumbHeight, 8);
+    QCOMPARE(s.ThumbRect.top, s.TrackRect.top);
+    QCOMPARE(s.ThumbRect.bottom, s.TrackRect.bottom);
+    box.DisplayFrom(39);
+    QCOMPARE(s.ThumbRect.top, s.TrackRect.top);
+}
+
+void TstMorphListBoxPainting::reloadKeepsTheItemsShown()
+{
+    Box box;
+    box.setTextColor(0x00FF00);
+    box.addItems(3);
+    box.ReadProperties(MorphListBoxStore());
+    QCOMPARE(box.TopIndex(), 0);
+    box.PaintList();
+    QCOMPARE(box.BottomIndex(), 2);
 }
 
 QTEST_MAIN(TstMorphListBoxPainting)
