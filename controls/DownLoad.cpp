@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMetaMethod>
 #include <QPointer>
 #include <QRegularExpression>
@@ -119,7 +120,7 @@ QString DownLoad::rateText(double r)
     if (r >= 0 && r <= 1023)
         return QString::number(qint64(std::nearbyint(r))) + QStringLiteral(" Bytes/S");
     if (r >= 1024 && r <= 1048575)
-        return QString::number(std::nearbyint(r / 1024 * 100) / 100, 'f', -1) + QStringLiteral(" KB/S");
+        return QString::number(std::nearbyint(r / 1024 * 100) / 100, 'f', QLocale::FloatingPointShortest) + QStringLiteral(" KB/S");
     return QString();
 }
 
@@ -400,10 +401,13 @@ void DownLoad::pump()
 
 void DownLoad::transferComplete()
 {
-    m_file.flush();
-    const bool ok = m_file.error() == QFileDevice::NoError;
-    m_file.close();
-    if (!ok || m_file.error() != QFileDevice::NoError) {
+    bool ok = true;
+    if (m_file.isOpen()) {
+        ok = m_file.flush();
+        m_file.close();
+        ok = ok && m_file.error() == QFileDevice::NoError;
+    }
+    if (!ok) {
         transferFailed();
         return;
     }
