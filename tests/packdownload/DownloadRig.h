@@ -5,6 +5,7 @@
 #include "core/HutMessages.h"
 #include "core/HutPanels.h"
 #include "core/LobbyEvents.h"
+#include "core/LobbyMessage.h"
 #include "packs/download/DownloadedPack.h"
 #include "platform/UrlDownload.h"
 #include "tests/fixtures/FakeDialogs.h"
