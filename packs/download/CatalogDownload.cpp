@@ -7,17 +7,6 @@
 
 #include <QFile>
 #include <algorithm>
-#include <cmath>
-
-namespace {
-
-// A size in kilobytes for the bar's top: never below 1, so the range is never empty.
-qint32 kilobytes(qint64 bytes)
-{
-    return qint32(qBound<double>(1, std::nearbyint(double(bytes) / 1024.0), 2147483647.0));
-}
-
-} // namespace
 
 CatalogDownload::CatalogDownload(PackCatalog &catalog, DownloadedPack pack, ChatOutput &chat, QObject *parent)
     : QObject(parent)
@@ -137,7 +126,7 @@ void CatalogDownload::onStep()
             QMetaObject::invokeMethod(this, &CatalogDownload::next, Qt::QueuedConnection);
             return;
         }
-        const qint32 max = kilobytes(m_dl.FileSize());
+        const qint32 max = DownloadedPack::barKilobytes(m_dl.FileSize());
         const QByteArray status = "Downloading: " + CodePage::fromUnicode(m_dl.Url());
         m_lastProgress = 0;
         m_done = false;
@@ -164,8 +153,9 @@ void CatalogDownload::onStep()
     QMetaObject::invokeMethod(this, &CatalogDownload::next, Qt::QueuedConnection);
 }
 
-void CatalogDownload::finishRun()
+void CatalogDownload::idle()
 {
+    // The mod side keeps its last status text.
     const bool map = maps();
     update([map](State &s) {
         s.running = false;
@@ -177,6 +167,11 @@ void CatalogDownload::finishRun()
         if (map)
             s.status.clear();
     });
+}
+
+void CatalogDownload::finishRun()
+{
+    idle();
     m_catalog.Fetch();
     Q_EMIT runFinished();
 }
@@ -201,18 +196,8 @@ void CatalogDownload::cancelled()
         QFile::remove(zip);
     if (m_pack.rebuild)
         m_pack.rebuild();
-    const bool map = maps();
     const bool wasRunning = m_state.running;
-    update([map](State &s) {
-        s.running = false;
-        s.cancelVisible = false;
-        s.listEnabled = true;
-        s.downloadEnabled = true;
-        s.selectEnabled = true;
-        s.barVisible = false;
-        if (map)
-            s.status.clear();
-    });
+    idle();
     m_catalog.Fetch();
     if (wasRunning)
         Q_EMIT runFinished();

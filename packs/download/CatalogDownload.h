@@ -64,6 +64,7 @@ private:
     void update(const std::function<void(State &)> &change);
     void next();
     void onStep();
+    void idle();
     void finishRun();
     void cancelled();
     void reportFailure(const QString &why);

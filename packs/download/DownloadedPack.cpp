@@ -4,6 +4,7 @@
 #include "packs/PackInfo.h"
 
 #include <QFile>
+#include <cmath>
 
 QString DownloadedPack::zip(bool map) const
 {
@@ -23,4 +24,9 @@ bool DownloadedPack::install(const QString &zipFile, const QByteArray &url) cons
     if (rebuild)
         rebuild();
     return ok;
+}
+
+qint32 DownloadedPack::barKilobytes(qint64 bytes)
+{
+    return qint32(qBound<double>(1, std::nearbyint(double(bytes) / 1024.0), 2147483647.0));
 }

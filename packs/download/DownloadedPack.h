@@ -21,4 +21,8 @@ struct DownloadedPack
     QString zip(bool map) const;
     // True when the zip unpacked cleanly.
     bool install(const QString &zipFile, const QByteArray &url) const;
+
+    // A download's size in kilobytes for a progress bar's top: never below 1,
+    // so the bar's range is never empty.
+    static qint32 barKilobytes(qint64 bytes);
 };

@@ -11,16 +11,6 @@
 #include "packs/InstalledPacks.h"
 
 #include <QFile>
-#include <cmath>
-
-namespace {
-
-qint32 kilobytes(qint64 bytes)
-{
-    return qint32(qBound<double>(1, std::nearbyint(double(bytes) / 1024.0), 2147483647.0));
-}
-
-} // namespace
 
 HutPackDownload::HutPackDownload(Kind kind, ClientState &state, HutPanels &panels, HutMessages &messages,
                                  const InstalledPacks &installed, CommandSink &commands, ChatOutput &chat,
@@ -81,7 +71,7 @@ void HutPackDownload::onStep()
     const bool isMap = map();
     const QByteArray kind = isMap ? "mappack" : "modpack";
     if (m_step == Step::Head) {
-        const qint32 max = kilobytes(m_dl.FileSize());
+        const qint32 max = DownloadedPack::barKilobytes(m_dl.FileSize());
         setView([max](State &s) {
             s.barValue = 0;
             s.barMax = max;
@@ -148,7 +138,7 @@ void HutPackDownload::end(bool answerFalse, const QByteArray &line)
 
 void HutPackDownload::RecievedBytes(qint64 bytes)
 {
-    const qint32 max = kilobytes(m_dl.FileSize());
+    const qint32 max = DownloadedPack::barKilobytes(m_dl.FileSize());
     const qint32 value = qint32(qMin<qint64>(bytes / 1024, 2147483647));
     setView([max, value](State &s) {
         s.barMax = max;

@@ -6,6 +6,8 @@
 #include "tests/fixtures/WebHost.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -244,6 +246,40 @@ private Q_SLOTS:
         QCOMPARE(ev.complete, whole ? 1 : 0);
         QCOMPARE(readFile(target()), whole ? original : original.left(have));
         QVERIFY(!dl.InDL());
+    }
+
+    void httpVersionDecidesResume()
+    {
+        // A server that answers in HTTP/1.0; WebHost speaks HTTP/1.1.
+        QTcpServer old;
+        QVERIFY(old.listen(QHostAddress::LocalHost));
+        connect(&old, &QTcpServer::newConnection, &old, [&old] {
+            QTcpSocket *s = old.nextPendingConnection();
+            connect(s, &QTcpSocket::readyRead, s, [s] {
+                s->readAll();
+                s->write("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc");
+                s->disconnectFromHost();
+            });
+        });
+        WebHost web;
+        QVERIFY(web.listen());
+        web.serve("/f", "abc");
+        DownLoad dl;
+        dl.setSaveLocation(target());
+        dl.setUrl(QStringLiteral("http://127.0.0.1:%1/f").arg(old.serverPort()));
+        dl.GetFileInformation();
+        QVERIFY(dl.HeadersOk());
+        QVERIFY(!dl.ResumeSupported());
+        dl.setUrl(web.url("/f").toString());
+        dl.GetFileInformation();
+        QVERIFY(dl.ResumeSupported());
+        QVERIFY(dl.AResume());
+        // An HTTP/1.0 answer leaves it as it was.
+        dl.setUrl(QStringLiteral("http://127.0.0.1:%1/f").arg(old.serverPort()));
+        dl.GetFileInformation();
+        QVERIFY(dl.ResumeSupported());
+        dl.DownLoadFile();
+        QCOMPARE(readFile(target()), QByteArray("abc"));
     }
 
     void resumeRefusals()

@@ -14,6 +14,7 @@
 #include "lobby/ui/HutsTreeView.h"
 #include "lobby/ui/LobbyForm.h"
 #include "platform/UrlDownload.h"
+#include "tests/e2e/HutTreeClicks.h"
 #include "tests/fixtures/HutLobby.h"
 #include "tests/fixtures/LobbyServer.h"
 #include "tests/fixtures/PackShop.h"
@@ -132,18 +133,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(host.user(hostSlot)->Mappack, pack.crc, 5000);
 
         // The joiner takes the free place.
-        HutsTreeView *tree = joiner.form().lstHuts();
-        HutsTreeModel &huts = joiner.form().huts();
-        QTRY_VERIFY_WITH_TIMEOUT(huts.hutRowOf(hostSlot) >= 0, 5000);
-        const QModelIndex hut = huts.index(huts.hutRowOf(hostSlot), 0);
-        QModelIndex place;
-        for (int row = 0; row < huts.rowCount(hut) && !place.isValid(); ++row) {
-            if (huts.index(row, 0, hut).data(HutsTreeModel::KeyRole).toByteArray().startsWith("empty"))
-                place = huts.index(row, 0, hut);
-        }
-        QVERIFY(place.isValid());
-        QTRY_VERIFY_WITH_TIMEOUT(tree->isVisible() && tree->visualRect(place).isValid(), 5000);
-        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(place).center());
+        QVERIFY(doubleClickFreePlace(joiner.form(), hostSlot).isValid());
         QVERIFY(lobby.waitForMessage(joinClient, "MAPPACKOK FALSE", 10000));
         QTRY_COMPARE_WITH_TIMEOUT(host.user(joinSlot)->HasMappack, QByteArray("FALSE"), 5000);
 
