@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev libzip-dev zlib1g-dev
-  fonts-dejavu-core unzip iproute2 xvfb xauth
+  fonts-dejavu-core unzip iproute2 xvfb xauth curl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -37,6 +37,10 @@
 #include "packs/ui/ModPackPanel.h"
 
 #include <QBoxLayout>
+#include "lobby/ui/HutPackPanel.h"
+#include "packs/download/PackDownloads.h"
+#include "packs/ui/PackDownloadWidgets.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -89,6 +93,9 @@ struct ClientApp::Capabilities
     std::unique_ptr<RanksView> ranksView;
     MapPackPanel *mapPackPanel = nullptr;   // owned by the lobby window's maps tab
     ModPackPanel *modPackPanel = nullptr;   // owned by its mods tab
+    // --- getting packs: catalogues, catalogue and hut downloads
+    std::unique_ptr<PackDownloads> packDownloads;
+    std::unique_ptr<PackDownloadWidgets> packDownloadWidgets;
 };
 
 ClientApp::ClientApp(const Platform &platform, QObject *parent)
@@ -310,6 +317,34 @@ void ClientApp::createCapabilities()
         if (!box)
             box = new QHBoxLayout(frame);
         box->insertWidget(0, panel);
+    }
+
+    // --- getting packs: catalogues, catalogue and hut downloads
+    {
+        // A rebuild keeps the host's pack boxes on the pack they showed.
+        HostOptions *options = &caps.huts->options;
+        InstalledPacks *installed = caps.installedPacks.get();
+        PackDownloads::Rebuild rebuild;
+        rebuild.mappacks = [options, installed] {
+            const int before = options->boxes().cmbMapPackIndex;
+            if (const int after = installed->BuildMappackCrcList(before); after >= 0 && after != before)
+                options->cmbMapPack_Click(after);
+        };
+        rebuild.modpacks = [options, installed] {
+            const int before = options->boxes().cmbModPackIndex;
+            if (const int after = installed->BuildModpackCrcList(before); after >= 0 && after != before)
+                options->cmbModPack_Click(after);
+        };
+        caps.packDownloads = std::make_unique<PackDownloads>(m_state, *installed, caps.huts->panels,
+                                                             caps.huts->messages, commands, *m_chat, dialogs,
+                                                             std::move(rebuild));
+        caps.packDownloadWidgets = std::make_unique<PackDownloadWidgets>(
+            *lobby, *caps.packDownloads, caps.huts->panels, caps.hutWidgets->mapDownload,
+            caps.hutWidgets->modDownload, &dialogs);
+        connect(&m_events, &LobbyEvents::lobbyShown, lobby, [this] {
+            m_caps->packDownloadWidgets->setSkinPictures(
+                Settings::skinFile(m_state.Setup.ProgramFolder, m_state.Options.SkinPath, QByteArray()));
+        });
     }
 }
 

@@ -30,6 +30,7 @@
 #include "platform/UrlDownload.h"
 #include "platform/WineRegistry.h"
 #include "tests/core/GameTestRig.h"
+#include "tests/e2e/HutTreeClicks.h"
 #include "tests/fixtures/ChatLobby.h"
 #include "tests/fixtures/FakeDialogs.h"
 #include "tests/fixtures/FakeGameFolder.h"
@@ -357,18 +358,8 @@ void tst_TwoClients::hostJoinLaunchAndRestore()
     QTRY_COMPARE_WITH_TIMEOUT(host.user(hostSlot)->Modpack, extraCrc, 5000);
 
     // The joiner takes the hut's free place from its huts tree.
-    HutsTreeView *tree = joiner.form().lstHuts();
-    HutsTreeModel &huts = joiner.form().huts();
-    QTRY_VERIFY_WITH_TIMEOUT(huts.hutRowOf(hostSlot) >= 0, 5000);
-    const QModelIndex hut = huts.index(huts.hutRowOf(hostSlot), 0);
-    QModelIndex place;
-    for (int row = 0; row < huts.rowCount(hut) && !place.isValid(); ++row) {
-        if (huts.index(row, 0, hut).data(HutsTreeModel::KeyRole).toByteArray().startsWith("empty"))
-            place = huts.index(row, 0, hut);
-    }
+    const QModelIndex place = doubleClickFreePlace(joiner.form(), hostSlot);
     QVERIFY(place.isValid());
-    QTRY_VERIFY_WITH_TIMEOUT(tree->isVisible() && tree->visualRect(place).isValid(), 5000);
-    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(place).center());
     QVERIFY(lobby.waitForMessage(joinClient, "BECLIENT " + QByteArray::number(hostSlot) + ' '
                                                  + place.data(HutsTreeModel::TagRole).toByteArray()));
 

@@ -14,6 +14,7 @@
 #include "tests/fixtures/HutLobby.h"
 #include "tests/fixtures/LobbyServer.h"
 #include "tests/fixtures/ReleaseHost.h"
+#include "tests/fixtures/PackShop.h"
 #include "tests/fixtures/WebHost.h"
 
 #include <QCommandLineParser>
@@ -87,6 +88,9 @@ int main(int argc, char **argv)
 
     const QString folder = QDir(args.value(home)).absolutePath();
     QDir().mkpath(folder);
+    // Pack catalogues and downloadable packs; their archives stay beside the home.
+    const QString shop = QDir(folder).filePath(QStringLiteral("devlobby-packs"));
+    openPackShop(web, shop);
     if (!Ini::WriteIni(QDir(folder).filePath(QStringLiteral("qx.ini")), "general", "webhost",
                        web.hostAndPort())) {
         err << "devlobby: cannot write qx.ini in " << folder << "\n";
@@ -97,6 +101,6 @@ int main(int argc, char **argv)
         return 1;
     }
     QTextStream(stdout) << "devlobby: lobby on 127.0.0.1:" << lobby.port() << ", web host on "
-                        << web.hostAndPort() << ", home " << folder << Qt::endl;
+                        << web.hostAndPort() << ", home " << folder << ", packs " << shop << Qt::endl;
     return app.exec();
 }
