@@ -16,6 +16,7 @@
 #include "packs/TribePalettes.h"
 #include "platform/LinuxGameStarter.h"
 #include "platform/LinuxProcessMemory.h"
+#include "platform/LinuxProcessTable.h"
 #include "platform/WineRegistry.h"
 #include "tests/e2e/PackGameServices.h"
 #include "tests/fixtures/FakeDialogs.h"
@@ -47,6 +48,7 @@ struct Client
     FakeErrorReporter errors;
     LinuxGameStarter starter{QString()};
     LinuxProcessMemory memory;
+    LinuxProcessTable processes;
     PointsLink points;
     TribeColours colours;
     std::unique_ptr<PackInstaller> installer;
@@ -81,6 +83,7 @@ struct Client
         s.LocalIP = [this] { return connection.LocalIP(); };
         watch = std::make_unique<GameWatch>(state, connection, chat, errors, starter, memory, points, s);
         watch->setIntervals(100, 400, 20); // six join ticks outlast a slow start
+        watch->setProcessTable(&processes);
         launch = std::make_unique<GameLaunch>(state, connection, chat, starter, points, *watch);
         launch->setPointsPort(freePort(QHostAddress(QHostAddress::LocalHost)));
         launch->registerHandlers(dispatcher);
@@ -197,6 +200,14 @@ void tst_GameFlow::hostGame_data()
         << QByteArray("poptb.exe") << cheat << false << true
         << QList<QByteArray>{"POPULOUS ON", "JOINSUCCESS", "BEIDLE", "POINTREPORT NO", "SENDMSG", "POPULOUS OFF"}
         << 77;
+    // The loader holds the code range reserved well past the first ticks.
+    QMap<QString, QString> lateCode = playsAndWins;
+    lateCode["code_delay_ms"] = "600";
+    QTest::newRow("late code mapping") << QByteArray("poptb.exe") << lateCode << false << true << won << 77;
+    // The started process hands the game over to one of its own, as wine64 does.
+    QMap<QString, QString> handedOver = playsAndWins;
+    handedOver["handover"] = "1";
+    QTest::newRow("launcher hands over") << QByteArray("d3dpoptb.exe") << handedOver << false << true << won << 87;
     QTest::newRow("missing executable") << QByteArray("poptb.exe") << playsAndWins << false << false
                                         << QList<QByteArray>{"BEIDLE"} << 0;
 }
