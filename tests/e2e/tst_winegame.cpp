@@ -117,10 +117,11 @@ void tst_WineGame::hostGame_data()
     QTest::addColumn<int>("patchedBytes");
     QTest::addColumn<bool>("handedOver");
 
-    // The first join tick comes 5 s after the launch, so the game joins
-    // before it and plays past it.
+    // The first join tick comes 5 s after the launch: the game joins before
+    // it and plays past the second tick, in case a loaded machine starts it
+    // late.
     const GameSettings plays{{"join_delay_ms", "300"}, {"payload", "GAME RESULT "},
-                             {"payload_size", "400"}, {"exit_after_ms", "7000"}};
+                             {"payload_size", "400"}, {"exit_after_ms", "10500"}};
     QTest::newRow("wine") << QByteArray("poptb.exe") << "wine" << plays << 77 << false;
     // The code arrives well after the first anti-cheat tick (about 1.1 s).
     GameSettings lateCode = plays;
