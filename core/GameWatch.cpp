@@ -1,6 +1,7 @@
 #include "core/GameWatch.h"
 
 #include "core/ClientState.h"
+#include "core/GameProcessFinder.h"
 #include "core/PointsLink.h"
 #include "core/api/ChatOutput.h"
 #include "core/api/CommandSink.h"
@@ -40,6 +41,33 @@ GameWatch::GameWatch(ClientState &state, CommandSink &commands, ChatOutput &chat
     connect(&tmrAntiCheat, &QTimer::timeout, this, &GameWatch::tmrAntiCheat_Timer);
 }
 
+GameWatch::~GameWatch() = default;
+
+void GameWatch::setProcessTable(const ProcessTable *table)
+{
+    m_finder = table ? std::make_unique<GameProcessFinder>(*table) : nullptr;
+    if (m_finder && m_searchInterval >= 0)
+        m_finder->setSearchInterval(m_searchInterval);
+}
+
+void GameWatch::setSearchInterval(int ms)
+{
+    m_searchInterval = ms;
+    if (m_finder)
+        m_finder->setSearchInterval(ms);
+}
+
+qint64 GameWatch::gameMemoryPid()
+{
+    const qint64 held = m_state.Game.GamePid;
+    if (!m_starter.isRunning(held))
+        return 0;
+    if (!m_finder)
+        return held;
+    return m_finder->find(GameFolder::resolve(m_state.Setup.GamePath, m_state.Setup.GameExeName),
+                          GameMemory::ImageBase);
+}
+
 void GameWatch::setIntervals(int gamingMs, int joinMs, int antiCheatMs)
 {
     tmrGaming.setInterval(gamingMs);
@@ -50,6 +78,8 @@ void GameWatch::setIntervals(int gamingMs, int joinMs, int antiCheatMs)
 void GameWatch::armGaming(qint64 taskId)
 {
     m_taskId = taskId;
+    if (m_finder)
+        m_finder->start(m_state.Game.GamePid);
     tmrGaming.start();
 }
 
@@ -234,11 +264,15 @@ void GameWatch::tmrJoinSuccess_Timer()
         m_chat.AddSystemMessage("Join failed (host can not accept connections), notify server about it...");
         m_commands.SendCommand("JOINFAILED");
         tmrJoinSuccess.stop();
+        if (m_finder && !m_finder->everFound() && m_starter.isRunning(m_state.Game.GamePid)) {
+            m_chat.AddSystemMessage("The game's process (" + m_state.Setup.GameExeName
+                                    + ") was not found: its join status and fair play cannot be checked.");
+        }
         return;
     }
     m_chat.AddSystemMessage("Trying to check join status...");
-    const qint64 pid = m_state.Game.GamePid;
-    if (!m_starter.isRunning(pid))
+    const qint64 pid = gameMemoryPid();
+    if (pid == 0)
         return;
     QByteArray status;
     if (!m_memory.read(pid, joinStatusAddress(m_state.Setup.GameExeName), 2, &status))
@@ -253,10 +287,11 @@ void GameWatch::tmrJoinSuccess_Timer()
 void GameWatch::tmrAntiCheat_Timer()
 {
     GameState &game = m_state.Game;
-    if (m_starter.isRunning(game.GamePid)) {
-        CheckGameMemory(m_memory, game.GamePid, m_state.Setup.GameExeName, game.CheatDetected, m_chat);
-        if (!game.GamePatched)
-            game.GamePatched = PatchGameMemory(m_memory, game.GamePid, m_state.Setup.GameExeName);
+    if (const qint64 pid = gameMemoryPid(); pid != 0) {
+        CheckGameMemory(m_memory, pid, m_state.Setup.GameExeName, game.CheatDetected, m_chat);
+        // One try per tick until the patch holds; a patch the game's loader
+        // undid is written again.
+        game.GamePatched = PatchGameMemory(m_memory, pid, m_state.Setup.GameExeName);
     }
     const UserRecord *own = m_state.own();
     if (!own || !own->isGaming()) {

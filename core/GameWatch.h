@@ -2,6 +2,7 @@
 #include "core/GameServices.h"
 
 #include <QObject>
+#include <memory>
 #include <QString>
 #include <QTimer>
 
@@ -10,7 +11,9 @@ class CommandSink;
 class ErrorReporter;
 class GameStarter;
 class PointsLink;
+class GameProcessFinder;
 class ProcessMemory;
+class ProcessTable;
 struct ClientState;
 struct UserRecord;
 
@@ -18,8 +21,10 @@ struct UserRecord;
 // the end of the game (the result report to the server and the restores of
 // the game's files), tmrJoinSuccess reads the join status from the game's
 // memory, tmrAntiCheat runs the memory watch and patch while the user plays.
-// The process's memory is read only while the starter says that process is
-// still the game it started.
+// The game's memory is read only while the starter says the process it
+// started still runs, and only in the process that maps the game's executable
+// (the started one, or the one a launcher handed the game to); the end of the
+// game is watched on the started process.
 class GameWatch : public QObject
 {
     Q_OBJECT
@@ -35,6 +40,13 @@ public:
     GameWatch(ClientState &state, CommandSink &commands, ChatOutput &chat, ErrorReporter &errors,
               GameStarter &starter, ProcessMemory &memory, PointsLink &points,
               GameServices services, QObject *parent = nullptr);
+    ~GameWatch() override;
+
+    // Where the game's process is looked for. Without a table the started
+    // process is taken as the game (a test's fake game).
+    void setProcessTable(const ProcessTable *table);
+    // The process whose memory is read and patched; 0 while none is known.
+    qint64 gameMemoryPid();
 
     // The launch arms the watch once the game runs.
     void armGaming(qint64 taskId);
@@ -56,8 +68,9 @@ public:
     // The composition root wires services that arrive late.
     GameServices &services() { return m_services; }
 
-    // Tests shorten the timers.
+    // Tests shorten the timers and the search for the game's process.
     void setIntervals(int gamingMs, int joinMs, int antiCheatMs);
+    void setSearchInterval(int ms);
     const QTimer &gamingTimer() const { return tmrGaming; }
     const QTimer &joinTimer() const { return tmrJoinSuccess; }
     const QTimer &antiCheatTimer() const { return tmrAntiCheat; }
@@ -91,6 +104,8 @@ private:
     QTimer tmrGaming;
     QTimer tmrJoinSuccess;
     QTimer tmrAntiCheat;
+    std::unique_ptr<GameProcessFinder> m_finder;
+    int m_searchInterval = -1;
     qint64 m_taskId = 0;
     bool m_ending = false;
 };

@@ -63,8 +63,17 @@ bool PatchGameMemory(ProcessMemory &memory, qint64 pid, const QByteArray &exeNam
         return false;
     bool all = true;
     for (const GameMemory::Run &run : runs) {
+        const QByteArray patched(run.length, char(0x90));
+        QByteArray bytes;
+        if (!memory.read(pid, run.address, run.length, &bytes)) {
+            all = false;
+            continue;
+        }
+        if (bytes == patched)
+            continue;
         // One write per run: the bytes of a run are contiguous.
-        if (!memory.write(pid, run.address, QByteArray(run.length, char(0x90))))
+        if (!memory.write(pid, run.address, patched) || !memory.read(pid, run.address, run.length, &bytes)
+            || bytes != patched)
             all = false;
     }
     return all;

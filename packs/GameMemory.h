@@ -12,6 +12,10 @@ class ProcessMemory;
 // next tick.
 namespace GameMemory {
 
+// Both executables are linked to load at this address; the memory of the
+// game's process maps the executable there.
+constexpr quint64 ImageBase = 0x400000;
+
 // Where the watched 16-bit value lies, and the code runs that are patched.
 struct Run
 {
@@ -31,6 +35,12 @@ QList<Run> patchRuns(const QByteArray &exeName);
 void CheckGameMemory(ProcessMemory &memory, qint64 pid, const QByteArray &exeName,
                      bool &cheatDetected, ChatOutput &chat);
 
-// Writes 0x90 over the patch runs. True only when every write succeeded (the
-// caller then sets GamePatched); an unknown executable is never patched.
+// Makes sure 0x90 lies over every patch run; true when it does (the caller
+// keeps that as GamePatched). A run is written only after a read of it
+// succeeds, and counts only when a read-back shows the new bytes: a loader
+// may hold the code range reserved without access and map the executable
+// over it later, and a write into that reservation "succeeds" and is lost.
+// A run already patched is not written again, so calling this on every tick
+// costs only the reads and patches again what was changed back. An unknown
+// executable is never patched.
 bool PatchGameMemory(ProcessMemory &memory, qint64 pid, const QByteArray &exeName);

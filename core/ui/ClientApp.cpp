@@ -273,6 +273,7 @@ void ClientApp::createCapabilities()
         caps.gameWatch = std::make_unique<GameWatch>(m_state, commands, *m_chat, *m_frmError,
                                                      *m_platform.gameStarter, *m_platform.memory,
                                                      *caps.points, std::move(s));
+        caps.gameWatch->setProcessTable(m_platform.processes);
     }
     caps.gameLaunch = std::make_unique<GameLaunch>(m_state, commands, *m_chat, *m_platform.gameStarter,
                                                    *caps.points, *caps.gameWatch);

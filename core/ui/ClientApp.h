@@ -16,6 +16,7 @@ class LobbyProtocol;
 class LoginForm;
 class MacAddress;
 class ProcessMemory;
+class ProcessTable;
 class Registry;
 class ServerList;
 class SoundPlayer;
@@ -50,6 +51,9 @@ public:
         SoundPlayer *sound = nullptr;
         GameStarter *gameStarter = nullptr;
         ProcessMemory *memory = nullptr;
+        // Finds the game when the launcher hands it to another process; null
+        // takes the started process as the game.
+        const ProcessTable *processes = nullptr;
     };
 
     // Test only: the client's two fixed local ports, so that two clients can

@@ -6,6 +6,7 @@
 #include "platform/LinuxGameStarter.h"
 #include "platform/LinuxMacAddress.h"
 #include "platform/LinuxProcessMemory.h"
+#include "platform/LinuxProcessTable.h"
 #include "platform/QtSoundPlayer.h"
 #include "platform/WineRegistry.h"
 #include "platform/ui/WidgetDialogs.h"
@@ -19,6 +20,7 @@ RealPlatform::RealPlatform(const QString &programFolder)
     , m_gameStarter(std::make_unique<LinuxGameStarter>(LinuxGameStarter::launcherFromSettings(
           WinPath::join(programFolder, QByteArray(SettingsKeys::QxIni)))))
     , m_memory(std::make_unique<LinuxProcessMemory>())
+    , m_processes(std::make_unique<LinuxProcessTable>())
 {
 }
 
@@ -34,5 +36,6 @@ ClientApp::Platform RealPlatform::services() const
     p.sound = m_sound.get();
     p.gameStarter = m_gameStarter.get();
     p.memory = m_memory.get();
+    p.processes = m_processes.get();
     return p;
 }

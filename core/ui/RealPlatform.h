@@ -7,13 +7,15 @@ class DesktopWebBrowser;
 class LinuxGameStarter;
 class LinuxMacAddress;
 class LinuxProcessMemory;
+class LinuxProcessTable;
 class QtSoundPlayer;
 class WidgetDialogs;
 class WineRegistry;
 
 // The platform services of this machine: widget message boxes, the Wine
 // prefix's registry, the interface MAC lookup, the desktop browser, Qt sound,
-// the configured game launcher and /proc process memory.
+// the configured game launcher, /proc process memory and the /proc process
+// table.
 class RealPlatform
 {
 public:
@@ -30,4 +32,5 @@ private:
     std::unique_ptr<QtSoundPlayer> m_sound;
     std::unique_ptr<LinuxGameStarter> m_gameStarter;
     std::unique_ptr<LinuxProcessMemory> m_memory;
+    std::unique_ptr<LinuxProcessTable> m_processes;
 };

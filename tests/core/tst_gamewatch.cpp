@@ -1,5 +1,7 @@
 #include "core/util/Text.h"
+#include "core/util/WinPath.h"
 #include "tests/core/GameTestRig.h"
+#include "tests/fixtures/FakeProcessTable.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -74,6 +76,9 @@ private Q_SLOTS:
     void joinCheckNeverReadsADeadGame();
     void antiCheat();
     void antiCheatStopsWhenNotGaming();
+    void patchWaitsForLateCode();
+    void findsTheGameProcess_data();
+    void findsTheGameProcess();
 };
 
 void tst_GameWatch::idleWithoutTask_data()
@@ -380,6 +385,105 @@ void tst_GameWatch::antiCheatStopsWhenNotGaming()
     rig.watch->tmrAntiCheat_Timer();
     QVERIFY(!rig.watch->antiCheatTimer().isActive());
     QVERIFY(!rig.state.Game.GamePatched);
+}
+
+void tst_GameWatch::patchWaitsForLateCode()
+{
+    // The loader holds the code range reserved past the first ticks.
+    GameTestRig rig;
+    rig.setUpHut(true).State = "GAMING";
+    rig.fakeMemory.reserve(0x464000, 0x1000);
+    launchHost(rig);
+    for (int tick = 0; tick < 3; ++tick)
+        rig.watch->tmrAntiCheat_Timer();
+    QVERIFY(!rig.state.Game.GamePatched);
+    QVERIFY(rig.fakeMemory.writes.isEmpty());
+
+    rig.fakeMemory.mapOver(0x464000, 0x1000, char(0xCC));
+    rig.watch->tmrAntiCheat_Timer();
+    QVERIFY(rig.state.Game.GamePatched);
+    QCOMPARE(rig.fakeMemory.writes.size(), 5);
+    rig.watch->tmrAntiCheat_Timer();
+    QCOMPARE(rig.fakeMemory.writes.size(), 5);
+
+    // Mapped over once more: the next tick patches again.
+    rig.fakeMemory.mapOver(0x464000, 0x1000, char(0xCC));
+    rig.watch->tmrAntiCheat_Timer();
+    QVERIFY(rig.state.Game.GamePatched);
+    QCOMPARE(rig.fakeMemory.writes.size(), 10);
+    QCOMPARE(rig.fakeMemory.byte(0x464CCF), quint8(0xCC));
+    QCOMPARE(rig.fakeMemory.byte(0x464CCE), quint8(0x90));
+}
+
+void tst_GameWatch::findsTheGameProcess_data()
+{
+    // The started process is 4242, started at tick 100; another process maps
+    // a file at an address from the moment it is listed.
+    QTest::addColumn<bool>("heldMapsGame");
+    QTest::addColumn<quint64>("otherStart");    // 0: no other process
+    QTest::addColumn<QString>("otherFile");     // in the game folder
+    QTest::addColumn<quint64>("otherAddress");
+    QTest::addColumn<qint64>("expected");       // 0: none found
+    QTest::newRow("started process maps the game") << true << quint64(0) << QString() << quint64(0) << qint64(4242);
+    QTest::newRow("handed over to another process")
+        << false << quint64(105) << "poptb.exe" << quint64(0x400000) << qint64(5000);
+    QTest::newRow("held process wins") << true << quint64(105) << "poptb.exe" << quint64(0x400000) << qint64(4242);
+    QTest::newRow("other process older than the launch")
+        << false << quint64(99) << "poptb.exe" << quint64(0x400000) << qint64(0);
+    QTest::newRow("executable at another address")
+        << false << quint64(105) << "poptb.exe" << quint64(0x10000000) << qint64(0);
+    QTest::newRow("another executable") << false << quint64(105) << "start.exe" << quint64(0x400000) << qint64(0);
+    QTest::newRow("nothing maps the game") << false << quint64(0) << QString() << quint64(0) << qint64(0);
+}
+
+void tst_GameWatch::findsTheGameProcess()
+{
+    QFETCH(bool, heldMapsGame);
+    QFETCH(quint64, otherStart);
+    QFETCH(QString, otherFile);
+    QFETCH(quint64, otherAddress);
+    QFETCH(qint64, expected);
+    GameTestRig rig;
+    FakeProcessTable table;
+    rig.watch->setProcessTable(&table);
+    rig.watch->setSearchInterval(0);
+    const QString game = GameFolder::resolve(rig.gameFolder(), QStringLiteral("poptb.exe"));
+    table.addProcess(4242, 100);
+    if (heldMapsGame)
+        table.mapFile(4242, game, 0x400000);
+    if (otherStart) {
+        table.addProcess(5000, otherStart);
+        table.mapFile(5000, GameFolder::resolve(rig.gameFolder(), otherFile), otherAddress);
+    }
+    rig.setUpHut(true).State = "GAMING";
+    rig.fakeMemory.set(0x87D29C, "\x01");
+    rig.fakeMemory.set(0x884BFA, QByteArray("\x80\x00", 2));
+    launchHost(rig);
+    rig.commands.clear();
+
+    rig.watch->tmrAntiCheat_Timer();
+    for (int tick = 1; tick <= 6 && rig.watch->joinTimer().isActive(); ++tick)
+        rig.watch->tmrJoinSuccess_Timer();
+    QCOMPARE(rig.watch->gameMemoryPid(), expected);
+    const QByteArray notFound = "The game's process (poptb.exe) was not found: its join status and fair play "
+                                "cannot be checked.";
+    if (expected) {
+        QCOMPARE(rig.commands.commands, QList<QByteArray>{"JOINSUCCESS"});
+        QCOMPARE(rig.fakeMemory.lastReadPid, expected);
+        QVERIFY(rig.state.Game.CheatDetected);
+        QVERIFY(rig.state.Game.GamePatched);
+        for (const FakeProcessMemory::Write &w : rig.fakeMemory.writes)
+            QCOMPARE(w.pid, expected);
+        QVERIFY(!rig.chat.hasSystemMessage(notFound));
+    } else {
+        // Neither the launcher nor a stranger is read or written.
+        QCOMPARE(rig.commands.commands, QList<QByteArray>{"JOINFAILED"});
+        QCOMPARE(rig.fakeMemory.reads, 0);
+        QVERIFY(rig.fakeMemory.writes.isEmpty());
+        QVERIFY(!rig.state.Game.CheatDetected);
+        QCOMPARE(rig.chat.systemMessages.count(notFound), 1);
+        QCOMPARE(rig.chat.systemMessages.last(), notFound);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_GameWatch)

@@ -1,143 +1,14 @@
 // A game from the launch message to the restored game folder: the real lobby
 // connection against the scripted lobby server, the real game start and
 // process memory against the fake game, real pack installs and palettes, all
-// on loopback. Each client uses its own points port (the fixed 7589 cannot be
-// held twice on one machine).
-#include "core/ClientState.h"
-#include "core/FindGamePath.h"
-#include "core/Dispatcher.h"
-#include "core/GameLaunch.h"
-#include "core/GameWatch.h"
-#include "core/LobbyConnection.h"
-#include "core/PointsLink.h"
-#include "packs/GameResolution.h"
-#include "packs/PackInstaller.h"
-#include "packs/TribeColours.h"
-#include "packs/TribePalettes.h"
-#include "platform/LinuxGameStarter.h"
-#include "platform/LinuxProcessMemory.h"
-#include "platform/WineRegistry.h"
-#include "tests/e2e/PackGameServices.h"
-#include "tests/fixtures/FakeDialogs.h"
-#include "tests/fixtures/FakeErrorReporter.h"
-#include "tests/fixtures/FakeGameFolder.h"
-#include "tests/fixtures/FreePort.h"
+// on loopback.
+#include "tests/e2e/GameFlowClient.h"
 #include "tests/fixtures/LobbyServer.h"
 #include "tests/fixtures/ProcessMemoryProbe.h"
-#include "tests/fixtures/WinePrefix.h"
-#include "tests/packs/InstallFixture.h"
 
 #include <QtTest>
-#include <memory>
 
-using namespace InstallTest;
-
-using GameSettings = QMap<QString, QString>;
-
-namespace {
-
-// One client: its folders, its connection and its game capabilities.
-struct Client
-{
-    Fixture files;
-    ClientState state;
-    Dispatcher dispatcher;
-    LobbyConnection connection{state, dispatcher};
-    RecordingChatOutput chat;
-    FakeErrorReporter errors;
-    LinuxGameStarter starter{QString()};
-    LinuxProcessMemory memory;
-    PointsLink points;
-    TribeColours colours;
-    std::unique_ptr<PackInstaller> installer;
-    std::unique_ptr<GameWatch> watch;
-    std::unique_ptr<GameLaunch> launch;
-    std::unique_ptr<FakeGameFolder> fakeGame;
-    FakeGameFolder &game() { return *fakeGame; }
-
-    explicit Client(const QByteArray &exeName)
-    {
-        // The game lives in a Wine prefix and is found through its registry.
-        WineRegistry registry(makeWinePrefix(files.root.path(), "\"Version\"=\"1.03\"\n"));
-        FakeDialogs dialogs;
-        FindGamePath(registry, dialogs, files.setup);
-        if (!files.setup.GameInstalled || !dialogs.messages().isEmpty())
-            qFatal("the game was not found through the registry");
-        files.setup.GameExeName = exeName;
-        state.Setup = files.setup;
-        fakeGame = std::make_unique<FakeGameFolder>(files.setup.GamePath, files.root.path());
-        colours.InitTribeShades();
-        colours.SetDefaultTribeColours();
-        installer = std::make_unique<PackInstaller>(state.Setup, files.packs, connection, chat);
-
-        GameServices s = packGameServices(state, *installer, colours, chat);
-        s.InstallMappack = [this](const QByteArray &crc) {
-            state.Hut.HutMappackOn = installer->InstallMappack(crc);
-        };
-        s.PatchGameResolution = [this] {
-            PatchGameResolution(GameFolder::resolve(state.Setup.GamePath, QStringLiteral("d3dpoptb.exe")),
-                                state.Setup.ProgramFolder, chat);
-        };
-        s.LocalIP = [this] { return connection.LocalIP(); };
-        watch = std::make_unique<GameWatch>(state, connection, chat, errors, starter, memory, points, s);
-        watch->setIntervals(100, 400, 20); // six join ticks outlast a slow start
-        launch = std::make_unique<GameLaunch>(state, connection, chat, starter, points, *watch);
-        launch->setPointsPort(freePort(QHostAddress(QHostAddress::LocalHost)));
-        launch->registerHandlers(dispatcher);
-    }
-};
-
-// The hut's game files and packs, the same for every client.
-struct HutPacks
-{
-    QByteArray mappack;
-    QByteArray modpack;
-};
-
-HutPacks prepareGameFolder(Fixture &f)
-{
-    f.setLobbyLevels("2101,2102");
-    f.writeGameFile("levels/levl2101.dat", filler('e', 1500));
-    f.writeGameFile("levels/levl2101.hdr", header('f'));
-    f.writeGameFile("levels/levl2102.hdr", header('g'));
-    f.writeGameFile("language/LANG00.DAT", languageFileOfSize(740, 0));
-    f.writeGameFile("data/pal0-0.dat", filler('p', 1024));
-    f.writeGameFile("data/PAL0-A.DAT", filler('q', 1024), true);
-    f.writeGameFile("sound/foo.dat", filler('i', 900));
-    HutPacks packs;
-    packs.mappack = f.addMappack(
-        "onelevel.kaf",
-        {{"mappack.txt", "PACKCREATOR:tester\r\nLEVEL:\r\nNAME: Only\r\nDAT: l1.dat\r\nHDR: l1.hdr\r\n\r\n"
-                         "LANG 3:Three\r\n"},
-         {"l1.dat", filler('4', 1800)},
-         {"l1.hdr", header('5')}});
-    packs.modpack = f.addModpack(
-        "textures.kaf",
-        {{"modpack.txt", "creator\r\ntitle\r\nEXTRASRC: foo.dat\r\nDEST:     sound\\foo.dat\r\n"},
-         {"foo.dat", filler('7', 300)}});
-    return packs;
-}
-
-// The messages of `all` that are in `wanted`, in their order.
-QList<QByteArray> only(const QList<QByteArray> &all, const QList<QByteArray> &wanted)
-{
-    QList<QByteArray> out;
-    for (const QByteArray &m : all) {
-        const QByteArray word = m.left(m.indexOf(' ') < 0 ? m.size() : m.indexOf(' '));
-        if (wanted.contains(word) || wanted.contains(m))
-            out.append(word == "POINTREPORT" && m != "POINTREPORT NO" ? QByteArray("POINTREPORT <report>")
-                       : word == "SENDMSG"                          ? word
-                                                                    : m);
-    }
-    return out;
-}
-
-const QList<QByteArray> Milestones{"PATH", "APPPATH", "INSTALLING!", "BACKUP", "INSTALL", "LANGUAGE",
-                                   "MODBACKUP", "MODINSTALL", "BEGAMING", "EXEFILE", "RUNCOMM",
-                                   "POPULOUS ON", "JOINSUCCESS", "JOINFAILED", "BEIDLE", "POINTREPORT",
-                                   "SENDMSG", "POPULOUS OFF"};
-
-} // namespace
+using namespace GameFlow;
 
 class tst_GameFlow : public QObject
 {
@@ -197,6 +68,14 @@ void tst_GameFlow::hostGame_data()
         << QByteArray("poptb.exe") << cheat << false << true
         << QList<QByteArray>{"POPULOUS ON", "JOINSUCCESS", "BEIDLE", "POINTREPORT NO", "SENDMSG", "POPULOUS OFF"}
         << 77;
+    // The loader holds the code range reserved well past the first ticks.
+    QMap<QString, QString> lateCode = playsAndWins;
+    lateCode["code_delay_ms"] = "600";
+    QTest::newRow("late code mapping") << QByteArray("poptb.exe") << lateCode << false << true << won << 77;
+    // The started process hands the game over to one of its own, as wine64 does.
+    QMap<QString, QString> handedOver = playsAndWins;
+    handedOver["handover"] = "1";
+    QTest::newRow("launcher hands over") << QByteArray("d3dpoptb.exe") << handedOver << false << true << won << 87;
     QTest::newRow("missing executable") << QByteArray("poptb.exe") << playsAndWins << false << false
                                         << QList<QByteArray>{"BEIDLE"} << 0;
 }
@@ -222,17 +101,7 @@ void tst_GameFlow::hostGame()
     client.connection.connectToServer(LobbyServer::host(), server.port());
     QVERIFY(server.waitForMessage(0, "VERSION 10"));
 
-    UserRecord *own = client.state.Users.growTo(1);
-    client.state.CurrentUser.OwnSlot = 1;
-    own->Name = "hosting_hal";
-    own->State = "GAMING"; // as the server says once "BEGAMING" is in
-    own->HostSlot = 1;
-    own->ExternalIP = "127.0.0.1";
-    own->Mappack = packs.mappack;
-    own->Modpack = packs.modpack;
-    own->CustomPals = true;
-    own->Friendly = friendly;
-    client.colours.setRamp(TribeColours::Blue, TribeColours::Red);
+    hostOwnHut(client, packs, friendly);
     const Snapshot before = snapshot(client.files.setup.GamePath);
 
     server.send(0, "EAEXECHOST 4");

@@ -17,6 +17,10 @@ private Q_SLOTS:
     void patchRuns();
     void unknownExecutableIsLeftAlone();
     void deniedAccess();
+    void patchWaitsForTheLoader_data();
+    void patchWaitsForTheLoader();
+    void patchMustReadBack();
+    void patchUndoneIsWrittenAgain();
 };
 
 void tst_GameMemory::watchedValue_data()
@@ -146,6 +150,77 @@ void tst_GameMemory::deniedAccess()
 
     // A patch whose writes are denied is not done: GamePatched stays clear.
     QVERIFY(!PatchGameMemory(memory, 5, "poptb.exe"));
+}
+
+namespace {
+int patchedBytes(const FakeProcessMemory &memory)
+{
+    int count = 0;
+    for (auto it = memory.memory.cbegin(); it != memory.memory.cend(); ++it)
+        count += it.value() == 0x90;
+    return count;
+}
+} // namespace
+
+void tst_GameMemory::patchWaitsForTheLoader_data()
+{
+    QTest::addColumn<QByteArray>("exe");
+    QTest::addColumn<quint64>("page");
+    QTest::addColumn<int>("bytes");
+    QTest::newRow("software") << QByteArray("poptb.exe") << quint64(0x464000) << 77;
+    QTest::newRow("hardware") << QByteArray("d3dpoptb.exe") << quint64(0x4AB000) << 87;
+}
+
+void tst_GameMemory::patchWaitsForTheLoader()
+{
+    QFETCH(QByteArray, exe);
+    QFETCH(quint64, page);
+    QFETCH(int, bytes);
+    // The code range is reserved without access until the executable is
+    // mapped: nothing is written there (it would be lost), nothing is patched.
+    FakeProcessMemory memory;
+    memory.reserve(page, 0x1000);
+    QVERIFY(!PatchGameMemory(memory, 9, exe));
+    QVERIFY(memory.writes.isEmpty());
+    QVERIFY(!PatchGameMemory(memory, 9, exe));
+    QVERIFY(memory.writes.isEmpty());
+
+    memory.mapOver(page, 0x1000, char(0xCC));
+    QVERIFY(PatchGameMemory(memory, 9, exe));
+    QCOMPARE(patchedBytes(memory), bytes);
+    QCOMPARE(memory.writes.size(), exe == "poptb.exe" ? 5 : 3);
+}
+
+void tst_GameMemory::patchMustReadBack()
+{
+    // Writes that report success but do not show on a read-back are no patch.
+    FakeProcessMemory memory;
+    memory.mapOver(0x464000, 0x1000, char(0xCC));
+    memory.dropWrites = true;
+    QVERIFY(!PatchGameMemory(memory, 9, "poptb.exe"));
+    QCOMPARE(memory.writes.size(), 5);
+    QCOMPARE(patchedBytes(memory), 0);
+    memory.dropWrites = false;
+    QVERIFY(PatchGameMemory(memory, 9, "poptb.exe"));
+    QCOMPARE(patchedBytes(memory), 77);
+}
+
+void tst_GameMemory::patchUndoneIsWrittenAgain()
+{
+    FakeProcessMemory memory;
+    memory.mapOver(0x4AB000, 0x1000, char(0xCC));
+    QVERIFY(PatchGameMemory(memory, 9, "d3dpoptb.exe"));
+    QCOMPARE(memory.writes.size(), 3);
+    // Still patched: read, not written again.
+    QVERIFY(PatchGameMemory(memory, 9, "d3dpoptb.exe"));
+    QCOMPARE(memory.writes.size(), 3);
+
+    // One byte of the middle run changed back: only that run is written.
+    memory.set(0x4AB070, "\xCC");
+    QVERIFY(PatchGameMemory(memory, 9, "d3dpoptb.exe"));
+    QCOMPARE(memory.writes.size(), 4);
+    QCOMPARE(memory.writes.last().address, quint64(0x4AB060));
+    QCOMPARE(patchedBytes(memory), 87);
 }
 
 QTEST_GUILESS_MAIN(tst_GameMemory)

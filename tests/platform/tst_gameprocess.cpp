@@ -1,13 +1,38 @@
 #include "core/util/Ini.h"
 #include "platform/LinuxGameStarter.h"
 #include "platform/LinuxProcessMemory.h"
+#include "platform/LinuxProcessTable.h"
 #include "tests/fixtures/FakeGameFolder.h"
 
 #include <QDir>
 #include <cerrno>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+// Field 4 of /proc/<pid>/stat.
+qint64 parentOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
+}
+
+// The processes started since `since` that map `exe` at the game's base.
+QList<qint64> mappingTheGame(const LinuxProcessTable &table, quint64 since, const QString &exe)
+{
+    QList<qint64> found;
+    for (const ProcessTable::Process &p : table.processesSince(since)) {
+        if (table.mapsFileAt(p.pid, exe, 0x400000))
+            found.append(p.pid);
+    }
+    return found;
+}
+} // namespace
 
 // The real game start and process memory, against the fake game.
 class tst_GameProcess : public QObject
@@ -25,6 +50,9 @@ private Q_SLOTS:
     void endedProcessIsNotRunning();
     void otherPidIsNeverRunning();
     void deniedAccessIsAFailure();
+    void processTableSeesTheGame();
+    void handedOverGameIsAnotherProcess();
+    void reservedCodeCannotBeRead();
 };
 
 void tst_GameProcess::launcherSetting_data()
@@ -188,6 +216,100 @@ void tst_GameProcess::deniedAccessIsAFailure()
     QVERIFY(!memory.write(999999999, 0x87D29C, "\x01\x00"));
     QVERIFY(memory.lastError() != 0);
     QVERIFY(!memory.read(-1, 0, 2, &bytes));
+}
+
+void tst_GameProcess::processTableSeesTheGame()
+{
+    if (!FakeGameFolder::available())
+        QSKIP("the fake game is not built");
+    QTemporaryDir dir;
+    FakeGameFolder game(dir.filePath("Pop TB (1)"), dir.path());
+    QVERIFY(game.install("poptb.exe", {{"exit_after_ms", "3000"}}));
+    const QString exe = QDir(game.folder()).filePath("poptb.exe");
+    LinuxGameStarter starter(QString{});
+    const GameStarter::Started started = starter.start(exe, {}, game.folder());
+    QVERIFY(started.ok);
+    QTRY_VERIFY_WITH_TIMEOUT(game.has("mapped"), 10000);
+
+    LinuxProcessTable table;
+    const quint64 since = table.startTime(started.pid);
+    QVERIFY(since > 0);
+    QVERIFY(table.mapsFileAt(started.pid, exe, 0x400000));
+    QVERIFY(!table.mapsFileAt(started.pid, exe, 0x401000));
+    QVERIFY(!table.mapsFileAt(started.pid, QDir(game.folder()).filePath("fakegame.ini"), 0x400000));
+    QVERIFY(!table.mapsFileAt(started.pid, QDir(game.folder()).filePath("missing.exe"), 0x400000));
+    // Through another spelling of the same file.
+    QVERIFY(table.mapsFileAt(started.pid, QDir(game.folder()).filePath("../Pop TB (1)/poptb.exe"), 0x400000));
+    QCOMPARE(mappingTheGame(table, since, exe), QList<qint64>{started.pid});
+    bool self = false;
+    for (const ProcessTable::Process &p : table.processesSince(0))
+        self = self || p.pid == QCoreApplication::applicationPid();
+    QVERIFY(self);
+    QVERIFY(mappingTheGame(table, since + 100000000, exe).isEmpty()); // started later than the game
+
+    QTRY_VERIFY_WITH_TIMEOUT(!starter.isRunning(started.pid), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(table.startTime(started.pid), quint64(0), 10000);
+    QVERIFY(!table.mapsFileAt(started.pid, exe, 0x400000));
+    QCOMPARE(table.startTime(-1), quint64(0));
+}
+
+void tst_GameProcess::handedOverGameIsAnotherProcess()
+{
+    if (!FakeGameFolder::available())
+        QSKIP("the fake game is not built");
+    QTemporaryDir dir;
+    FakeGameFolder game(dir.filePath("game"), dir.path());
+    QVERIFY(game.install("poptb.exe", {{"handover", "1"}, {"exit_after_ms", "1500"}, {"exit_code", "7"}}));
+    const QString exe = QDir(game.folder()).filePath("poptb.exe");
+    QProcess launcher;
+    launcher.setProgram(exe);
+    launcher.setWorkingDirectory(game.folder());
+    launcher.start();
+    QVERIFY(launcher.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(game.has("mapped"), 10000);
+
+    LinuxProcessTable table;
+    const qint64 held = launcher.processId();
+    QVERIFY(!table.mapsFileAt(held, exe, 0x400000));
+    const QList<qint64> games = mappingTheGame(table, table.startTime(held), exe);
+    QCOMPARE(games.size(), 1);
+    QVERIFY(games[0] != held);
+    QVERIFY(parentOf(games[0]) != held);
+    QVERIFY(parentOf(games[0]) != QCoreApplication::applicationPid());
+
+    // The launcher lives as long as the game and passes its exit code on.
+    QVERIFY(launcher.waitForFinished(10000));
+    QCOMPARE(launcher.exitCode(), 7);
+    QVERIFY(game.has("handed_over"));
+    QCOMPARE(game.value("exit"), QStringLiteral("7"));
+}
+
+void tst_GameProcess::reservedCodeCannotBeRead()
+{
+    if (!FakeGameFolder::available())
+        QSKIP("the fake game is not built");
+    QTemporaryDir dir;
+    FakeGameFolder game(dir.filePath("game"), dir.path());
+    QVERIFY(game.install("poptb.exe", {{"code_delay_ms", "2500"}, {"exit_after_ms", "3500"}}));
+    LinuxGameStarter starter(QString{});
+    const GameStarter::Started started =
+        starter.start(QDir(game.folder()).filePath("poptb.exe"), {}, game.folder());
+    QVERIFY(started.ok);
+    QTRY_VERIFY_WITH_TIMEOUT(game.has("mapped"), 10000);
+    LinuxProcessMemory memory;
+    QByteArray bytes;
+    QVERIFY(memory.read(started.pid, 0x87D29C, 2, &bytes)); // data is there
+    if (game.has("code_mapped"))
+        QSKIP("the machine was too slow to see the reservation");
+    // While the loader holds the code range, reads fail; a write may well
+    // "succeed" and is then lost when the code is mapped over it.
+    QVERIFY(!memory.read(started.pid, 0x464BCE, 1, &bytes));
+    memory.write(started.pid, 0x464BCE, QByteArray(1, char(0x90)));
+    QTRY_VERIFY_WITH_TIMEOUT(game.has("code_mapped"), 10000);
+    QVERIFY(memory.read(started.pid, 0x464BCD, 3, &bytes));
+    QCOMPARE(bytes, QByteArray::fromHex("cccccc"));
+    QTRY_VERIFY_WITH_TIMEOUT(game.finished(), 10000);
+    QCOMPARE(game.value("patched"), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(tst_GameProcess)
