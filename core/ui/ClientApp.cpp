@@ -31,7 +31,12 @@
 #include "packs/GameResolution.h"
 #include "packs/TribePalettes.h"
 
+#include "lobby/OptionsPanel.h"
+#include "lobby/ui/OptionsView.h"
+#include "platform/ui/WindowLooks.h"
+
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QPushButton>
@@ -77,6 +82,10 @@ struct ClientApp::Capabilities
 
     // --- packs: crc lists, restores, installs
     std::unique_ptr<PackInstaller> packInstaller;
+
+    // --- options tab: option boxes, translucency, skins, executable choice
+    std::unique_ptr<OptionsPanel> options;
+    std::unique_ptr<OptionsView> optionsView;
 };
 
 ClientApp::ClientApp(const Platform &platform, QObject *parent)
@@ -190,7 +199,7 @@ void ClientApp::createCapabilities()
     caps.lobbyForm = std::make_unique<LobbyForm>(m_state, m_events, commands);
     LobbyForm *lobby = caps.lobbyForm.get();
     caps.lobbyForm->setHooks({
-        .OptionsFormData = {},
+        .OptionsFormData = [this] { m_caps->options->OptionsFormData(); },
         .LoadBadWordList = [this] { m_caps->chat->LoadBadWordList(m_state.Setup.ProgramFolder); },
         .ExitClient = [this] { return ExitClient(); },
         .ResetRoomList = [this] { m_caps->chat->rooms().ResetRoomList(); },
@@ -278,6 +287,18 @@ void ClientApp::createCapabilities()
         s.RestoreModBackup = [&packs] { packs.RestoreModBackup(); };
         s.RestoreConstants = [&packs] { packs.RestoreConstants(); };
     }
+
+    // --- options tab: option boxes, translucency, skins, executable choice
+    {
+        OptionsPanel::Hooks h;
+        h.SetWindowAlpha = [lobby](int opacity) { SetWindowAlpha(lobby, qint16(opacity)); };
+        h.LoadSettings = [this] { m_startup->LoadSettings(); };
+        h.screenFonts = [] { return QFontDatabase::families(); };
+        caps.options = std::make_unique<OptionsPanel>(m_state, *m_chat, std::move(h));
+        caps.optionsView = std::make_unique<OptionsView>(*lobby, *caps.options);
+        connect(caps.optionsView.get(), &OptionsView::editFilterRequested, caps.chatWidgets.get(),
+                &ChatWidgets::showLanguageList);
+    }
 }
 
 void ClientApp::wireStartup()
@@ -319,6 +340,12 @@ void ClientApp::wireStartup()
         if (m_caps->lobbyForm)
             m_caps->lobbyForm->loadTabPictures(
                 Settings::skinFile(folder, m_state.Options.SkinPath, QByteArray()));
+        if (m_caps->optionsView)
+            m_caps->optionsView->colourSoundBoxes(m_state.Options.ColorForeground, m_state.Options.OptionsForeColor);
+    };
+    h.skinListLoaded = [this] {
+        if (m_caps->optionsView)
+            m_caps->optionsView->refresh();
     };
     h.showLogin = [this] {
         if (!m_loginLoaded) {
