@@ -292,7 +292,12 @@ void ClientApp::createCapabilities()
     {
         OptionsPanel::Hooks h;
         h.SetWindowAlpha = [lobby](int opacity) { SetWindowAlpha(lobby, qint16(opacity)); };
-        h.LoadSettings = [this] { m_startup->LoadSettings(); };
+        // A new skin's colours reach the option controls at once, not at
+        // the next size change.
+        h.LoadSettings = [this, lobby] {
+            m_startup->LoadSettings();
+            lobby->Form_Resize();
+        };
         h.screenFonts = [] { return QFontDatabase::families(); };
         caps.options = std::make_unique<OptionsPanel>(m_state, *m_chat, std::move(h));
         caps.optionsView = std::make_unique<OptionsView>(*lobby, *caps.options);

@@ -284,8 +284,12 @@ void LobbyForm::placeAll()
         if (QWidget *w = placed(p))
             layout.atLeast(rowsOf(p).constFirst(), QSize(0, w->sizeHint().height()));
     }
-    if (const std::optional<QRect> r = layout.rectIn("FrameMain", this))
+    if (const std::optional<QRect> r = layout.rectIn("FrameMain", this)) {
         ui->stack->setGeometry(*r);
+        // The stack sizes only the page on top; the others have the same size.
+        for (QWidget *panel : ui->panels)
+            panel->setGeometry(QRect(QPoint(), r->size()));
+    }
     layout.apply();
     for (auto it = ui->placed.cbegin(); it != ui->placed.cend(); ++it) {
         QWidget *w = it.value();

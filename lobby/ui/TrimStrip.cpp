@@ -96,7 +96,7 @@ void TrimStrip::paintEvent(QPaintEvent *)
         p.fillRect(0, rule, w, 2, Mid);
         p.setPen(CaptionText);
         QFont f(QStringLiteral("Arial"));
-        f.setPixelSize(qMax(8, rule - 6));
+        f.setPixelSize(qBound(8, rule - 8, 14));
         f.setBold(true);
         p.setFont(f);
         p.drawText(QRect(4, 0, right, rule), Qt::AlignVCenter | Qt::AlignLeft, m_caption);
