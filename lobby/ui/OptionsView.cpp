@@ -121,27 +121,22 @@ void OptionsView::build(LobbyForm &form)
     general->addStretch(1);
 
     // Custom sounds and skinning: shown, with nothing behind them.
-    QVBoxLayout *sounds = column(form, P::SoundOptions);
-    QWidget *s = form.optionsPanel(P::SoundOptions)->contents();
-    const char *const soundRows[3][3] = {{"lblstartsnd", "Startup Sound:", "cmdSetStart"},
-                                         {"lblLaunchSnd", "Launch Sound", "cmdSetLaunch"},
-                                         {"lblpmsnd", "Private Message Sound:", "cmdSetPM"}};
-    for (const auto &r : soundRows) {
-        QHBoxLayout *line = row(sounds);
-        line->addWidget(label(r[0], QString::fromLatin1(r[1]), s), 1);
-        line->addWidget(button(r[2], QStringLiteral("Set"), s));
-    }
-    sounds->addStretch(1);
-    QVBoxLayout *skinning = column(form, P::SkinOptions);
-    QWidget *k = form.optionsPanel(P::SkinOptions)->contents();
-    const char *const skinRows[2][3] = {{"lblqxcolors", "Gatherhall Colors:", "cmdSetColors"},
-                                        {"lblqximages", "Gatherhall Images:", "cmdSetImages"}};
-    for (const auto &r : skinRows) {
-        QHBoxLayout *line = row(skinning);
-        line->addWidget(label(r[0], QString::fromLatin1(r[1]), k), 1);
-        line->addWidget(button(r[2], QStringLiteral("Set"), k));
-    }
-    skinning->addStretch(1);
+    struct SetRow { const char *label; const char *text; const char *button; };
+    const auto setRows = [&form](P which, std::initializer_list<SetRow> rows) {
+        QVBoxLayout *panel = column(form, which);
+        QWidget *inside = form.optionsPanel(which)->contents();
+        for (const SetRow &r : rows) {
+            QHBoxLayout *line = row(panel);
+            line->addWidget(label(r.label, QString::fromLatin1(r.text), inside), 1);
+            line->addWidget(button(r.button, QStringLiteral("Set"), inside));
+        }
+        panel->addStretch(1);
+    };
+    setRows(P::SoundOptions, {{"lblstartsnd", "Startup Sound:", "cmdSetStart"},
+                              {"lblLaunchSnd", "Launch Sound", "cmdSetLaunch"},
+                              {"lblpmsnd", "Private Message Sound:", "cmdSetPM"}});
+    setRows(P::SkinOptions, {{"lblqxcolors", "Gatherhall Colors:", "cmdSetColors"},
+                             {"lblqximages", "Gatherhall Images:", "cmdSetImages"}});
 
     // Sending files: the port is shown only.
     QVBoxLayout *files = column(form, P::FileSending);

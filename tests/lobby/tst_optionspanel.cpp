@@ -377,6 +377,7 @@ void tst_OptionsPanel::applySkin_data()
     QTest::newRow("slash") << QByteArray("Other/../Default") << false;
     QTest::newRow("drive") << QByteArray("C:") << false;
     QTest::newRow("control") << QByteArray("Oth\ner") << false;
+    QTest::newRow("a file") << QByteArray("InstalledSkins.inf") << false;
 }
 
 void tst_OptionsPanel::applySkin()
@@ -386,6 +387,7 @@ void tst_OptionsPanel::applySkin()
     Rig rig;
     writeFile(rig.home.filePath(QStringLiteral("skins/Other/qxskin.ini")),
               "[SECTION=SKINNING]\r\nTRANSENABLE=True\r\n[EOS]\r\n");
+    writeFile(rig.home.filePath(QStringLiteral("skins/InstalledSkins.inf")), "[SECTION=SKINS]\r\n[EOS]\r\n");
     rig.state.Options.InstalledSkins = {"Default", name};
     rig.panel->setSkinSelection(1);
     rig.panel->cmdApplySkin_Click();
