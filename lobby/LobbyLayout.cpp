@@ -62,6 +62,7 @@ const Row StartingRows[] = {
     {"cmdmodsRefresh", "FrameMods", 480, 9480, 1335, 375},
 
     {"lstRanks", "frameranks", 120, 120, 7095, 9855},
+    {"lblYourRank", "frameranks", 7440, 120, 4500, 375},   // ours: beside the list
 
     // Border strips around the user list, the huts list and the chat.
     {"Trim(4)", "FrameMain", 11280, 600, 1065, 345},

@@ -19,15 +19,12 @@
 #include "lobby/ui/frmDetailed.h"
 
 #include <QCloseEvent>
-#include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMap>
 #include <QStackedWidget>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -221,19 +218,14 @@ void LobbyForm::buildUi()
 
     // --- the rankings tab
     QWidget *ranks = ui->panels[4];
-    auto *ranksLayout = new QHBoxLayout(ranks);
-    ranksLayout->setContentsMargins(0, 8, 0, 0);
     ui->lstRanks = new QTreeWidget(ranks);
     ui->lstRanks->setObjectName(QStringLiteral("lstRanks"));
     ui->lstRanks->setRootIsDecorated(false);
     ui->lstRanks->setUniformRowHeights(true);
     ui->lstRanks->setColumnCount(0);
-    ui->lstRanks->setFixedWidth(7095 / TwipsPerPixel + 20);
-    ranksLayout->addWidget(ui->lstRanks);
     ui->lblYourRank = new QLabel(ranks);
     ui->lblYourRank->setObjectName(QStringLiteral("lblYourRank"));
     ui->lblYourRank->setTextFormat(Qt::PlainText);
-    ranksLayout->addWidget(ui->lblYourRank, 1, Qt::AlignTop);
 
     paintTree(ui->lstUsers, m_state.Options.ListBackColor, m_state.Options.ListForeColor);
     paintTree(ui->lstHuts, m_state.Options.ListBackColor, m_state.Options.ListForeColor);

@@ -97,6 +97,9 @@ void tst_LobbyWindowLayout::widgetsTakeTheRules()
         QCOMPARE(w->geometry(), pixels(m.get(name)));
     }
     QCOMPARE(rig.view->geometry(), pixels(m.get("txtOut(0)")));
+    QCOMPARE(rig.form.lstRanks()->parentWidget(), rig.form.frameranks());
+    QCOMPARE(rig.form.lstRanks()->geometry(), pixels(m.get("lstRanks")));
+    QCOMPARE(rig.form.frameranks()->size(), rig.form.FrameMain()->size());
     // Every strip exists, in its container, at the rules' place.
     for (int i : TrimStrip::indexes()) {
         const QByteArray row = "Trim(" + QByteArray::number(i) + ')';
