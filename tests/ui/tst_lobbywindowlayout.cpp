@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
