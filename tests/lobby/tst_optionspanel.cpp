@@ -72,6 +72,7 @@ private Q_SLOTS:
     void eachBoxWritesItsKey_data();
     void eachBoxWritesItsKey();
     void fixTextureBoxOnlyShows();
+    void failedWriteIsReported();
     void emptyQxIniAtStartup();
     void loadWritesBackTickedFlagsOnly();
     void customResolution_data();
@@ -149,6 +150,16 @@ void tst_OptionsPanel::fixTextureBoxOnlyShows()
     rig.panel->setChecked(OptionsPanel::ChkFixTxture, false);
     QVERIFY(rig.state.Options.TextureFix);
     QVERIFY(!QFile::exists(rig.qx()));
+}
+
+void tst_OptionsPanel::failedWriteIsReported()
+{
+    Rig rig;
+    QVERIFY(QDir(rig.home.path()).mkpath(QStringLiteral("qx.ini"))); // not a file: cannot be written
+    rig.panel->setChecked(OptionsPanel::chkLowCas, true);
+    QVERIFY(rig.state.Options.ForceLowCase); // in force for this run
+    QCOMPARE(rig.chat.systemMessages.size(), 1);
+    QVERIFY(rig.chat.systemMessages.first().startsWith("The setting forcelowcase could not be saved: "));
 }
 
 void tst_OptionsPanel::emptyQxIniAtStartup()
