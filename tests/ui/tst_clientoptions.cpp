@@ -73,6 +73,7 @@ private Q_SLOTS:
     void initTestCase() { UrlDownload::setDefaultTimeout(3000); }
     void freshFolderCanHost();
     void controlsActOnTheSettings();
+    void missingSkinPictureLeavesSoundBoxes();
 };
 
 void tst_ClientOptions::freshFolderCanHost()
@@ -136,6 +137,17 @@ void tst_ClientOptions::controlsActOnTheSettings()
     rig.control<QPushButton>("cmdApplySkin")->click();
     QCOMPARE(rig.qxValue("paths", "skinpath"), QByteArray("\\skins\\Default"));
     QCOMPARE(rig.app->state().Options.SkinPath, QByteArray("\\skins\\Default"));
+}
+
+void tst_ClientOptions::missingSkinPictureLeavesSoundBoxes()
+{
+    Rig rig;
+    QFile::remove(rig.home.filePath("skins/Default/download.gif"));
+    const QColor before = rig.control<QCheckBox>("chkDisPMSnd")->palette().color(QPalette::Window);
+    QVERIFY(rig.app->Main()); // Retry on the failure report
+    QCOMPARE(rig.dialogs.questions.size(), 1);
+    QCOMPARE(rig.control<QCheckBox>("chkDisPMSnd")->palette().color(QPalette::Window), before);
+    QVERIFY(before != ColourValue::toColor(rig.app->state().Options.ColorForeground));
 }
 
 QTEST_MAIN(tst_ClientOptions)
