@@ -300,6 +300,11 @@ void LobbyForm::placeAll()
             const int bottom = layout.rectIn("Trim(23)", parent).value_or(log).top();
             area = QRect(QPoint(log.left(), 8), QPoint(close.right() + 3, bottom - 1));
         }
+        if (it.key() == Place::HutButtons || it.key() == Place::ChatButtons) {
+            // A row of buttons keeps its place and is never narrower than its captions.
+            area.setWidth(qMax(area.width(), w->sizeHint().width()));
+            area.setHeight(qMax(area.height(), w->sizeHint().height()));
+        }
         w->setGeometry(area);
         if (isFloating(it.key()))
             w->raise();
