@@ -87,22 +87,22 @@ void OptionsView::build(LobbyForm &form)
         {B::chkDisLaunchSnd, "chkDisLaunchSnd", "Disable Launch Sound"},
         {B::chkDisPMSnd, "chkDisPMSnd", "Disable PM Sound"},
         {B::chkLowCas, "chkLowCas", "Force lower case chat"},
-    };
-    for (const BoxText &b : generalBoxes)
-        general->addWidget(addBox(b, g));
-    QHBoxLayout *filter = row(general);
-    filter->addWidget(addBox({B::chkLangFilt, "chkLangFilt", "Language filter on"}, g));
-    cmdEditFilter = button("cmdEditFilter", QStringLiteral("Edit"), g);
-    filter->addWidget(cmdEditFilter);
-    filter->addStretch(1);
-    const BoxText moreBoxes[] = {
+        {B::chkLangFilt, "chkLangFilt", "Language filter on"},
         {B::chkTimeStamp, "chkTimeStamp", "Show Timestamps before messages"},
         {B::chkDisableSound, "chkDisableSound", "Disable Sound Module - All Sounds"},
         {B::chkConvSmileys, "chkConvSmileys", "Convert smileys to graphics"},
         {B::chkEnableTransparency, "chkEnableTransparency", "Enable Gatherhall Translucency"},
     };
-    for (const BoxText &b : moreBoxes)
-        general->addWidget(addBox(b, g));
+    for (const BoxText &b : generalBoxes) {
+        QHBoxLayout *line = row(general);
+        line->addWidget(addBox(b, g));
+        if (b.box == B::chkLangFilt) {
+            // The bad-word list's editor, beside the filter it feeds.
+            cmdEditFilter = button("cmdEditFilter", QStringLiteral("Edit"), g);
+            line->addWidget(cmdEditFilter);
+        }
+        line->addStretch(1);
+    }
     general->addSpacing(6);
     general->addWidget(label("lbltransset", QStringLiteral("Gatherhall Translucency Setting"), g));
     QHBoxLayout *transparency = row(general);

@@ -37,10 +37,8 @@ class tst_LobbyLayout : public QObject
 private Q_SLOTS:
     void designSize();
     void everyRowHasAContainer();
-    void growWidth_data();
-    void growWidth();
-    void growHeight_data();
-    void growHeight();
+    void grow_data();
+    void grow();
     void tooSmallKeepsSizes();
     void minimiseAndRestore();
     void cornerLagsOnePass();
@@ -93,71 +91,64 @@ void tst_LobbyLayout::everyRowHasAContainer()
         QVERIFY2(layout.has(name), name);
 }
 
-void tst_LobbyLayout::growWidth_data()
+// The window grown by 1000 twips in width, then in height: what moves and
+// grows, and by how much.
+void tst_LobbyLayout::grow_data()
 {
     QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QSizeF>("growth");
     QTest::addColumn<Twips>("change");
+    const auto newRow = [](const char *how, const QByteArray &name, Twips change) {
+        const bool widthGrows = QByteArray(how) == "wider";
+        QTest::addRow("%s: %s", how, name.constData())
+            << name << (widthGrows ? QSizeF(1000, 0) : QSizeF(0, 1000)) << change;
+    };
     const Twips right{1000, 0, 0, 0};
     const Twips wider{0, 0, 1000, 0};
     for (const char *n : {"lstUsers", "Trim(4)", "Trim(0)", "Trim(16)", "Trim(3)", "Trim(1)", "Trim(15)", "Trim(2)",
                           "Trim(14)", "frarooms", "cmdShowRoomT", "logout", "cmdSmileys", "cmdRoomClose", "Trim(10)",
                           "Trim(11)"})
-        QTest::newRow(n) << QByteArray(n) << right;
+        newRow("wider", QByteArray(n), right);
     for (const char *n : {"ChatFrame", "txtOut(0)", "txtInput", "Trim(12)", "Trim(22)", "Trim(23)", "frmGame",
                           "FraTribePal", "FrameMain", "FrameMaps", "FrameMods", "FrameSettings", "frameranks",
                           "MapPreview", "picDLMapsMenu", "lstMapPacks", "PreviewMods", "PBModsDL"})
-        QTest::newRow(n) << QByteArray(n) << wider;
-    QTest::newRow("PBModDL") << QByteArray("PBModDL") << Twips{500, 0, 0, 0};
-    QTest::newRow("framoddownload") << QByteArray("framoddownload") << Twips{500, 0, 0, 0};
-    QTest::newRow("txtModDesc") << QByteArray("txtModDesc") << right;
-    QTest::newRow("PBMapsDownloadM") << QByteArray("PBMapsDownloadM") << Twips{500, 0, 0, 0};
-    QTest::newRow("FrameCreateRoom") << QByteArray("FrameCreateRoom") << right;
+        newRow("wider", QByteArray(n), wider);
+    newRow("wider", QByteArray("PBModDL"), Twips{500, 0, 0, 0});
+    newRow("wider", QByteArray("framoddownload"), Twips{500, 0, 0, 0});
+    newRow("wider", QByteArray("txtModDesc"), right);
+    newRow("wider", QByteArray("PBMapsDownloadM"), Twips{500, 0, 0, 0});
+    newRow("wider", QByteArray("FrameCreateRoom"), right);
     for (const char *n : {"lstHuts", "fraCreateHut", "cmdHost", "cmdlaunch", "picExitHut", "Trim(26)", "lstRanks",
                           "lstPacks", "Trim(20)", "Trim(21)"})
-        QTest::newRow(n) << QByteArray(n) << Twips{};
-}
-
-void tst_LobbyLayout::growWidth()
-{
-    QFETCH(QByteArray, name);
-    QFETCH(Twips, change);
-    const LobbyLayout before = atDesignSize();
-    LobbyLayout after = atDesignSize();
-    after.Form_Resize(DW + 1000, DH, Idle);
-    QCOMPARE(delta(before, after, name), change);
-}
-
-void tst_LobbyLayout::growHeight_data()
-{
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<Twips>("change");
+        newRow("wider", QByteArray(n), Twips{});
     const Twips down{0, 1000, 0, 0};
     const Twips taller{0, 0, 0, 1000};
     for (const char *n : {"FrameMain", "FrameSettings", "FrameMaps", "FrameMods", "frameranks", "ChatFrame",
                           "txtOut(0)", "lstUsers", "lstHuts", "MapPreview", "txtModDesc", "LstMods", "lstRanks",
                           "Trim(1)", "Trim(3)", "Trim(26)", "Trim(29)", "Trim(11)", "Trim(21)", "picDLMapsMenu",
                           "lstMapPacks"})
-        QTest::newRow(n) << QByteArray(n) << taller;
+        newRow("taller", QByteArray(n), taller);
     for (const char *n : {"frarooms", "txtInput", "Trim(2)", "Trim(14)", "Trim(15)", "Trim(12)", "Trim(22)",
                           "Trim(25)", "cmdHost", "cmdlaunch", "cmdShowRoomT", "logout", "cmdSmileys",
                           "fraCreateHut", "picExitHut", "FrameCreateRoom", "cmdRefreshQX", "cmdDownloadQX",
                           "cmdmodsDownload", "cmdmodsRefresh", "PBMapsDownloadM", "cmdSelectAll"})
-        QTest::newRow(n) << QByteArray(n) << down;
-    QTest::newRow("lstPacks") << QByteArray("lstPacks") << Twips{0, 0, 0, 500};
-    QTest::newRow("lstMaps") << QByteArray("lstMaps") << Twips{0, 500, 0, 500};
-    QTest::newRow("PBMapDL") << QByteArray("PBMapDL") << Twips{0, 500, 0, 0};
-    QTest::newRow("framoddownload") << QByteArray("framoddownload") << Twips{0, 500, 0, 0};
+        newRow("taller", QByteArray(n), down);
+    newRow("taller", QByteArray("lstPacks"), Twips{0, 0, 0, 500});
+    newRow("taller", QByteArray("lstMaps"), Twips{0, 500, 0, 500});
+    newRow("taller", QByteArray("PBMapDL"), Twips{0, 500, 0, 0});
+    newRow("taller", QByteArray("framoddownload"), Twips{0, 500, 0, 0});
     for (const char *n : {"Trim(0)", "Trim(4)", "Trim(27)", "Trim(30)", "frmGame", "FraTribePal"})
-        QTest::newRow(n) << QByteArray(n) << Twips{};
+        newRow("taller", QByteArray(n), Twips{});
 }
 
-void tst_LobbyLayout::growHeight()
+void tst_LobbyLayout::grow()
 {
     QFETCH(QByteArray, name);
+    QFETCH(QSizeF, growth);
     QFETCH(Twips, change);
     const LobbyLayout before = atDesignSize();
     LobbyLayout after = atDesignSize();
-    after.Form_Resize(DW, DH + 1000, Idle);
+    after.Form_Resize(DW + growth.width(), DH + growth.height(), Idle);
     QCOMPARE(delta(before, after, name), change);
 }
 
