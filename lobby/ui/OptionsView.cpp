@@ -230,9 +230,13 @@ void OptionsView::refresh()
         m_modeGroup->setExclusive(true);
     }
     cmdRes->setEnabled(m_panel.cmdResEnabled());
+    // A text box changes only when the panel's text does, so what the user
+    // types into a box the panel does not read stays.
     const auto showText = [](QLineEdit *edit, const QByteArray &text) {
-        if (edit->text() != CodePage::toUnicode(text))
+        if (edit->property("shown").toByteArray() != text || edit->property("shown").isNull()) {
+            edit->setProperty("shown", text);
             edit->setText(CodePage::toUnicode(text));
+        }
     };
     showText(txtwid, m_panel.txtwid());
     showText(txthei, m_panel.txthei());
@@ -241,11 +245,13 @@ void OptionsView::refresh()
         const QSignalBlocker block(scrTransparency);
         scrTransparency->setValue(m_panel.scrTransparency());
     }
-    if (cmbFont->count() != m_panel.cmbFontItems().size()) {
+    if (m_fontsShown != m_panel.cmbFontItems() || m_fontTextShown != m_panel.cmbFontText()) {
+        m_fontsShown = m_panel.cmbFontItems();
+        m_fontTextShown = m_panel.cmbFontText();
         cmbFont->clear();
-        cmbFont->addItems(m_panel.cmbFontItems());
+        cmbFont->addItems(m_fontsShown);
+        cmbFont->setEditText(m_fontTextShown);
     }
-    cmbFont->setEditText(m_panel.cmbFontText());
     fillSkinList();
 }
 

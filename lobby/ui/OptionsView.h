@@ -55,4 +55,6 @@ private:
     std::array<QRadioButton *, 2> m_modes{};
     QButtonGroup *m_modeGroup = nullptr;
     QList<QByteArray> m_skinsShown;
+    QStringList m_fontsShown;
+    QString m_fontTextShown;
 };

@@ -118,7 +118,14 @@ void tst_ClientOptions::controlsActOnTheSettings()
     QVERIFY(!rig.control<QPushButton>("cmdRes")->isEnabled());
     QVERIFY(!rig.control<QCheckBox>("chkCustomRes")->isChecked());
 
+    // What the player types into a box the panel does not read stays there
+    // while other controls change.
+    QLineEdit *port = rig.control<QLineEdit>("txtFilePort");
+    QCOMPARE(port->text(), QStringLiteral("7576"));
+    port->setText(QStringLiteral("9000"));
     rig.control<QCheckBox>("chkLowCas")->click();
+    QCOMPARE(port->text(), QStringLiteral("9000"));
+    QCOMPARE(rig.qxValue("files", "port"), QByteArray("<none>"));
     QVERIFY(rig.app->state().Options.ForceLowCase);
     QCOMPARE(rig.qxValue("options", "forcelowcase"), QByteArray("True"));
 
