@@ -74,6 +74,7 @@ private Q_SLOTS:
     void freshFolderCanHost();
     void controlsActOnTheSettings();
     void missingSkinPictureLeavesSoundBoxes();
+    void translucentFromTheStart();
 };
 
 void tst_ClientOptions::freshFolderCanHost()
@@ -155,6 +156,18 @@ void tst_ClientOptions::missingSkinPictureLeavesSoundBoxes()
     QCOMPARE(rig.dialogs.questions.size(), 1);
     QCOMPARE(rig.control<QCheckBox>("chkDisPMSnd")->palette().color(QPalette::Window), before);
     QVERIFY(before != ColourValue::toColor(rig.app->state().Options.ColorForeground));
+}
+
+void tst_ClientOptions::translucentFromTheStart()
+{
+    Rig rig;
+    const QString skin = rig.home.filePath("skins/Default/qxskin.ini");
+    Ini::WriteIni(skin, "skinning", "transenable", "True");
+    Ini::WriteIni(skin, "skinning", "transparency", "204");
+    QVERIFY(rig.app->Main());
+    QCOMPARE(qRound(rig.app->lobbyForm().windowOpacity() * 255), 204);
+    rig.login();
+    QCOMPARE(qRound(rig.app->lobbyForm().windowOpacity() * 255), 204);
 }
 
 QTEST_MAIN(tst_ClientOptions)
