@@ -74,7 +74,7 @@ def rgb(r, g, b):
 
 ini(os.path.join(skin, 'qxskin.ini'), 'SKINNING', [
     ('ADMIN', rgb(255, 96, 96)), ('MOD', rgb(96, 200, 255)), ('USER', rgb(220, 230, 235)),
-    ('FOREGROUND', rgb(31, 74, 88)), ('BORDER1', rgb(58, 122, 140)), ('BORDER2', rgb(31, 74, 88)),
+    ('FOREGROUND', rgb(192, 210, 220)), ('BORDER1', rgb(58, 122, 140)), ('BORDER2', rgb(31, 74, 88)),
     ('BORDER3', rgb(0, 34, 45)), ('BORDER4', rgb(0, 34, 45)), ('CLAN', rgb(240, 192, 64)),
     ('ME', rgb(200, 140, 255)), ('TRANSENABLE', 'False')])
 ini(os.path.join(here, 'skins', 'InstalledSkins.inf'), 'SKINS',

@@ -51,6 +51,8 @@ QByteArray GameLaunch::GameCommandLine(const CommandLineParts &parts)
 
 QByteArray GameLaunch::GameExePath() const
 {
+    if (!m_state.Setup.GameExePath.isEmpty())
+        return m_state.Setup.GameExePath;
     QByteArray path = m_state.Setup.GamePathWindows;
     if (!path.endsWith('\\'))
         path += '\\';

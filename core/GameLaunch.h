@@ -49,8 +49,8 @@ public:
     };
     static QByteArray GameCommandLine(const CommandLineParts &parts);
 
-    // GameExePath as the server sees it: the game folder's Windows form, "\"
-    // and the executable's name.
+    // GameExePath as the server sees it: as stored, else the game folder's
+    // Windows form, "\" and the executable's name.
     QByteArray GameExePath() const;
 
     // Opens points.txt and the points listener; clears CheatDetected.

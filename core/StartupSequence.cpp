@@ -127,6 +127,7 @@ void StartupSequence::chooseExecutable()
     setup.GameExeName = SettingsKeys::read(
         WinPath::join(setup.ProgramFolder, QByteArray(SettingsKeys::QxIni)), SettingsKeys::ExeFile,
         fromRegistry);
+    setup.GameExePath = setup.GamePathWindows + '\\' + setup.GameExeName;
 }
 
 void StartupSequence::chooseLanguage()

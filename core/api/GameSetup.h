@@ -11,6 +11,10 @@ struct GameSetup
     QString GamePath;             // host path of the game folder, no trailing separator
     QByteArray GamePathWindows;   // the registry's "installpath", e.g. "C:\Games\Populous"
     QByteArray GameExeName;       // "poptb.exe" (software) or "d3dpoptb.exe" (hardware)
+    // The executable as the server is told it: start-up stores folder "\" name;
+    // a choice made in the options since is stored in double quotes. Empty:
+    // GamePathWindows "\" GameExeName.
+    QByteArray GameExePath;
     QString MappacksFolder;       // <program folder>/mappacks
     QString ModpacksFolder;       // <program folder>/modpacks
     QByteArray LangFile;          // the game's language file name, e.g. "LANG00.DAT"

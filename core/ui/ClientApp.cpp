@@ -40,8 +40,12 @@
 #include "lobby/ui/HutPackPanel.h"
 #include "packs/download/PackDownloads.h"
 #include "packs/ui/PackDownloadWidgets.h"
+#include "lobby/OptionsPanel.h"
+#include "lobby/ui/OptionsView.h"
+#include "platform/ui/WindowLooks.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QPushButton>
@@ -96,6 +100,9 @@ struct ClientApp::Capabilities
     // --- getting packs: catalogues, catalogue and hut downloads
     std::unique_ptr<PackDownloads> packDownloads;
     std::unique_ptr<PackDownloadWidgets> packDownloadWidgets;
+    // --- options tab: option boxes, translucency, skins, executable choice
+    std::unique_ptr<OptionsPanel> options;
+    std::unique_ptr<OptionsView> optionsView;
 };
 
 ClientApp::ClientApp(const Platform &platform, QObject *parent)
@@ -210,7 +217,7 @@ void ClientApp::createCapabilities()
     caps.lobbyForm = std::make_unique<LobbyForm>(m_state, m_events, commands);
     LobbyForm *lobby = caps.lobbyForm.get();
     caps.lobbyForm->setHooks({
-        .OptionsFormData = {},
+        .OptionsFormData = [this] { m_caps->options->OptionsFormData(); },
         .LoadBadWordList = [this] { m_caps->chat->LoadBadWordList(m_state.Setup.ProgramFolder); },
         .ExitClient = [this] { return ExitClient(); },
         .ResetRoomList = [this] { m_caps->chat->rooms().ResetRoomList(); },
@@ -347,6 +354,23 @@ void ClientApp::createCapabilities()
                 Settings::skinFile(m_state.Setup.ProgramFolder, m_state.Options.SkinPath, QByteArray()));
         });
     }
+
+    // --- options tab: option boxes, translucency, skins, executable choice
+    {
+        OptionsPanel::Hooks h;
+        h.SetWindowAlpha = [lobby](int opacity) { SetWindowAlpha(lobby, qint16(opacity)); };
+        // A new skin's colours reach the option controls at once, not at
+        // the next size change.
+        h.LoadSettings = [this, lobby] {
+            m_startup->LoadSettings();
+            lobby->Form_Resize();
+        };
+        h.screenFonts = [] { return QFontDatabase::families(); };
+        caps.options = std::make_unique<OptionsPanel>(m_state, *m_chat, std::move(h));
+        caps.optionsView = std::make_unique<OptionsView>(*lobby, *caps.options);
+        connect(caps.optionsView.get(), &OptionsView::editFilterRequested, caps.chatWidgets.get(),
+                &ChatWidgets::showLanguageList);
+    }
 }
 
 void ClientApp::wireStartup()
@@ -388,6 +412,12 @@ void ClientApp::wireStartup()
         if (m_caps->lobbyForm)
             m_caps->lobbyForm->loadTabPictures(
                 Settings::skinFile(folder, m_state.Options.SkinPath, QByteArray()));
+        if (m_caps->optionsView)
+            m_caps->optionsView->colourSoundBoxes(m_state.Options.ColorForeground, m_state.Options.OptionsForeColor);
+    };
+    h.skinListLoaded = [this] {
+        if (m_caps->optionsView)
+            m_caps->optionsView->refresh();
     };
     h.showLogin = [this] {
         if (!m_loginLoaded) {

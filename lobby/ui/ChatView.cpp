@@ -40,3 +40,14 @@ void ChatView::showRoom(qint16 room)
     m_followEnd = true;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
+
+void ChatView::setTopMargin(int pixels)
+{
+    pixels = qMax(0, pixels);
+    if (viewportMargins().top() == pixels)
+        return;
+    const bool follow = m_followEnd;
+    setViewportMargins(0, pixels, 0, 0);
+    if (follow)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}

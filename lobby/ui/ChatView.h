@@ -13,6 +13,9 @@ public:
     explicit ChatView(ChatLogs &logs, QWidget *parent = nullptr);
 
     qint16 room() const { return m_room; }
+    // Keeps the lines below a panel that lies over the top of the log.
+    void setTopMargin(int pixels);
+    int topMargin() const { return viewportMargins().top(); }
 
 private:
     void showRoom(qint16 room);

@@ -9,7 +9,29 @@
 #include "lobby/ui/LobbyForm.h"
 #include "lobby/ui/TribePanel.h"
 
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
+
+namespace {
+
+QPixmap exitHutPicture()
+{
+    QPixmap pixmap(30, 30);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(156, 173, 173), 2));
+    p.setBrush(QColor(41, 49, 57));
+    p.drawRect(4, 3, 13, 24);                       // the door
+    p.setPen(QPen(QColor(240, 192, 64), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(12, 15, 26, 15);                     // the way out
+    p.drawLine(21, 10, 26, 15);
+    p.drawLine(21, 20, 26, 15);
+    return pixmap;
+}
+
+} // namespace
 
 HutWidgets::HutWidgets(LobbyForm &form, Huts &huts, const InstalledPacks &packs)
 {
@@ -30,8 +52,14 @@ HutWidgets::HutWidgets(LobbyForm &form, Huts &huts, const InstalledPacks &packs)
     modDownload = new HutPackPanel(HutPackPanel::Kind::Modpack, huts.panels);
     form.place(LobbyForm::Place::ModDownloadPanel, modDownload);
 
-    picExitHut = new QPushButton(QObject::tr("Leave hut"));
+    // A small square picture under the huts list: a door with an arrow out.
+    picExitHut = new QPushButton;
     picExitHut->setObjectName(QStringLiteral("picExitHut"));
+    picExitHut->setToolTip(QObject::tr("Leave hut"));
+    picExitHut->setAccessibleName(QObject::tr("Leave hut"));
+    picExitHut->setIcon(QIcon(exitHutPicture()));
+    picExitHut->setIconSize(QSize(30, 30));
+    picExitHut->setFlat(true);
     form.place(LobbyForm::Place::ExitHutButton, picExitHut);
     Huts *h = &huts;
     QObject::connect(picExitHut, &QPushButton::clicked, picExitHut, [h] { h->hosting.picExitHut_Click(); });

@@ -8,49 +8,57 @@
 #include "lobby/HutDetailsModel.h"
 #include "lobby/HutsTreeModel.h"
 #include "lobby/UserListModel.h"
+#include "lobby/ui/ChatView.h"
 #include "lobby/ui/FlatPanel.h"
+#include "lobby/ui/LobbyFormLayout.h"
 #include "lobby/ui/HutDetailsView.h"
 #include "lobby/ui/HutsTreeView.h"
 #include "lobby/ui/TabStrip.h"
+#include "lobby/ui/TrimStrip.h"
 #include "lobby/ui/UserListView.h"
 #include "lobby/ui/frmDetailed.h"
 
 #include <QCloseEvent>
-#include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMap>
 #include <QStackedWidget>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace {
 
 constexpr int TwipsPerPixel = 15;
 
-// A docked place: an empty holder whose one child is the placed widget.
-QWidget *holder(QWidget *parent, const QString &name)
+// A container of the window's design, placed by the layout rules.
+QWidget *frame(QWidget *parent, const QString &name)
 {
     auto *w = new QWidget(parent);
     w->setObjectName(name);
-    auto *l = new QVBoxLayout(w);
-    l->setContentsMargins(0, 0, 0, 0);
-    l->setSpacing(0);
     return w;
 }
 
-QLabel *caption(const QString &text, QWidget *parent)
+// The controls of the layout rules that each place holds: a placed widget
+// covers them all.
+QList<QByteArray> rowsOf(LobbyForm::Place p)
 {
-    auto *l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSize(9);
-    f.setBold(true);
-    l->setFont(f);
-    l->setStyleSheet(QStringLiteral("color: rgb(156, 173, 173);"));
-    return l;
+    using P = LobbyForm::Place;
+    switch (p) {
+    case P::ChatTabs: return {"txtOut(0)", "cmdRoomClose"};
+    case P::ChatView: return {"txtOut(0)"};
+    case P::ChatInput: return {"txtInput"};
+    case P::RoomList: return {"lstRooms"};
+    case P::HutButtons: return {"cmdHost", "cmdlaunch"};
+    case P::ChatButtons: return {"cmdSmileys", "cmdShowRoomT"};
+    case P::ExitHutButton: return {"picExitHut"};
+    case P::GamePanel: return {"frmGame"};
+    case P::TribePanel: return {"FraTribePal"};
+    case P::MapDownloadPanel: return {"PBMapDL"};
+    case P::ModDownloadPanel: return {"PBModDL"};
+    case P::CreateHutPanel: return {"fraCreateHut"};
+    case P::CreateRoomPanel: return {"FrameCreateRoom"};
+    }
+    return {};
 }
 
 void paintTree(QAbstractItemView *view, qint32 back, qint32 fore)
@@ -78,9 +86,10 @@ struct LobbyForm::Ui
     QStackedWidget *stack = nullptr;
     std::array<QWidget *, 5> panels{};   // FrameMain, FrameSettings, FrameMaps, FrameMods, frameranks
     QWidget *chatFrame = nullptr;
-    QWidget *chatLogArea = nullptr;      // holds the chat view; floating panels lie over it
-    QMap<Place, QWidget *> holders;      // docked places
+    QWidget *frarooms = nullptr;
     QMap<Place, QPointer<QWidget>> placed;
+    std::unique_ptr<LobbyFormLayout> layout;
+    int currentTab = 0;
     std::array<FlatPanel *, 7> optionPanels{};
     QTreeWidget *lstRanks = nullptr;
     QLabel *lblYourRank = nullptr;
@@ -136,15 +145,13 @@ void LobbyForm::buildUi()
     setPalette(dark);
     setAutoFillBackground(true);
 
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(120 / TwipsPerPixel, 240 / TwipsPerPixel, 120 / TwipsPerPixel, 6);
-    outer->setSpacing(0);
+    // Every control of the window is placed by the layout rules (Form_Resize).
     ui->tabs = new TabStrip(this);
-    outer->addWidget(ui->tabs);
+    ui->tabs->move(120 / TwipsPerPixel, 240 / TwipsPerPixel);
+    ui->tabs->resize(ui->tabs->sizeHint());
     connect(ui->tabs, &TabStrip::tabClicked, this, &LobbyForm::TabText_Click);
 
     ui->stack = new QStackedWidget(this);
-    outer->addWidget(ui->stack, 1);
     const char *const names[5] = {"FrameMain", "FrameSettings", "FrameMaps", "FrameMods", "frameranks"};
     for (int i = 0; i < 5; ++i) {
         ui->panels[size_t(i)] = new QWidget(ui->stack);
@@ -154,50 +161,16 @@ void LobbyForm::buildUi()
 
     // --- the lobby panel: huts | chat | users and rooms, buttons below
     QWidget *main = ui->panels[0];
-    auto *mainLayout = new QVBoxLayout(main);
-    mainLayout->setContentsMargins(0, 8, 0, 0);
-    mainLayout->setSpacing(6);
-    auto *columns = new QHBoxLayout;
-    columns->setSpacing(8);
-    mainLayout->addLayout(columns, 1);
-
-    auto *left = new QVBoxLayout;
-    left->setSpacing(2);
-    left->addWidget(caption(QStringLiteral("Huts"), main));
     ui->lstHuts = new HutsTreeView(*ui->hutsModel, main);
-    ui->lstHuts->setFixedWidth(2295 / TwipsPerPixel + 10);
-    left->addWidget(ui->lstHuts, 1);
-    ui->holders[Place::ExitHutButton] = holder(main, QStringLiteral("picExitHutPlace"));
-    left->addWidget(ui->holders[Place::ExitHutButton], 0, Qt::AlignRight);
-    columns->addLayout(left);
     connect(ui->lstHuts, &HutsTreeView::hutNodeDoubleClicked, this, &LobbyForm::hutNodeDoubleClicked);
-
-    ui->chatFrame = new QWidget(main);
-    ui->chatFrame->setObjectName(QStringLiteral("ChatFrame"));
-    auto *chat = new QVBoxLayout(ui->chatFrame);
-    chat->setContentsMargins(0, 0, 0, 0);
-    chat->setSpacing(2);
-    ui->holders[Place::ChatTabs] = holder(ui->chatFrame, QStringLiteral("ChatTabsPlace"));
-    chat->addWidget(ui->holders[Place::ChatTabs]);
-    ui->chatLogArea = holder(ui->chatFrame, QStringLiteral("ChatViewPlace"));
-    ui->holders[Place::ChatView] = ui->chatLogArea;
-    ui->chatLogArea->installEventFilter(this);
-    chat->addWidget(ui->chatLogArea, 1);
-    ui->holders[Place::ChatInput] = holder(ui->chatFrame, QStringLiteral("ChatInputPlace"));
-    chat->addWidget(ui->holders[Place::ChatInput]);
-    columns->addWidget(ui->chatFrame, 1);
-
-    auto *right = new QVBoxLayout;
-    right->setSpacing(2);
-    right->addWidget(caption(QStringLiteral("Users"), main));
+    ui->chatFrame = frame(main, QStringLiteral("ChatFrame"));
+    ui->frarooms = frame(main, QStringLiteral("frarooms"));
     ui->lstUsers = new UserListView(m_state, *ui->userModel, main);
-    ui->lstUsers->setFixedWidth(2415 / TwipsPerPixel + 10);
-    right->addWidget(ui->lstUsers, 3);
-    right->addWidget(caption(QStringLiteral("Rooms"), main));
-    ui->holders[Place::RoomList] = holder(main, QStringLiteral("frarooms"));
-    ui->holders[Place::RoomList]->setFixedWidth(2415 / TwipsPerPixel + 10);
-    right->addWidget(ui->holders[Place::RoomList], 2);
-    columns->addLayout(right);
+    for (int i : TrimStrip::indexes()) {
+        const QByteArray container = LobbyLayout::containerOf("Trim(" + QByteArray::number(i) + ')');
+        new TrimStrip(i, container == "ChatFrame" ? ui->chatFrame
+                         : container == "frarooms" ? ui->frarooms : main);
+    }
     connect(ui->lstUsers, &UserListView::privateMessageRequested, this,
             &LobbyForm::privateMessageRequested);
     connect(ui->lstUsers, &UserListView::detailedInfoRequested, this,
@@ -213,14 +186,6 @@ void LobbyForm::buildUi()
                 ui->detailed->raise();
                 ui->detailed->activateWindow();
             });
-
-    auto *buttons = new QHBoxLayout;
-    ui->holders[Place::HutButtons] = holder(main, QStringLiteral("HutButtonsPlace"));
-    buttons->addWidget(ui->holders[Place::HutButtons]);
-    buttons->addStretch(1);
-    ui->holders[Place::ChatButtons] = holder(main, QStringLiteral("ChatButtonsPlace"));
-    buttons->addWidget(ui->holders[Place::ChatButtons]);
-    mainLayout->addLayout(buttons);
 
     // The hut details: the game panel's owner puts them into its layout.
     ui->hutDetails = new HutDetailsView(*ui->detailsModel, this);
@@ -244,29 +209,29 @@ void LobbyForm::buildUi()
         panel->setObjectName(QString::fromLatin1(panelNames[i]));
         panel->setMinimumSize(180, 90);
         ui->optionPanels[size_t(i)] = panel;
-        grid->addWidget(panel, i < 3 ? 0 : 1 + (i - 3) / 2, i < 3 ? i : (i - 3) % 2);
+        // General options down the left; the others in two columns beside it.
+        if (i == 0)
+            grid->addWidget(panel, 0, 0, 3, 1);
+        else
+            grid->addWidget(panel, (i - 1) % 3, 1 + (i - 1) / 3);
     }
 
     // --- the rankings tab
     QWidget *ranks = ui->panels[4];
-    auto *ranksLayout = new QHBoxLayout(ranks);
-    ranksLayout->setContentsMargins(0, 8, 0, 0);
     ui->lstRanks = new QTreeWidget(ranks);
     ui->lstRanks->setObjectName(QStringLiteral("lstRanks"));
     ui->lstRanks->setRootIsDecorated(false);
     ui->lstRanks->setUniformRowHeights(true);
     ui->lstRanks->setColumnCount(0);
-    ui->lstRanks->setFixedWidth(7095 / TwipsPerPixel + 20);
-    ranksLayout->addWidget(ui->lstRanks);
     ui->lblYourRank = new QLabel(ranks);
     ui->lblYourRank->setObjectName(QStringLiteral("lblYourRank"));
     ui->lblYourRank->setTextFormat(Qt::PlainText);
-    ranksLayout->addWidget(ui->lblYourRank, 1, Qt::AlignTop);
 
     paintTree(ui->lstUsers, m_state.Options.ListBackColor, m_state.Options.ListForeColor);
     paintTree(ui->lstHuts, m_state.Options.ListBackColor, m_state.Options.ListForeColor);
     ui->stack->setCurrentIndex(0);
     setTabPictures();
+    ui->layout = std::make_unique<LobbyFormLayout>(*this);
 }
 
 void LobbyForm::place(Place where, QWidget *widget)
@@ -285,20 +250,16 @@ void LobbyForm::place(Place where, QWidget *widget)
     ui->placed[where] = widget;
     if (!widget)
         return;
-    if (isFloating(where)) {
-        const bool wasShown = !widget->isHidden();
-        QWidget *over = (where == Place::CreateHutPanel || where == Place::CreateRoomPanel)
-            ? ui->panels[0] : ui->chatLogArea;
-        widget->setParent(over);
-        if (wasShown)
-            widget->show();
-        widget->raise();
-        widget->installEventFilter(this);
-        placeFloating();
-        return;
-    }
-    ui->holders[where]->layout()->addWidget(widget);
-    widget->show();
+    const QByteArray container = LobbyLayout::containerOf(rowsOf(where).constFirst());
+    QWidget *parent = container == "ChatFrame" ? ui->chatFrame
+        : container == "frarooms"              ? ui->frarooms
+                                               : ui->panels[0];
+    // A floating panel's visibility stays with its owner.
+    const bool shown = !isFloating(where) || !widget->isHidden();
+    widget->setParent(parent);
+    widget->setVisible(shown);
+    widget->installEventFilter(this);
+    placeAll();
 }
 
 QWidget *LobbyForm::placed(Place where) const
@@ -306,38 +267,62 @@ QWidget *LobbyForm::placed(Place where) const
     return ui->placed.value(where).data();
 }
 
-void LobbyForm::placeFloating()
+void LobbyForm::placeAll()
 {
-    const QRect log = ui->chatLogArea->rect();
-    if (QWidget *w = placed(Place::GamePanel)) {
-        const int h = qMin(w->sizeHint().height(), log.height());
-        w->setGeometry(0, 0, qMax(0, log.width() - 1), qMax(h, 2585 / TwipsPerPixel));
-        w->raise();
+    LobbyFormLayout &layout = *ui->layout;
+    // Panels that need more room than the design gave them get it.
+    for (Place p : {Place::GamePanel, Place::TribePanel, Place::MapDownloadPanel, Place::ModDownloadPanel,
+                    Place::CreateHutPanel, Place::CreateRoomPanel}) {
+        if (QWidget *w = placed(p))
+            layout.atLeast(rowsOf(p).constFirst(), QSize(0, w->sizeHint().height()));
     }
-    if (QWidget *w = placed(Place::TribePanel)) {
-        w->setGeometry(0, 0, log.width(), qMin(qMax(w->sizeHint().height(), 5055 / TwipsPerPixel), log.height()));
-        w->raise();
+    if (const std::optional<QRect> r = layout.rectIn("FrameMain", this)) {
+        ui->stack->setGeometry(*r);
+        // The stack sizes only the page on top; the others have the same size.
+        for (QWidget *panel : ui->panels)
+            panel->setGeometry(QRect(QPoint(), r->size()));
     }
-    for (Place p : {Place::MapDownloadPanel, Place::ModDownloadPanel}) {
-        if (QWidget *w = placed(p)) {
-            const QSize s = w->sizeHint().expandedTo(QSize(6015, 2895) / TwipsPerPixel).boundedTo(log.size());
-            w->setGeometry((log.width() - s.width()) / 2, (log.height() - s.height()) / 2, s.width(), s.height());
-            w->raise();
+    layout.apply();
+    for (auto it = ui->placed.cbegin(); it != ui->placed.cend(); ++it) {
+        QWidget *w = it.value();
+        if (!w)
+            continue;
+        QRect area;
+        for (const QByteArray &row : rowsOf(it.key())) {
+            if (const std::optional<QRect> r = layout.rectIn(row, w->parentWidget()))
+                area = area.isNull() ? *r : area.united(*r);
         }
+        if (it.key() == Place::ChatTabs) {
+            // The room captions: the band above the log, out to the close button.
+            const QWidget *parent = w->parentWidget();
+            const QRect log = layout.rectIn("txtOut(0)", parent).value_or(QRect());
+            const QRect close = layout.rectIn("cmdRoomClose", parent).value_or(log);
+            const int bottom = layout.rectIn("Trim(23)", parent).value_or(log).top();
+            area = QRect(QPoint(log.left(), 8), QPoint(close.right() + 3, bottom - 1));
+        }
+        if (it.key() == Place::HutButtons || it.key() == Place::ChatButtons) {
+            // A row of buttons keeps its place and is never narrower than its captions.
+            area.setWidth(qMax(area.width(), w->sizeHint().width()));
+            area.setHeight(qMax(area.height(), w->sizeHint().height()));
+        }
+        w->setGeometry(area);
+        if (isFloating(it.key()))
+            w->raise();
     }
-    if (QWidget *w = placed(Place::CreateHutPanel)) {
-        const QWidget *on = ui->holders[Place::HutButtons];
-        const QSize s = w->sizeHint().expandedTo(QSize(1205, 1605) / TwipsPerPixel);
-        w->setGeometry(on->x(), on->y() - s.height(), s.width(), s.height());
-        w->raise();
-    }
-    if (QWidget *w = placed(Place::CreateRoomPanel)) {
-        const QWidget *on = ui->holders[Place::ChatButtons];
-        const QSize s = w->sizeHint().expandedTo(QSize(2915, 595) / TwipsPerPixel);
-        const int x = qMax(0, qMin(on->x(), ui->panels[0]->width() - s.width()));
-        w->setGeometry(x, on->y() - s.height(), s.width(), s.height());
-        w->raise();
-    }
+    keepChatClearOfHutArea();
+}
+
+void LobbyForm::keepChatClearOfHutArea()
+{
+    auto *view = qobject_cast<ChatView *>(placed(Place::ChatView));
+    if (!view)
+        return;
+    const QWidget *game = placed(Place::GamePanel);
+    int overlap = 0;
+    if (game && !game->isHidden() && game->parentWidget() == view->parentWidget()
+        && game->geometry().intersects(view->geometry()))
+        overlap = game->geometry().bottom() + 1 - view->geometry().top();
+    view->setTopMargin(overlap);
 }
 
 bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
@@ -355,12 +340,11 @@ bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
         }
         return QWidget::eventFilter(watched, event);
     }
-    if (watched == ui->chatLogArea) {
-        if (type == QEvent::Resize)
-            placeFloating();
-    } else if (type == QEvent::Show || type == QEvent::LayoutRequest) {
-        // A floating panel shown or grown by its owner.
-        placeFloating();
+    if (type == QEvent::LayoutRequest || (type == QEvent::Show && watched != placed(Place::ChatView))) {
+        // A panel shown or grown by its owner.
+        placeAll();
+    } else if (type == QEvent::Hide && watched == placed(Place::GamePanel)) {
+        keepChatClearOfHutArea();
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -368,7 +352,20 @@ bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
 void LobbyForm::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    placeFloating();
+    Form_Resize();
+}
+
+void LobbyForm::Form_Resize()
+{
+    const UserRecord *own = m_state.own();
+    const LobbyLayout::HutArea hut
+        = ui->layout->Form_Resize(own ? std::optional<QByteArray>(own->State) : std::nullopt);
+    if (hut == LobbyLayout::HutArea::Hidden) {
+        if (QWidget *game = placed(Place::GamePanel))
+            game->hide();
+    }
+    placeAll();
+    ui->layout->paintOptionControls(m_state.Options.OptionsBackColor, m_state.Options.OptionsForeColor);
 }
 
 void LobbyForm::Form_Load()
@@ -491,6 +488,7 @@ QWidget *LobbyForm::FrameMaps() const { return ui->panels[2]; }
 QWidget *LobbyForm::FrameMods() const { return ui->panels[3]; }
 QWidget *LobbyForm::frameranks() const { return ui->panels[4]; }
 int LobbyForm::currentTab() const { return ui->stack->currentIndex(); }
+LobbyFormLayout &LobbyForm::layout() const { return *ui->layout; }
 FlatPanel *LobbyForm::optionsPanel(OptionsPanel which) const { return ui->optionPanels[size_t(which)]; }
 QTreeWidget *LobbyForm::lstRanks() const { return ui->lstRanks; }
 QLabel *LobbyForm::lblYourRank() const { return ui->lblYourRank; }

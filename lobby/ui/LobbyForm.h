@@ -10,6 +10,7 @@
 
 class CommandSink;
 class FlatPanel;
+class LobbyFormLayout;
 class HutDetailsModel;
 class HutDetailsView;
 class HutsTreeModel;
@@ -30,12 +31,13 @@ struct ClientState;
 // the models (lobby/), the handlers in core/.
 //
 // Other panels are not built here. Their owners create their widgets and hand
-// them over with place(); the form lays them out (docked places) or keeps
-// them over the chat log / the lobby panel (floating places, whose visibility
-// stays with their owner). The tab panels FrameSettings, FrameMaps, FrameMods
-// and frameranks are empty widgets their owners fill with a layout of their
-// own; the options tab's seven framed sub-panels and the rankings list's
-// columns exist from the start.
+// them over with place(); the layout rules put them where their controls go
+// (floating places keep their visibility with their owner). The tab panels
+// FrameSettings, FrameMaps, FrameMods and frameranks are widgets their owners
+// fill: a child named after a control of the layout rules (lstPacks,
+// picDLMapsMenu, LstMods, ...) and not in a Qt layout of its own is placed by
+// the rules as soon as it exists. The options tab's seven framed sub-panels
+// and the rankings list's columns exist from the start.
 //
 // Created hidden during start-up (before the login); Form_Load runs once the
 // hooks are set; ShowLobby after every accepted login.
@@ -109,6 +111,10 @@ public:
     QWidget *FrameMods() const;
     QWidget *frameranks() const;
     int currentTab() const;
+    // The layout rules and their result on this window.
+    LobbyFormLayout &layout() const;
+    // One pass of the layout rules (the window does it on every size change).
+    void Form_Resize();
     FlatPanel *optionsPanel(OptionsPanel which) const;
     QTreeWidget *lstRanks() const;
     QLabel *lblYourRank() const;
@@ -140,7 +146,8 @@ protected:
 private:
     struct Ui;
     void buildUi();
-    void placeFloating();
+    void placeAll();
+    void keepChatClearOfHutArea();
     void setTabPictures();
 
     ClientState &m_state;

@@ -93,6 +93,9 @@ struct Client
         game = std::make_unique<FakeGameFolder>(files.setup.GamePath, files.root.path());
         copyTree(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), files.client(QStringLiteral("skins")));
         Ini::WriteIni(SettingsKeys::QxIniPath(files.setup.ProgramFolder), "general", "webhost", webHost);
+        // A player who chose software mode in the options (the panel writes
+        // its choice as the window loads, before start-up reads it).
+        Ini::WriteIni(SettingsKeys::QxIniPath(files.setup.ProgramFolder), "options", "D3D", "False");
 
         files.setLobbyLevels("2101,2102");
         files.writeGameFile("levels/levl2101.dat", filler('e', 1500));

@@ -266,7 +266,9 @@ void tst_LobbyForm::places()
     QVERIFY(!game->isVisible()); // visibility stays with the panel's owner
     game->show();
     QTRY_VERIFY(game->width() > 0);
-    QCOMPARE(game->pos(), QPoint(0, 0));
+    // Over the top left corner of the chat log.
+    QCOMPARE(game->parentWidget(), chat->parentWidget());
+    QCOMPARE(game->pos(), chat->pos());
     QVERIFY(chat->isVisible());
     // The details go into the game panel; replacing the panel keeps them.
     rig.form.hutDetails()->setParent(game);

@@ -1,0 +1,131 @@
+#include "lobby/ui/LobbyFormLayout.h"
+
+#include "lobby/ColourValue.h"
+
+#include <QLayout>
+#include <QWidget>
+#include <algorithm>
+
+namespace {
+
+int px(double twips)
+{
+    return qRound(twips / LobbyFormLayout::TwipsPerPixel);
+}
+
+bool placedByLayout(const QWidget *w)
+{
+    const QWidget *parent = w->parentWidget();
+    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
+}
+
+} // namespace
+
+LobbyFormLayout::LobbyFormLayout(QWidget &window) : m_window(window)
+{
+}
+
+QString LobbyFormLayout::objectNameOf(const QByteArray &row)
+{
+    if (row == "txtOut(0)")
+        return QStringLiteral("txtOut");
+    QByteArray name = row;
+    name.replace('(', QByteArray()).replace(')', QByteArray());
+    return QString::fromLatin1(name);
+}
+
+QWidget *LobbyFormLayout::widget(const QByteArray &row) const
+{
+    return m_window.findChild<QWidget *>(objectNameOf(row));
+}
+
+QWidget *LobbyFormLayout::container(const QByteArray &row) const
+{
+    const QByteArray name = LobbyLayout::containerOf(row);
+    return name.isEmpty() ? &m_window : widget(name);
+}
+
+int LobbyFormLayout::depth(const QByteArray &row) const
+{
+    int d = 0;
+    for (QByteArray c = LobbyLayout::containerOf(row); !c.isEmpty(); c = LobbyLayout::containerOf(c))
+        ++d;
+    return d;
+}
+
+LobbyLayout::HutArea LobbyFormLayout::Form_Resize(const std::optional<QByteArray> &ownState)
+{
+    const double W = m_window.width() * TwipsPerPixel + FrameWidth;
+    const double H = m_window.height() * TwipsPerPixel + FrameHeight;
+    const LobbyLayout::HutArea hut = m_model.Form_Resize(W, H, ownState);
+    apply();
+    return hut;
+}
+
+std::optional<QRect> LobbyFormLayout::rectIn(const QByteArray &row, const QWidget *parent) const
+{
+    const QWidget *inside = container(row);
+    if (!inside || !parent)
+        return std::nullopt;
+    const LobbyLayout::Twips t = m_model.get(row);
+    QPoint at(px(t.Left), px(t.Top));
+    if (inside != &m_window)
+        at = inside->mapTo(&m_window, at);
+    if (parent != &m_window)
+        at = parent->mapFrom(&m_window, at);
+    return QRect(at, QSize(px(t.Width), px(t.Height)));
+}
+
+void LobbyFormLayout::atLeast(const QByteArray &row, QSize pixels)
+{
+    LobbyLayout::Twips t = m_model.get(row);
+    const LobbyLayout::Twips design = m_design.get(row);
+    t.Width = std::max({t.Width, design.Width, pixels.width() * TwipsPerPixel});
+    t.Height = std::max({t.Height, design.Height, pixels.height() * TwipsPerPixel});
+    m_model.set(row, t);
+}
+
+void LobbyFormLayout::apply()
+{
+    // Containers first, so that their children are mapped through their new places.
+    QList<QByteArray> rows = m_model.names();
+    std::stable_sort(rows.begin(), rows.end(),
+                     [this](const QByteArray &a, const QByteArray &b) { return depth(a) < depth(b); });
+    for (const QByteArray &row : rows) {
+        QWidget *w = widget(row);
+        if (!w || w->isWindow() || placedByLayout(w))
+            continue;
+        if (const std::optional<QRect> r = rectIn(row, w->parentWidget()))
+            w->setGeometry(*r);
+    }
+}
+
+void LobbyFormLayout::paintOptionControls(qint32 backColour, qint32 foreColour)
+{
+    static const char *const buttons[] = {
+        "chkEnableTransparency", "chkDisableSound", "chkConvSmileys", "chkTimeStamp", "chkDisStartSound",
+        "chkDisLaunchSnd", "chkDisPMSnd", "chkVbMinimize", "chkLangFilt", "chkLowCas", "chkCustomRes",
+        "ChkFixTxture", "optGraphicMode0", "optGraphicMode1"};
+    static const char *const labels[] = {"lbltransset", "lblintfont", "lblfix", "captListen", "lblstartsnd",
+                                         "lblpmsnd", "lblqximages", "lblqxcolors", "lblLaunchSnd", "fmg"};
+    const QColor back = ColourValue::toColor(backColour);
+    const QColor fore = ColourValue::toColor(foreColour);
+    for (const char *name : buttons) {
+        if (QWidget *w = m_window.findChild<QWidget *>(QString::fromLatin1(name))) {
+            QPalette p = w->palette();
+            p.setColor(QPalette::Window, back);
+            p.setColor(QPalette::Button, back);
+            p.setColor(QPalette::WindowText, fore);
+            p.setColor(QPalette::ButtonText, fore);
+            w->setPalette(p);
+            w->setAutoFillBackground(true);
+        }
+    }
+    for (const char *name : labels) {
+        if (QWidget *w = m_window.findChild<QWidget *>(QString::fromLatin1(name))) {
+            QPalette p = w->palette();
+            p.setColor(QPalette::WindowText, fore);
+            w->setPalette(p);
+        }
+    }
+}
