@@ -41,6 +41,8 @@ struct Client : FakeClientPlatform
     {
         copyTree(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), home.filePath(QStringLiteral("skins")));
         Ini::WriteIni(home.filePath(QStringLiteral("qx.ini")), "general", "webhost", webHost);
+        // Software mode: the game folder holds poptb.exe only.
+        Ini::WriteIni(home.filePath(QStringLiteral("qx.ini")), "options", "D3D", "False");
         registry.driveC = home.filePath(QStringLiteral("c"));
         registry.installGame("C:\\Games\\Populous");
         writeFile(home.filePath(QStringLiteral("c/Games/Populous/poptb.exe")), "MZ");
