@@ -1,0 +1,210 @@
+#pragma once
+#include "controls/MorphListBoxInput.h"
+#include "controls/MorphListBoxModel.h"
+#include "controls/MorphListBoxProperties.h"
+#include "controls/MorphListBoxSurface.h"
+
+#include <QWidget>
+
+// The owner-drawn, skinnable list box: items (optionally sorted, as text or
+// by number), single, simple or extended selection or a check-box list,
+// angle gradients or a picture behind the rows, a gradient scroll bar of its
+// own and a window with separately rounded corners.
+//
+// Forbidden reads and writes (a property that one mode does not allow, an
+// index outside the list) change nothing and leave the platform's error
+// number in LastError().
+class MorphListBox : public QWidget
+{
+    Q_OBJECT
+public:
+    enum Error {
+        NoError = 0,
+        InvalidCall = 5,
+        Overflow = 6,
+        SubscriptOutOfRange = 9,
+        InvalidValue = 380,
+        SetNotSupportedAtRunTime = 382,
+        SetNotPermitted = 387,
+        GetNotSupportedAtRunTime = 393
+    };
+
+    explicit MorphListBox(QWidget *parent = nullptr);
+    ~MorphListBox() override;
+
+    // Run mode (the default) or design mode, as the container reports it.
+    bool UserMode() const { return m_userMode; }
+    void setUserMode(bool running) { m_userMode = running; }
+    int LastError() const { return m_lastError; }
+
+    // Methods
+    void DisplayFrom(int ItemIndex);
+    int FindIndex(const QString &sStringToMatch, bool CaseSensitive = false) const;
+    int MouseOverIndex(float YPos) const;
+    void Refresh();
+    void AddItem(const QString &ItemToAdd, int Index = -1);
+    void RemoveItem(int Index);
+    void Clear();
+
+    // Items
+    QString List(int Index);
+    int ItemData(int Index);
+    bool setItemData(int Index, int Value);
+    bool Selected(int Index);
+    bool setSelected(int Index, bool Value);
+    int ListIndex() const { return m_model.ListIndex(); }
+    bool setListIndex(int Value);
+    int ListCount() const { return m_model.ListCount(); }
+    int NewIndex() const { return m_model.NewIndex(); }
+    bool setNewIndex(int Value);
+    int SelCount() const { return m_model.SelCount(); }
+    bool setSelCount(int Value);
+    int TopIndex() const { return m_model.TopIndex; }
+    int BottomIndex() const { return m_model.BottomIndex; }
+
+    // Properties (stored with the container's design)
+    float BackAngle() const { return m_props.BackAngle; }
+    void setBackAngle(float value);
+    qint32 BackColor1() const { return m_props.BackColor1; }
+    void setBackColor1(qint32 value);
+    qint32 BackColor2() const { return m_props.BackColor2; }
+    void setBackColor2(qint32 value);
+    bool BackMiddleOut() const { return m_props.BackMiddleOut; }
+    void setBackMiddleOut(bool value);
+    qint32 BorderColor() const { return m_props.BorderColor; }
+    void setBorderColor(qint32 value);
+    int BorderWidth() const { return m_props.BorderWidth; }
+    bool setBorderWidth(int value);
+    qint32 CurveBottomLeft() const { return m_props.CurveBottomLeft; }
+    void setCurveBottomLeft(qint32 value);
+    qint32 CurveBottomRight() const { return m_props.CurveBottomRight; }
+    void setCurveBottomRight(qint32 value);
+    qint32 CurveTopLeft() const { return m_props.CurveTopLeft; }
+    void setCurveTopLeft(qint32 value);
+    qint32 CurveTopRight() const { return m_props.CurveTopRight; }
+    void setCurveTopRight(qint32 value);
+    // The control's own Enabled: a disabled list keeps its look and still
+    // sees the pointer; it only refuses changes by the user and AddItem /
+    // RemoveItem. It hides QWidget's, which would grey the list out.
+    bool Enabled() const { return m_props.Enabled; }
+    void setEnabled(bool value);
+    quintptr hwnd() const { return quintptr(effectiveWinId()); }
+    const QImage &hdc() const { return m_surface.image(); }
+    const QImage &Picture() const { return m_props.Picture; }
+    void setPicture(const QImage &picture);
+    const QFont &ListFont() const { return m_props.ListFont; }
+    void setListFont(const QFont &font);
+    bool Sorted() const { return m_props.Sorted; }
+    void setSorted(bool value);
+    bool RedrawFlag() const { return m_props.RedrawFlag; }
+    bool setRedrawFlag(bool value);
+    qint32 TextColor() const { return m_props.TextColor; }
+    void setTextColor(qint32 value);
+    qint32 SelColor1() const { return m_props.SelColor1; }
+    void setSelColor1(qint32 value);
+    qint32 SelColor2() const { return m_props.SelColor2; }
+    void setSelColor2(qint32 value);
+    qint32 SelTextColor() const { return m_props.SelTextColor; }
+    void setSelTextColor(qint32 value);
+    qint32 MultiSelect() const { return m_props.MultiSelect; }
+    bool setMultiSelect(qint32 value);
+    qint32 Style() const { return m_props.Style; }
+    bool setStyle(qint32 value);
+    qint32 TrackBarColor1() const { return m_props.TrackBarColor1; }
+    void setTrackBarColor1(qint32 value);
+    qint32 TrackBarColor2() const { return m_props.TrackBarColor2; }
+    void setTrackBarColor2(qint32 value);
+    qint32 ButtonColor1() const { return m_props.ButtonColor1; }
+    void setButtonColor1(qint32 value);
+    qint32 ButtonColor2() const { return m_props.ButtonColor2; }
+    void setButtonColor2(qint32 value);
+    qint32 ThumbColor1() const { return m_props.ThumbColor1; }
+    void setThumbColor1(qint32 value);
+    qint32 ThumbColor2() const { return m_props.ThumbColor2; }
+    void setThumbColor2(qint32 value);
+    qint32 ThumbBorderColor() const { return m_props.ThumbBorderColor; }
+    void setThumbBorderColor(qint32 value);
+    qint32 ArrowUpColor() const { return m_props.ArrowUpColor; }
+    void setArrowUpColor(qint32 value);
+    qint32 ArrowDownColor() const { return m_props.ArrowDownColor; }
+    void setArrowDownColor(qint32 value);
+    qint32 CheckboxArrowColor() const { return m_props.CheckboxArrowColor; }
+    void setCheckboxArrowColor(qint32 value);
+    qint32 CheckBoxColor() const { return m_props.CheckBoxColor; }
+    void setCheckBoxColor(qint32 value);
+    qint32 FocusRectColor() const { return m_props.FocusRectColor; }
+    void setFocusRectColor(qint32 value);
+    qint32 DblClickBehavior() const { return m_props.DblClickBehavior; }
+    bool setDblClickBehavior(qint32 value);
+    // Design mode only (read and write).
+    qint32 PictureMode();
+    bool setPictureMode(qint32 value);
+    qint32 CheckStyle() const { return m_props.CheckStyle; }
+    void setCheckStyle(qint32 value);
+    bool DragEnabled() const { return m_props.DragEnabled; }
+    void setDragEnabled(bool value);
+    qint32 TrackClickColor1() const { return m_props.TrackClickColor1; }
+    void setTrackClickColor1(qint32 value);
+    qint32 TrackClickColor2() const { return m_props.TrackClickColor2; }
+    void setTrackClickColor2(qint32 value);
+    qint32 Theme() const { return m_props.Theme; }
+    void setTheme(qint32 value);
+    bool SortAsNumeric() const { return m_props.SortAsNumeric; }
+    void setSortAsNumeric(bool value);
+
+    // The container's requests: defaults for a new instance, load of the
+    // stored settings when the window is created, save of its design.
+    void InitProperties();
+    void ReadProperties(const MorphListBoxStore &store);
+    void WriteProperties(MorphListBoxStore &store) const;
+
+    // For the input side and for tests: the parts of the control.
+    MorphListBoxModel &model() { return m_model; }
+    MorphListBoxSurface &surface() { return m_surface; }
+    MorphListBoxInput &input() { return m_input; }
+    const MorphListBoxProperties &properties() const { return m_props; }
+    void PaintList(float grabOffset = -1) { m_surface.PaintList(grabOffset); }
+    void PaintItem(int index, bool state, bool withFocus) { m_surface.PaintItem(index, state, withFocus); }
+
+Q_SIGNALS:
+    // The events of the control.
+    void Click();
+    void DblClick();
+    void KeyDown(int KeyCode, int Shift);
+    void KeyPress(int KeyAscii);
+    void KeyUp(int KeyCode, int Shift);
+    void MouseDown(int Button, int Shift, float X, float Y);
+    void MouseMove(int Button, int Shift, float X, float Y);
+    void MouseUp(int Button, int Shift, float X, float Y);
+    void Resize();
+    void MouseEnter();
+    void MouseLeave();
+    // A stored property changed: the container's design is due to be saved.
+    void PropertyChanged(const QString &name);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    QFont containerFont() const;
+    bool fail(Error error);
+    void mark(const char *name);
+    void setColour(qint32 &field, qint32 value, const char *name);
+    // A gradient's colour: that gradient is rebuilt, then the whole list,
+    // only the track, or nothing is painted again before the refresh.
+    enum class Repaint { All, Track, None };
+    void setGradientColour(qint32 &field, qint32 value, const char *name,
+                           void (MorphListBoxSurface::*rebuild)(), Repaint repaint);
+    void rebuiltChange(const char *name);
+    void redrawAndRefresh();
+    void takeShape(const QRegion &region);
+
+    MorphListBoxProperties m_props;
+    MorphListBoxModel m_model;
+    MorphListBoxInput m_input;
+    MorphListBoxSurface m_surface;
+    bool m_userMode = true;
+    mutable int m_lastError = NoError;
+};
