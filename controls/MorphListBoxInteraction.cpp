@@ -990,14 +990,8 @@ void MorphListBox::keyReleaseEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
-    int shift = shiftCode(event->modifiers());
-    // A modifier's own release still carries it on some platforms.
-    if (event->key() == Qt::Key_Shift)
-        shift &= ~1;
-    else if (event->key() == Qt::Key_Control)
-        shift &= ~2;
-    else if (event->key() == Qt::Key_Alt)
-        shift &= ~4;
+    // (Qt already gives a modifier key's own events the state after it.)
+    const int shift = shiftCode(event->modifiers());
     m_input.ShiftDown = shift & 1;
     m_input.CtrlDown = shift & 2;
     const int code = virtualKey(event->key());
