@@ -46,6 +46,7 @@ LoginForm::LoginForm(ClientState &state, LobbyConnection &connection, ServerList
     lstservers = new MorphListBox(this);
     lstservers->setObjectName(QStringLiteral("lstservers"));
     lstservers->ReadProperties(MorphListBoxPresets::lstservers());
+    lstservers->setFixedSize(lstservers->Picture().size()); // the list is as large as its picture
     RefreshList = new QPushButton(QStringLiteral("Refresh"), this);
     RefreshList->setFlat(true);
     Loginme = new QPushButton(QStringLiteral("Login"), this);
@@ -73,7 +74,7 @@ LoginForm::LoginForm(ClientState &state, LobbyConnection &connection, ServerList
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(serversRow);
-    layout->addWidget(lstservers, 1);
+    layout->addWidget(lstservers, 1, Qt::AlignHCenter);
     layout->addWidget(lblError);
     layout->addLayout(buttons);
     resize(380, 420);

@@ -72,6 +72,11 @@ private Q_SLOTS:
         QCOMPARE(rig.login().lstservers->ListCount(), 1);
         QCOMPARE(rig.login().lstservers->List(0), QStringLiteral("Local lobby"));
         QCOMPARE(rig.login().lstservers->ListIndex(), 0);
+        // The skinned list in its stored look, as large as its picture.
+        QCOMPARE(rig.login().findChild<MorphListBox *>(QStringLiteral("lstservers")), rig.login().lstservers);
+        QCOMPARE(rig.login().lstservers->Picture().size(), QSize(282, 232));
+        QCOMPARE(rig.login().lstservers->size(), QSize(282, 232));
+        QCOMPARE(rig.login().lstservers->BackColor1(), 0x404000);
         QCOMPARE(rig.web.requestCount("/qxserver/list.php"), 1);
         QVERIFY(!rig.web.lastRequest().queryValue("rand").isEmpty());
         QVERIFY(!Files::FileExists(rig.home.filePath("servers.txt")));
