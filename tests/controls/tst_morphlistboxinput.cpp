@@ -154,6 +154,10 @@ private Q_SLOTS:
     void keysWaitWhileAButtonIsHeld();
     void keyEvents();
     void focusFrameFollowsFocus();
+    void rowsRepaintAsTheSelectionMoves_data();
+    void rowsRepaintAsTheSelectionMoves();
+    void extendedEdgeScrollExtendsTheRange();
+    void trackPagingUpStopsAtThePointer();
 };
 
 void TstMorphListBoxInput::windowOfTenRows()
@@ -804,6 +808,76 @@ void TstMorphListBoxInput::focusFrameFollowsFocus()
     box.focus(false);
     box.focus(true); // a disabled list does not take the focus look
     QVERIFY(!box.input().HasFocus);
+}
+
+void TstMorphListBoxInput::rowsRepaintAsTheSelectionMoves_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("single") << 0 << 0;
+    QTest::newRow("check boxes") << 1 << 0;
+    QTest::newRow("extended") << 0 << 2;
+}
+
+// What the surface shows follows the pointer and the keys: a row that loses
+// the selection (or the caret bar) looks as it did before it had it.
+void TstMorphListBoxInput::rowsRepaintAsTheSelectionMoves()
+{
+    QFETCH(int, style);
+    QFETCH(int, mode);
+    Box box(8, style, mode);
+    box.click(box.row(7, box.width() - 40)); // somewhere to start from
+    const QImage before = box.hdc().copy();
+    auto same = [&](int row) {
+        const int x = box.width() - 20, y = int(box.rowY(row));
+        return box.hdc().pixel(x, y) == before.pixel(x, y);
+    };
+    QVERIFY(same(3) && same(5));
+    box.click(box.row(3, box.width() - 40));
+    QVERIFY(!same(3));
+    box.click(box.row(5, box.width() - 40));
+    QVERIFY(same(3));
+    QVERIFY(!same(5));
+    box.key(Qt::Key_Down);
+    QVERIFY(same(5));
+    QVERIFY(!same(6));
+    box.key(Qt::Key_Home);
+    QVERIFY(same(6));
+    QVERIFY(!same(0));
+}
+
+void TstMorphListBoxInput::extendedEdgeScrollExtendsTheRange()
+{
+    Box box(100, 0, 2);
+    box.move(box.row(4));
+    box.press(box.row(4));
+    box.move(QPointF(60, box.height() + 10));
+    box.advance(150); // three rows
+    QCOMPARE(box.TopIndex(), 3);
+    QCOMPARE(box.ListIndex(), 12);
+    QCOMPARE(box.SelCount(), 9);
+    QCOMPARE(selectedItems(box).first(), 4);
+    QCOMPARE(selectedItems(box).last(), 12);
+    box.release(QPointF(60, box.height() + 10));
+    QVERIFY(!box.loopsRunning());
+    QCOMPARE(box.SelCount(), 9);
+}
+
+void TstMorphListBoxInput::trackPagingUpStopsAtThePointer()
+{
+    Box box(100);
+    box.key(Qt::Key_End);
+    QCOMPARE(box.TopIndex(), 90);
+    const float y = box.height() / 2.0f - 10;
+    box.move(box.track(y));
+    box.press(box.track(y));
+    QCOMPARE(box.TopIndex(), 81);
+    box.advance(2000);
+    QVERIFY(!box.loopsRunning());
+    QVERIFY(box.TopIndex() > 0);
+    QVERIFY(box.TopIndex() < 81);
+    QVERIFY(!box.surface().IsAboveThumb(y)); // the thumb has come up to the pointer
+    box.release(box.track(y));
 }
 
 QTEST_MAIN(TstMorphListBoxInput)
