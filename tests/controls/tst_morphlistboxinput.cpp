@@ -568,6 +568,11 @@ void TstMorphListBoxInput::thumbDrag()
     box.advance(25);
     QCOMPARE(box.TopIndex(), 90);
     QCOMPARE(box.BottomIndex(), 99);
+    // Back onto the track: the list moves from where the thumb now is.
+    box.move(box.track(box.height() / 2.0f));
+    box.advance(25);
+    QVERIFY(box.TopIndex() > 0);
+    QVERIFY(box.TopIndex() < 90);
     // Onto the up button: the start.
     box.move(box.upButton());
     box.advance(25);
@@ -704,6 +709,10 @@ void TstMorphListBoxInput::extendedKeysWithShift()
     box.key(Qt::Key_Home);
     QCOMPARE(selectedItems(box), QList<int>{0});
     QCOMPARE(box.TopIndex(), 0);
+    // Space with Shift on an item that is already selected counts it once.
+    box.key(Qt::Key_Space, Qt::ShiftModifier);
+    QCOMPARE(selectedItems(box), QList<int>{0});
+    QCOMPARE(box.SelCount(), 1);
 }
 
 void TstMorphListBoxInput::everyKeyOnAnEmptyList_data()
