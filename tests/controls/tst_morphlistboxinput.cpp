@@ -140,6 +140,7 @@ private Q_SLOTS:
     void wheelStepsOneRow();
     void arrowAndTrackPresses();
     void holdDownArrow();
+    void repeatRunsOnTheRealTimer();
     void repeatPausesOffTheBar();
     void focusLossStopsARepeat();
     void grabLossAndDisabledReleaseEndThePress();
@@ -458,6 +459,18 @@ void TstMorphListBoxInput::holdDownArrow()
     QVERIFY(!box.loopsRunning()); // the last item is in view
     box.release(box.downButton());
     QCOMPARE(box.input().PressAction, 0);
+}
+
+void TstMorphListBoxInput::repeatRunsOnTheRealTimer()
+{
+    Box box(100);
+    box.setClock({}); // the monotonic clock and the 25 ms timer
+    box.move(box.downButton());
+    box.press(box.downButton());
+    QCOMPARE(box.TopIndex(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(box.TopIndex() >= 3, 5000);
+    box.release(box.downButton());
+    QVERIFY(!box.loopsRunning());
 }
 
 void TstMorphListBoxInput::repeatPausesOffTheBar()
