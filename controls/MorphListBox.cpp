@@ -14,6 +14,10 @@ MorphListBox::MorphListBox(QWidget *parent)
     m_surface.setPalette(palette());
     m_surface.onRefresh = [this] { update(); };
     m_surface.onShape = [this](const QRegion &region) { takeShape(region); };
+    setMouseTracking(true); // MouseMove, hit regions and MouseEnter without a button
+    setClock({});
+    m_loopTimer.setInterval(25);
+    connect(&m_loopTimer, &QTimer::timeout, this, &MorphListBox::tickLoops);
     // An instance made in code is loaded from an empty store: every
     // property has its default and the drawing is built once.
     ReadProperties(MorphListBoxStore());

@@ -4,7 +4,9 @@
 #include "controls/MorphListBoxProperties.h"
 #include "controls/MorphListBoxSurface.h"
 
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 
 // The owner-drawn, skinnable list box: items (optionally sorted, as text or
 // by number), single, simple or extended selection or a check-box list,
@@ -166,6 +168,14 @@ public:
     void PaintList(float grabOffset = -1) { m_surface.PaintList(grabOffset); }
     void PaintItem(int index, bool state, bool withFocus) { m_surface.PaintItem(index, state, withFocus); }
 
+    // The timed loops (a held arrow or track, an item press dragged past an
+    // edge, a thumb press) poll every 25 ms on a timer and read the time from
+    // this clock (milliseconds; monotonic by default). Tests replace the
+    // clock and call tickLoops() themselves.
+    void setClock(std::function<qint64()> clock);
+    void tickLoops();
+    bool loopsRunning() const { return m_loopTimer.isActive(); }
+
 Q_SIGNALS:
     // The events of the control.
     void Click();
@@ -186,6 +196,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     QFont containerFont() const;
@@ -201,10 +222,60 @@ private:
     void redrawAndRefresh();
     void takeShape(const QRegion &region);
 
+    // Pointer: hit regions, presses, drag selection, line and page steps.
+    void HitTest(float x, float y);
+    bool inScrollColumn(float x) const;
+    void press(int button, int shift, float x, float y);
+    void PressItemCheckStyle(int index);
+    void PressItemSingle(int index);
+    void PressItemSimple(int index);
+    void PressItemExtended(int index);
+    void DragSelect();
+    void LineDown();
+    void LineUp();
+    void PageUpByTrack();
+    void PageDownByTrack();
+    void RepaintCaretChange(int mode);
+    // Ends the current press and every loop it runs.
+    void endPress();
+
+    // Keyboard: one dispatcher per key, the variant by style and mode.
+    void navigate(int keyCode);
+    void pageKey(bool down);
+    void endKey(bool end);
+    void spaceKey();
+    void arrowKey(int step);
+
+    // Selection operations and the timed loops.
+    void SelectCaret();
+    void SelectCaretSingle();
+    void SelectCaretSimple();
+    void SelectCaretExtended(bool count);
+    void EnsureFocusVisible();
+    void RepeatScroll(int step);
+    bool EdgeAutoScroll();
+    bool ThumbBeyondEnds();
+    void ThumbDrag();
+    void repeatRound();
+    void thumbRound();
+    void paintRow(int index, bool withFocus); // its own selected look
+    void stopLoopsIfIdle();
+
+    struct RepeatLoop {
+        bool active = false;
+        bool delaying = false;
+        int step = 0;
+        qint64 since = 0;
+    };
+
     MorphListBoxProperties m_props;
     MorphListBoxModel m_model;
     MorphListBoxInput m_input;
     MorphListBoxSurface m_surface;
     bool m_userMode = true;
+    std::function<qint64()> m_clock;
+    QTimer m_loopTimer;
+    RepeatLoop m_repeat;
+    bool m_pressSeen = false;
     mutable int m_lastError = NoError;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <QtCore/qnamespace.h>
 
 // Pointer and key state of a MorphListBox that painting reads and the input
 // handlers keep: where the pointer was last seen, what the current press
@@ -33,3 +34,10 @@ struct MorphListBoxInput
     bool MouseInside = false;
     bool HasFocus = false;
 };
+
+// The Shift argument of the events: 1 Shift, 2 Ctrl, 4 Alt.
+inline int MorphListBoxShiftCode(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+        | (modifiers & Qt::AltModifier ? 4 : 0);
+}

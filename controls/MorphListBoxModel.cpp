@@ -395,6 +395,26 @@ void MorphListBoxModel::FillSelected(int a, int b, bool value)
         m_selected[i] = value;
 }
 
+void MorphListBoxModel::setFlag(int index, bool value)
+{
+    if (isItem(index))
+        m_selected[index] = value;
+}
+
+void MorphListBoxModel::clearFlags()
+{
+    std::fill(m_selected.begin(), m_selected.end(), false);
+}
+
+bool MorphListBoxModel::toggleFlag(int index)
+{
+    if (!isItem(index))
+        return false;
+    m_selected[index] = !m_selected.at(index);
+    m_selCount += m_selected.at(index) ? 1 : -1;
+    return true;
+}
+
 void MorphListBoxModel::RecountSelected()
 {
     m_selCount = int(std::count(m_selected.begin(), m_selected.begin() + m_count, true));

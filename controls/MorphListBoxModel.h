@@ -72,6 +72,15 @@ public:
     void RecountSelected();
     bool IsIndexVisible(int index) const { return index >= TopIndex && index <= BottomIndex; }
 
+    // Plain writes for the mouse and keyboard code, which keeps the counters
+    // itself: no mode rules, items only.
+    void setFlag(int index, bool value);
+    void clearFlags();
+    // Inverts an item's flag and moves SelCount by one; false for no item.
+    bool toggleFlag(int index);
+    void setListIndexValue(int value) { m_listIndex = value; }
+    void setSelCountValue(int value) { m_selCount = value; }
+
     // Visible window ------------------------------------------------------
     int TopIndex = -1;
     int BottomIndex = -1;

@@ -1,10 +1,11 @@
 #include "core/ui/LoginForm.h"
 
+#include "controls/MorphListBox.h"
+#include "controls/MorphListBoxPresets.h"
 #include "core/ClientState.h"
 #include "core/LobbyConnection.h"
 #include "core/ServerList.h"
 #include "core/api/ErrorReporter.h"
-#include "core/ui/ServerListBox.h"
 #include "core/util/CodePage.h"
 #include "core/util/Files.h"
 #include "core/util/SettingsKeys.h"
@@ -42,7 +43,10 @@ LoginForm::LoginForm(ClientState &state, LobbyConnection &connection, ServerList
     PasswordField = new QLineEdit(this);
     PasswordField->setEchoMode(QLineEdit::Password);
     PasswordField->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    lstservers = new ServerListBox(this);
+    lstservers = new MorphListBox(this);
+    lstservers->setObjectName(QStringLiteral("lstservers"));
+    lstservers->ReadProperties(MorphListBoxPresets::lstservers());
+    lstservers->setFixedSize(lstservers->Picture().size()); // the list is as large as its picture
     RefreshList = new QPushButton(QStringLiteral("Refresh"), this);
     RefreshList->setFlat(true);
     Loginme = new QPushButton(QStringLiteral("Login"), this);
@@ -70,7 +74,7 @@ LoginForm::LoginForm(ClientState &state, LobbyConnection &connection, ServerList
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(serversRow);
-    layout->addWidget(lstservers, 1);
+    layout->addWidget(lstservers, 1, Qt::AlignHCenter);
     layout->addWidget(lblError);
     layout->addLayout(buttons);
     resize(380, 420);
@@ -214,6 +218,7 @@ void LoginForm::DownloadServerList()
 void LoginForm::LoadServers(const QString &path)
 {
     if (!Files::FileExists(path)) {
+        lstservers->setEnabled(true); // a disabled list would refuse the row
         lstservers->Clear();
         lstservers->AddItem(QStringLiteral("No Servers Available"));
         lstservers->setEnabled(false);

@@ -11,7 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class ServerList;
-class ServerListBox;
+class MorphListBox;
 class WebBrowser;
 struct ClientState;
 
@@ -49,7 +49,7 @@ public:
     // --- controls
     QLineEdit *UsernameField = nullptr;
     QLineEdit *PasswordField = nullptr;
-    ServerListBox *lstservers = nullptr;
+    MorphListBox *lstservers = nullptr;
     QPushButton *RefreshList = nullptr;
     QPushButton *Loginme = nullptr;
     QPushButton *cmdRegister = nullptr;

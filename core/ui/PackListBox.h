@@ -1,11 +1,10 @@
 #pragma once
 #include <QListWidget>
 
-// The lobby window's pack and level lists with the members of the custom list
-// box that their owners use: AddItem (at its sorted place, or at a given row),
-// Clear, ListCount, List, ItemData, Selected, ListIndex, NewIndex, and the
-// Click and KeyUp events. A sibling of ServerListBox; both give way to the
-// skinnable list box.
+// A plain list (the mods tab's pack list) with the members of the skinnable
+// list box that its owner uses: AddItem (at its sorted place, or at a given
+// row), Clear, ListCount, List, ItemData, Selected, ListIndex, NewIndex, and
+// the Click and KeyUp events.
 class PackListBox : public QListWidget
 {
     Q_OBJECT

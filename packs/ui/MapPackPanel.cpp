@@ -1,7 +1,7 @@
 #include "packs/ui/MapPackPanel.h"
 
+#include "controls/MorphListBox.h"
 #include "core/api/GameSetup.h"
-#include "core/ui/PackListBox.h"
 #include "core/util/CodePage.h"
 #include "packs/ui/MapPreview.h"
 #include "packs/ui/PackPanelLooks.h"
@@ -22,9 +22,9 @@ MapPackPanel::MapPackPanel(const GameSetup &setup, const InstalledPacks &install
 
     auto *lists = new QVBoxLayout;
     lists->setSpacing(4);
-    lstPacks = PackPanelLooks::packList(QStringLiteral("lstPacks"), PackPanelLooks::Packs, this);
+    lstPacks = PackPanelLooks::morphList(QStringLiteral("lstPacks"), PackPanelLooks::Packs, this);
     lstPacks->setSorted(true);
-    lstMaps = PackPanelLooks::packList(QStringLiteral("lstMaps"), PackPanelLooks::Maps, this);
+    lstMaps = PackPanelLooks::morphList(QStringLiteral("lstMaps"), PackPanelLooks::Maps, this);
     lstMaps->setSorted(true); // levels are appended at the end all the same
     lists->addWidget(lstPacks, 1);
     lists->addWidget(lstMaps, 1);
@@ -42,9 +42,9 @@ MapPackPanel::MapPackPanel(const GameSetup &setup, const InstalledPacks &install
     mapPreview = new MapPreview(this);
     layout->addWidget(mapPreview, 1);
 
-    connect(lstPacks, &PackListBox::Click, this, &MapPackPanel::LoadMapPackInfo);
-    connect(lstMaps, &PackListBox::Click, this, &MapPackPanel::ShowMapPreview);
-    connect(lstMaps, &PackListBox::KeyUp, this, &MapPackPanel::ShowMapPreview);
+    connect(lstPacks, &MorphListBox::Click, this, &MapPackPanel::LoadMapPackInfo);
+    connect(lstMaps, &MorphListBox::Click, this, &MapPackPanel::ShowMapPreview);
+    connect(lstMaps, &MorphListBox::KeyUp, this, &MapPackPanel::ShowMapPreview);
 }
 
 void MapPackPanel::FillMapPackList()

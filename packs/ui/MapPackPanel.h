@@ -5,7 +5,7 @@
 
 class InstalledPacks;
 class MapPreview;
-class PackListBox;
+class MorphListBox;
 class QLabel;
 struct GameSetup;
 
@@ -22,8 +22,8 @@ public:
     void LoadMapPackInfo();   // lstPacks_Click
     void ShowMapPreview();    // lstMaps_Click, lstMaps_KeyUp
 
-    PackListBox *lstPacks = nullptr;
-    PackListBox *lstMaps = nullptr;
+    MorphListBox *lstPacks = nullptr;
+    MorphListBox *lstMaps = nullptr;
     MapPreview *mapPreview = nullptr;   // MapPreview
     QLabel *lblMapName = nullptr;
     QLabel *lblMapCreator = nullptr;

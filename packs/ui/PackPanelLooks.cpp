@@ -1,5 +1,7 @@
 #include "packs/ui/PackPanelLooks.h"
 
+#include "controls/MorphListBox.h"
+#include "controls/MorphListBoxPresets.h"
 #include "core/ui/PackListBox.h"
 
 #include <QLabel>
@@ -20,6 +22,15 @@ PackListBox *packList(const QString &name, ListLook look, QWidget *parent)
     list->setPalette(p);
     list->setFrameShape(QFrame::Box);
     list->setFrameShadow(QFrame::Plain);
+    list->setMinimumWidth(3015 / 15);
+    return list;
+}
+
+MorphListBox *morphList(const QString &name, ListLook look, QWidget *parent)
+{
+    auto *list = new MorphListBox(parent);
+    list->setObjectName(name);
+    list->ReadProperties(look == Packs ? MorphListBoxPresets::lstPacks() : MorphListBoxPresets::lstMaps());
     list->setMinimumWidth(3015 / 15);
     return list;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 
+class MorphListBox;
 class PackListBox;
 class QLabel;
 class QWidget;
@@ -13,6 +14,8 @@ namespace PackPanelLooks {
 enum ListLook { Packs, Maps };
 
 PackListBox *packList(const QString &name, ListLook look, QWidget *parent);
+// The skinned pack and level lists of the maps tab, in their stored looks.
+MorphListBox *morphList(const QString &name, ListLook look, QWidget *parent);
 QLabel *label(const QString &name, QWidget *parent);
 
 } // namespace PackPanelLooks

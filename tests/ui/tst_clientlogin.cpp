@@ -2,7 +2,8 @@
 #include "core/ServerList.h"
 #include "core/ui/ClientApp.h"
 #include "core/ui/LoginForm.h"
-#include "core/ui/ServerListBox.h"
+#include "controls/MorphListBox.h"
+#include "tests/ui/PackListTesting.h"
 #include "core/ui/frmError.h"
 #include "core/ui/frmStartup.h"
 #include "core/util/Files.h"
@@ -68,9 +69,14 @@ private Q_SLOTS:
         ClientApp &app = rig.make();
         QVERIFY(app.Main());
         QVERIFY(rig.login().isVisible());
-        QCOMPARE(rig.login().lstservers->count(), 1);
-        QCOMPARE(rig.login().lstservers->item(0)->text(), QStringLiteral("Local lobby"));
+        QCOMPARE(rig.login().lstservers->ListCount(), 1);
+        QCOMPARE(rig.login().lstservers->List(0), QStringLiteral("Local lobby"));
         QCOMPARE(rig.login().lstservers->ListIndex(), 0);
+        // The skinned list in its stored look, as large as its picture.
+        QCOMPARE(rig.login().findChild<MorphListBox *>(QStringLiteral("lstservers")), rig.login().lstservers);
+        QCOMPARE(rig.login().lstservers->Picture().size(), QSize(282, 232));
+        QCOMPARE(rig.login().lstservers->size(), QSize(282, 232));
+        QCOMPARE(rig.login().lstservers->BackColor1(), 0x404000);
         QCOMPARE(rig.web.requestCount("/qxserver/list.php"), 1);
         QVERIFY(!rig.web.lastRequest().queryValue("rand").isEmpty());
         QVERIFY(!Files::FileExists(rig.home.filePath("servers.txt")));
@@ -261,22 +267,39 @@ private Q_SLOTS:
         rig.make();
         QVERIFY(rig.app->Main());
         QVERIFY(rig.dialogs.asked(QStringLiteral("Server file not found! No available public servers")));
-        QCOMPARE(rig.login().lstservers->count(), 0);
+        QCOMPARE(rig.login().lstservers->ListCount(), 0);
 
         // A list that ends inside a record keeps what came before and reports.
         rig.dialogs.clear();
         rig.web.serve("/qxserver/list.php", "newserver\nA\nh\n80\nnewserver\nB\n");
         rig.login().RefreshList->click();
-        QCOMPARE(rig.login().lstservers->count(), 1);
+        QCOMPARE(rig.login().lstservers->ListCount(), 1);
         QCOMPARE(rig.app->servers().ServerCount(), 1);
         QVERIFY(rig.app->errorWindow().isVisible());
         QVERIFY(rig.app->errorWindow().txtError->toPlainText().endsWith(QStringLiteral("Method: LoadServers()")));
 
         rig.login().LoadServers(rig.home.filePath("missing.txt"));
-        QCOMPARE(rig.login().lstservers->count(), 1);
-        QCOMPARE(rig.login().lstservers->item(0)->text(), QStringLiteral("No Servers Available"));
+        QCOMPARE(rig.login().lstservers->ListCount(), 1);
+        QCOMPARE(rig.login().lstservers->List(0), QStringLiteral("No Servers Available"));
         QVERIFY(!rig.login().lstservers->Enabled());
         QCOMPARE(rig.app->servers().ServerCount(), 1);
+        // Again on the disabled list: the row is there all the same, and
+        // neither a click nor a key picks it.
+        rig.login().LoadServers(rig.home.filePath("missing.txt"));
+        QCOMPARE(rig.login().lstservers->ListCount(), 1);
+        QCOMPARE(rig.login().lstservers->List(0), QStringLiteral("No Servers Available"));
+        PackListTesting::click(rig.login().lstservers, 0);
+        QTest::keyClick(rig.login().lstservers, Qt::Key_Down);
+        QCOMPARE(rig.login().lstservers->ListIndex(), -1);
+
+        // A file without a single server selects no row.
+        QFile empty(rig.home.filePath("empty.txt"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        rig.login().LoadServers(empty.fileName());
+        QVERIFY(rig.login().lstservers->Enabled());
+        QCOMPARE(rig.login().lstservers->ListCount(), 0);
+        QCOMPARE(rig.login().lstservers->ListIndex(), -1);
     }
 
     // A missing skin picture is reported; the pictures after it keep theirs.

@@ -1,5 +1,6 @@
 // A whole client, as main() composes it, against the development lobby's
 // rankings page and packs: the Rankings, Maps and Mods tabs show them.
+#include "controls/MorphListBox.h"
 #include "core/ui/ClientApp.h"
 #include "core/ui/LoginForm.h"
 #include "core/ui/PackListBox.h"
@@ -83,8 +84,8 @@ void tst_ClientPreviews::threeTabs()
 
     // Maps: the packs sorted by name, upper case first.
     form.TabText_Click(2);
-    auto *lstPacks = child<PackListBox>(form.FrameMaps(), "lstPacks");
-    auto *lstMaps = child<PackListBox>(form.FrameMaps(), "lstMaps");
+    auto *lstPacks = child<MorphListBox>(form.FrameMaps(), "lstPacks");
+    auto *lstMaps = child<MorphListBox>(form.FrameMaps(), "lstMaps");
     auto *preview = child<MapPreview>(form.FrameMaps(), "MapPreview");
     QVERIFY(lstPacks && lstMaps && preview);
     QCOMPARE(rows(lstPacks), (QStringList{"Archipelago", "Twin Peaks", "desert duels"}));
