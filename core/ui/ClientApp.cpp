@@ -128,7 +128,10 @@ bool ClientApp::ExitClient()
 
 bool ClientApp::Main()
 {
-    return m_startup->Main() && !exiting();
+    const bool ran = m_startup->Main() && !exiting();
+    // From here on failures come from lobby messages and timers too.
+    m_frmError->setWaitForAnswer(false);
+    return ran;
 }
 
 void ClientApp::createConnection()

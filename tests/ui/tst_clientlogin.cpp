@@ -356,10 +356,39 @@ private Q_SLOTS:
                  QStringLiteral("An error occured! Press retry to ignore the error, or cancel to "
                                 "exit the gatherhall."));
         QCOMPARE(dialogs.questions[0].buttons, Dialogs::Buttons::RetryCancel);
+        QCOMPARE(dialogs.questions[0].icon, Dialogs::Icon::None);
+        QVERIFY(dialogs.questions[0].waited);
         window.ShowError({5, QString(), QString()}, QStringLiteral("LoadServers"));
         QCOMPARE(exits, 1);
         QVERIFY(window.isVisible());
         QVERIFY(window.txtError->toPlainText().endsWith(QStringLiteral("Method: LoadServers()")));
+    }
+
+    // After start-up a failure (from a timer, say) never waits for the
+    // answer; Cancel, once picked, still asks for the exit.
+    void errorAfterStartUpDoesNotWait()
+    {
+        FakeDialogs dialogs;
+        int exits = 0;
+        frmError window(dialogs, [&exits] { ++exits; });
+        window.setWaitForAnswer(false);
+        window.ShowError({5, QStringLiteral("first"), QString()}, QStringLiteral("In Gaming Timer / Point Report"));
+        QCOMPARE(dialogs.openCount(), 1);
+        QVERIFY(!dialogs.questions[0].waited);
+        QCOMPARE(dialogs.questions[0].icon, Dialogs::Icon::None);
+        QCOMPARE(dialogs.questions[0].buttons, Dialogs::Buttons::RetryCancel);
+        // A second failure while the question is open updates the window only.
+        window.ShowError({6, QStringLiteral("second"), QString()}, QStringLiteral("LoadServers"));
+        QCOMPARE(dialogs.openCount(), 1);
+        QVERIFY(window.txtError->toPlainText().contains(QStringLiteral("second")));
+        QCOMPARE(exits, 0);
+        dialogs.answerOpen(Dialogs::Answer::Cancel);
+        QCOMPARE(exits, 1);
+        // Retry closes it; the next failure asks again.
+        window.ShowError({7, QString(), QString()}, QStringLiteral("LoadServers"));
+        QCOMPARE(dialogs.openCount(), 1);
+        dialogs.answerOpen(Dialogs::Answer::Retry);
+        QCOMPARE(exits, 1);
     }
 
     void splashFrames()
