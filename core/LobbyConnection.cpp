@@ -19,7 +19,7 @@ LobbyConnection::LobbyConnection(ClientState &state, Dispatcher &dispatcher, QOb
     m_attemptTimer.setInterval(ConnectTimeoutMs);
     connect(&m_attemptTimer, &QTimer::timeout, this, [this] {
         const int seconds = (m_attemptTimer.interval() + 999) / 1000;
-        failAttempt("no answer within " + QByteArray::number(seconds) + " seconds");
+        failAttempt("no answer within " + QByteArray::number(seconds) + (seconds == 1 ? " second" : " seconds"));
     });
     m_dispatcher.setAfterArrival([this] { refreshOwnState(); });
 }

@@ -8,6 +8,7 @@
 #include "core/util/Files.h"
 #include "core/util/Ini.h"
 #include "core/util/Text.h"
+#include "lobby/ui/LobbyForm.h"
 #include "platform/UrlDownload.h"
 #include "tests/fixtures/LobbyServer.h"
 #include "tests/fixtures/TestFiles.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -147,6 +149,100 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(rig.login().lblError->text(), QStringLiteral("Invalid password!"), 5000);
         QTRY_VERIFY(!rig.lobby.isConnected(0));
         QVERIFY(rig.login().isVisible());
+    }
+
+    // A server that cannot be reached says so in the status label; the
+    // Login button stays usable.
+    void unreachableServerIsReported()
+    {
+        Rig rig;
+        quint16 deadPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            deadPort = probe.serverPort();
+        }
+        rig.web.serve("/qxserver/list.php", "newserver\nDown lobby\n127.0.0.1\n" + QByteArray::number(deadPort) + "\n");
+        rig.make();
+        QVERIFY(rig.app->Main());
+        rig.login().UsernameField->setText(QStringLiteral("john"));
+        rig.login().PasswordField->setText(QStringLiteral("pw"));
+        rig.login().Loginme->click();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.login().lblError->text(),
+                                  QStringLiteral("Could not connect to Down lobby (connection refused)."), 5000);
+        QVERIFY(rig.login().Loginme->isEnabled());
+        QVERIFY(rig.login().isVisible());
+        QVERIFY(!rig.app->connection().isConnected());
+    }
+
+    // A server that accepts and never answers is given up after the bound.
+    void silentServerIsGivenUp()
+    {
+        Rig rig;
+        QTcpServer silent; // the kernel completes the connection; nobody answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        rig.web.serve("/qxserver/list.php",
+                      "newserver\nSilent lobby\n127.0.0.1\n" + QByteArray::number(silent.serverPort()) + "\n");
+        rig.make();
+        QVERIFY(rig.app->Main());
+        QCOMPARE(LobbyConnection::ConnectTimeoutMs, 15000);
+        rig.app->connection().setConnectTimeout(300);
+        rig.login().UsernameField->setText(QStringLiteral("john"));
+        rig.login().PasswordField->setText(QStringLiteral("pw"));
+        rig.login().Loginme->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.app->connection().isConnected(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.login().lblError->text(),
+                                  QStringLiteral("Could not connect to Silent lobby (no answer within 1 second)."),
+                                  5000);
+        QVERIFY(!rig.app->connection().isConnected());
+        QVERIFY(rig.login().Loginme->isEnabled());
+    }
+
+    // The server goes away while the lobby is on screen: back to the login
+    // window with a word; the next login is a clean one.
+    void lostConnectionIsReported()
+    {
+        Rig rig;
+        rig.lobby.scriptLogin(3, {"USER 3 john_doe 127.0.0.1 user 33 00-1A-2B-3C-4D-5E",
+                                  "USER 9 old_friend 10.0.0.9 user 99 00-00-00-00-00-09"});
+        ClientApp &app = rig.make();
+        QVERIFY(app.Main());
+        rig.login().UsernameField->setText(QStringLiteral("john doe"));
+        rig.login().PasswordField->setText(QStringLiteral("secret"));
+        rig.login().Loginme->click();
+        QTRY_VERIFY_WITH_TIMEOUT(app.lobbyForm().isVisible(), 5000);
+        QTRY_VERIFY(!rig.login().isVisible());
+        QVERIFY(app.state().Users.at(9));
+
+        rig.lobby.disconnectClient(0);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.login().isVisible(), 5000);
+        QVERIFY(!app.lobbyForm().isVisible());
+        QCOMPARE(rig.login().lblError->text(), QStringLiteral("The connection to the lobby server was lost."));
+        QVERIFY(rig.login().Loginme->isEnabled());
+
+        // The server is back with fewer users; the new session shows only them.
+        rig.lobby.clearScript();
+        rig.lobby.scriptLogin(4, {"USER 4 john_doe 127.0.0.1 user 33 00-1A-2B-3C-4D-5E"});
+        rig.login().Loginme->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.lobby.scriptDone(1), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(app.lobbyForm().isVisible(), 5000);
+        QTRY_VERIFY(!rig.login().isVisible());
+        QCOMPARE(rig.login().lblError->text(), QString());
+        QCOMPARE(app.state().CurrentUser.OwnSlot, 4);
+        QVERIFY(!app.state().Users.at(9) || app.state().Users.at(9)->Name.isEmpty());
+        QCOMPARE(rig.lobby.messages(1).mid(0, 3).last(), QByteArray("USERLIST"));
+        QCOMPARE(rig.lobby.scriptErrors(), QStringList());
+
+        // A refused login is not a lost connection: its own text stays.
+        rig.lobby.disconnectClient(1);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.login().isVisible(), 5000);
+        rig.lobby.clearScript();
+        rig.lobby.expect("VERSION 10", {"VERSION OK"});
+        rig.lobby.expectWord("LOGIN", {"LOGIN 3"});
+        rig.login().Loginme->click();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.login().lblError->text(), QStringLiteral("Invalid password!"), 5000);
+        QTRY_VERIFY(!rig.lobby.isConnected(2));
+        QCOMPARE(rig.login().lblError->text(), QStringLiteral("Invalid password!"));
     }
 
     void validation_data()
