@@ -11,6 +11,7 @@ struct GameSetup
     QString GamePath;             // host path of the game folder, no trailing separator
     QByteArray GamePathWindows;   // the registry's "installpath", e.g. "C:\Games\Populous"
     QByteArray GameExeName;       // "poptb.exe" (software) or "d3dpoptb.exe" (hardware)
+    QByteArray GameVersion;       // the registry's "version" ("" when the game is missing)
     QString MappacksFolder;       // <program folder>/mappacks
     QString ModpacksFolder;       // <program folder>/modpacks
     QByteArray LangFile;          // the game's language file name, e.g. "LANG00.DAT"
