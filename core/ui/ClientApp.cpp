@@ -231,6 +231,7 @@ void ClientApp::createCapabilities()
     caps.hutWidgets = std::make_unique<HutWidgets>(*lobby, *caps.huts, *caps.installedPacks);
     connect(m_connection.get(), &LobbyConnection::ownStateRefreshed, &caps.huts->panels,
             &HutPanels::ownStateRefreshed);
+    connect(caps.chatWidgets.get(), &ChatWidgets::lblmainClicked, &caps.huts->panels, &HutPanels::lblmain_Click);
 
     // --- game launch, game watch, points link
     caps.points = std::make_unique<PointsLink>();
@@ -316,12 +317,13 @@ void ClientApp::wireStartup()
                                       QStringLiteral("Failure to load skin resources!"));
                 return;
             }
+            // Each picture goes to its control as it loads: a later failure
+            // keeps the ones already set.
             if (QByteArray(picture.role) == "RefreshList")
                 m_loginForm->setRefreshPicture(pixmap);
+            if (m_caps->lobbyForm)
+                m_caps->lobbyForm->setTabPicture(picture.role, pixmap);
         }
-        if (m_caps->lobbyForm)
-            m_caps->lobbyForm->loadTabPictures(
-                Settings::skinFile(folder, m_state.Options.SkinPath, QByteArray()));
     };
     h.showLogin = [this] {
         if (!m_loginLoaded) {

@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -131,4 +132,11 @@ void GamePanel::refreshPanels()
     lblSettings->setVisible(s.settingsTabVisible);
     lblmappack->setText(CodePage::toUnicode(s.lblmappack));
     lblModPack->setText(CodePage::toUnicode(s.lblModPack));
+}
+
+void GamePanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!fraGameMenu->isVisible() || !fraGameMenu->geometry().contains(event->position().toPoint()))
+        m_panels.frmGame_Click();
+    QWidget::mouseReleaseEvent(event);
 }

@@ -386,6 +386,18 @@ private Q_SLOTS:
             QStringLiteral("Method: Failure to load skin resources!()")));
         QCOMPARE(rig.login().RefreshList->text(), QStringLiteral("Refresh"));
         QVERIFY(rig.login().RefreshList->icon().isNull());
+        // The tab pictures loaded before the failure are on the tabs.
+        const auto tab = [&rig](const char *name) {
+            return rig.app->lobbyForm().findChild<QLabel *>(QLatin1String(name))->pixmap().toImage();
+        };
+        const auto skin = [&rig](const char *file) {
+            return QPixmap(rig.home.filePath(QStringLiteral("skins/Default/") + QLatin1String(file))).toImage();
+        };
+        QCOMPARE(tab("Tabs0"), skin("tabendselect.gif"));
+        QCOMPARE(tab("Tabs1"), skin("tabnormal.gif"));
+        rig.app->lobbyForm().TabText_Click(2);
+        QCOMPARE(tab("Tabs0"), skin("tabendnormal.gif"));
+        QCOMPARE(tab("Tabs2"), skin("tabselect.gif"));
 
         Rig complete;
         complete.make();
