@@ -6,7 +6,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+
+namespace {
+
+// Milliseconds between two rounds of window events during a scan.
+constexpr qint64 EventInterval = 25;
+
+} // namespace
 
 InstalledPacks::InstalledPacks(const GameSetup &setup, ChatOutput &chat, QObject *parent)
     : QObject(parent)
@@ -36,10 +44,15 @@ QList<InstalledPack> InstalledPacks::ScanFolder(const QString &folder, clsCRC32 
     });
 
     QList<InstalledPack> out;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     for (const QString &name : names) {
-        // The scan may take a while over many packs; keep the window alive.
-        if (QCoreApplication::instance())
+        // The scan may take a while over many packs; keep the window alive,
+        // without paying for a round of events on every pack.
+        if (sinceEvents.elapsed() >= EventInterval && QCoreApplication::instance()) {
             QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
         quint32 crc = 0;
         if (!calculator.Checksum(dir.filePath(name), true, &crc)) {
             if (unreadable)
