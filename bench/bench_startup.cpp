@@ -28,7 +28,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -156,23 +155,13 @@ void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-void copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + file.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(file, target);
-    }
-}
-
 // One program folder with its skin, settings and Wine prefix (the game is
 // installed there), and `packs` map packs.
 QString makeHome(const QString &parent, const char *name, int packs, const QByteArray &webHost)
 {
     const QString home = QDir(parent).filePath(QLatin1String(name));
-    copyTree(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), home + QStringLiteral("/skins"));
+    QDir().mkpath(home);
+    QFile::link(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), home + QStringLiteral("/skins"));
     Ini::WriteIni(home + QStringLiteral("/qx.ini"), "general", "webhost", webHost);
     QDir().mkpath(home + QStringLiteral("/prefix/drive_c/Games/Populous"));
     writeFile(home + QStringLiteral("/prefix/system.reg"),
