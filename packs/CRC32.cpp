@@ -4,6 +4,7 @@
 #include "core/util/Files.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -211,12 +212,13 @@ QByteArray timeText(const struct statx_timestamp &t)
     return n > 0 ? QByteArray(text, qMin(n, int(sizeof text) - 1)) : QByteArray();
 }
 
-FileLook lookAt(const QString &fileName)
+// `dirFd` and `name` as for statx/openat: a folder and a name in it, or
+// AT_FDCWD and a full path.
+FileLook lookAt(int dirFd, const QByteArray &name)
 {
     FileLook look;
     struct statx sx{};
-    if (::statx(AT_FDCWD, QFile::encodeName(fileName).constData(), AT_STATX_SYNC_AS_STAT,
-                STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    if (::statx(dirFd, name.constData(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return look;
     look.isFile = S_ISREG(sx.stx_mode);
     look.size = qint64(sx.stx_size);
@@ -225,10 +227,15 @@ FileLook lookAt(const QString &fileName)
     return look;
 }
 
-// The first bytes of the cache file (it is a few dozen bytes long).
-QByteArray readCache(const QString &cacheFile)
+FileLook lookAt(const QString &fileName)
 {
-    const int fd = ::open(QFile::encodeName(cacheFile).constData(), O_RDONLY | O_CLOEXEC);
+    return lookAt(AT_FDCWD, QFile::encodeName(fileName));
+}
+
+// The first bytes of the cache file (it is a few dozen bytes long).
+QByteArray readCache(int dirFd, const QByteArray &name)
+{
+    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return QByteArray();
     char buffer[512];
@@ -264,6 +271,34 @@ QByteArray readCache(const QString &cacheFile)
     return cache.open(QIODevice::ReadOnly) ? cache.read(512) : QByteArray();
 }
 #endif
+
+// The file's look and its cache's first bytes; inside the open folder of a
+// scan by name, else by full path.
+void lookAtPack(const QString &fileName, const QString &scanFolder, int scanFd, FileLook *look, QByteArray *cache,
+                bool readTheCache)
+{
+#ifdef Q_OS_LINUX
+    if (scanFd >= 0) {
+        const QFileInfo where(fileName);
+        if (QDir::cleanPath(where.absolutePath()) == scanFolder) {
+            const QByteArray name = QFile::encodeName(where.fileName());
+            *look = lookAt(scanFd, name);
+            if (readTheCache)
+                *cache = readCache(scanFd, name + ".crc");
+            return;
+        }
+    }
+    *look = lookAt(fileName);
+    if (readTheCache)
+        *cache = readCache(AT_FDCWD, QFile::encodeName(clsCRC32::CacheFileName(fileName)));
+#else
+    Q_UNUSED(scanFolder);
+    Q_UNUSED(scanFd);
+    *look = lookAt(fileName);
+    if (readTheCache)
+        *cache = readCache(clsCRC32::CacheFileName(fileName));
+#endif
+}
 
 // Lines 1 and 2 of a cache file: a decimal number with blanks around it.
 bool readNumber(const QByteArray &line, qint64 *value)
@@ -305,7 +340,9 @@ QByteArray clsCRC32::CreatedText(const QString &FileName)
 
 bool clsCRC32::Checksum(const QString &FileName, bool UseCache, quint32 *crc)
 {
-    const FileLook look = lookAt(FileName);
+    FileLook look;
+    QByteArray cacheBytes;
+    lookAtPack(FileName, m_scanFolder, m_scanFd, &look, &cacheBytes, UseCache);
     if (!look.isFile)
         return false;
     const qint64 fileSize = look.size;
@@ -314,7 +351,7 @@ bool clsCRC32::Checksum(const QString &FileName, bool UseCache, quint32 *crc)
     const QString cacheFile = CacheFileName(FileName);
 
     if (UseCache) {
-        const QList<QByteArray> lines = readCache(cacheFile).split('\n');
+        const QList<QByteArray> lines = cacheBytes.split('\n');
         auto line = [&lines](int i) {
             QByteArray l = i < lines.size() ? lines.at(i) : QByteArray();
             if (l.endsWith('\r'))
@@ -360,6 +397,27 @@ bool clsCRC32::Checksum(const QString &FileName, bool UseCache, quint32 *crc)
     AtomicFile::writeUnsynced(cacheFile, text);
     *crc = ~reg;
     return true;
+}
+
+clsCRC32::FolderScan::FolderScan(clsCRC32 &calculator, const QString &folder)
+    : m_calculator(calculator)
+{
+#ifdef Q_OS_LINUX
+    m_calculator.m_scanFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_calculator.m_scanFolder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+clsCRC32::FolderScan::~FolderScan()
+{
+#ifdef Q_OS_LINUX
+    if (m_calculator.m_scanFd >= 0)
+        ::close(m_calculator.m_scanFd);
+#endif
+    m_calculator.m_scanFd = -1;
+    m_calculator.m_scanFolder.clear();
 }
 
 quint32 clsCRC32::CRC32(const QString &FileName, bool UseCache)

@@ -50,6 +50,7 @@ QList<InstalledPack> InstalledPacks::ScanFolder(const QString &folder, clsCRC32 
     });
 
     QList<InstalledPack> out;
+    const clsCRC32::FolderScan scan(calculator, folder);
     QElapsedTimer sinceEvents;
     sinceEvents.start();
     for (const QString &name : names) {
