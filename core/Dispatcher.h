@@ -21,6 +21,8 @@ public:
     // second registration replaces the first.
     void on(const QByteArray &word, Handler handler);
     bool handles(const QByteArray &word) const { return m_handlers.contains(word); }
+    // True while a handler runs (nothing it does may wait for the user).
+    bool isHandling() const { return m_running; }
 
     // Queues the message and, unless a handler is already running further up
     // the stack, handles every queued message in order.

@@ -55,6 +55,7 @@ void FindGamePath(const Registry &registry, Dialogs &dialogs, GameSetup &setup, 
     setup.GameInstalled = found.GameInstalled;
     setup.GamePath = found.HostPath;
     setup.GamePathWindows = found.InstallPath;
+    setup.GameVersion = found.Version;
     if (version)
         *version = found.Version;
 }

@@ -98,14 +98,13 @@ void GameLaunch::EAEXECJOIN(const LobbyMessage &message)
 
 void GameLaunch::EAEXECHOSTWARP(const LobbyMessage &)
 {
-    if (refuseSecondLaunch())
-        return;
-    m_launching = true;
+    // A hut becomes a warp hut while its host's game runs: this starts no
+    // game, so it is never a second launch. It closes the ping host and tells
+    // the server the host is gaming.
     if (services().ClosePingHost)
         services().ClosePingHost();
     processEvents();
     m_commands.SendCommand("BEGAMING");
-    m_launching = false;
 }
 
 void GameLaunch::launch(const LobbyMessage &message, bool host)

@@ -20,7 +20,8 @@ struct ClientState;
 //
 // A game that cannot be started sends no "POPULOUS ON": a status line names
 // the executable, the game's files are restored and "BEIDLE" is sent. A launch
-// message that arrives while a game is being launched or runs is ignored.
+// message that arrives while a game is being launched or runs is ignored;
+// "EAEXECHOSTWARP" starts no game and always goes through.
 class GameLaunch : public QObject
 {
     Q_OBJECT

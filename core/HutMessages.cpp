@@ -119,7 +119,8 @@ void HutMessages::onMappack(const LobbyMessage &m)
                 s.PBMapDLVisible = false;
         });
         if (url.isEmpty()) {
-            m_dialogs.message(QStringLiteral("It appears this mappack is broken, report the problem to an admin!"));
+            // Shown without waiting: the lobby (and a launch) goes on behind it.
+            m_dialogs.open(QStringLiteral("It appears this mappack is broken, report the problem to an admin!"));
             m_panels.update([](HutPanels::State &s) { s.lblMappackURL = "No download available!"; });
         }
         m_panels.update([](HutPanels::State &s) { s.lblmappack = "Mappack: <Broken>"; });
@@ -143,7 +144,7 @@ void HutMessages::onModpack(const LobbyMessage &m)
         const QByteArray url = m_fetchModpack ? m_fetchModpack(choice.pack) : QByteArray();
         m_panels.update([&](HutPanels::State &s) { s.lblmodpackurl = url; });
         if (url.isEmpty()) {
-            m_dialogs.message(QStringLiteral("It appears this modpack is broken, report the problem to an admin!"));
+            m_dialogs.open(QStringLiteral("It appears this modpack is broken, report the problem to an admin!"));
             m_panels.update([](HutPanels::State &s) {
                 s.PBModDLVisible = false;
                 s.lblmodpackurl = "No download available!";

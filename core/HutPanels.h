@@ -53,6 +53,13 @@ public:
     // game menu button are there for a host only.
     void ownStateRefreshed(bool ownUserHosts);
 
+    // A click beside a pop-up panel hides it: on the lobby panel (FrameMain)
+    // the create-hut panel, on the hut area (frmGame) its game menu, on the
+    // chat channel label (lblmain) the tribe colour panel.
+    void FrameMain_Click() { update([](State &s) { s.fraCreateHutVisible = false; }); }
+    void frmGame_Click() { update([](State &s) { s.fraGameMenuVisible = false; }); }
+    void lblmain_Click() { update([](State &s) { s.FraTribePalVisible = false; }); }
+
     // Shows the arrow of `tribe` (0 to 3) and hides the others: the arrow
     // marks the one tribe the user plays. Anything else shows none.
     void ShowTribeArrow(int tribe);

@@ -14,6 +14,13 @@ LobbyConnection::LobbyConnection(ClientState &state, Dispatcher &dispatcher, QOb
     connect(&m_socket, &QTcpSocket::connected, this, &LobbyConnection::WSClient_Connect);
     connect(&m_socket, &QTcpSocket::readyRead, this, &LobbyConnection::WSClient_DataArrival);
     connect(&m_socket, &QTcpSocket::disconnected, this, &LobbyConnection::onDisconnected);
+    connect(&m_socket, &QAbstractSocket::errorOccurred, this, &LobbyConnection::onError);
+    m_attemptTimer.setSingleShot(true);
+    m_attemptTimer.setInterval(ConnectTimeoutMs);
+    connect(&m_attemptTimer, &QTimer::timeout, this, [this] {
+        const int seconds = (m_attemptTimer.interval() + 999) / 1000;
+        failAttempt("no answer within " + QByteArray::number(seconds) + (seconds == 1 ? " second" : " seconds"));
+    });
     m_dispatcher.setAfterArrival([this] { refreshOwnState(); });
 }
 
@@ -24,17 +31,46 @@ LobbyConnection::~LobbyConnection()
     m_socket.abort();
 }
 
-void LobbyConnection::connectToServer(const QByteArray &host, quint16 port)
+void LobbyConnection::connectToServer(const QByteArray &host, quint16 port, const QByteArray &serverName)
 {
     closeQuietly();
+    m_serverName = serverName.isEmpty() ? host : serverName;
+    m_attempting = true;
+    m_attemptTimer.start();
     m_socket.connectToHost(QString::fromLatin1(host), port);
 }
 
 void LobbyConnection::closeQuietly()
 {
+    m_attemptTimer.stop();
+    m_attempting = false;
+    m_lobbyOpen = false;
     m_closingHere = true;
     m_socket.abort();
     m_closingHere = false;
+}
+
+void LobbyConnection::failAttempt(const QByteArray &reason)
+{
+    if (!m_attempting)
+        return;
+    closeQuietly();
+    Q_EMIT status("Could not connect to " + m_serverName + " (" + reason + ").");
+    Q_EMIT connectFailed();
+}
+
+void LobbyConnection::onError(QAbstractSocket::SocketError error)
+{
+    if (m_closingHere || !m_attempting)
+        return; // a connection that breaks later ends in disconnected()
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError: failAttempt("connection refused"); break;
+    case QAbstractSocket::HostNotFoundError: failAttempt("host not found"); break;
+    case QAbstractSocket::RemoteHostClosedError: failAttempt("the server closed the connection"); break;
+    case QAbstractSocket::SocketTimeoutError: failAttempt("no answer"); break;
+    case QAbstractSocket::NetworkError: failAttempt("network unreachable"); break;
+    default: failAttempt(m_socket.errorString().toLatin1()); break;
+    }
 }
 
 void LobbyConnection::SendCommand(const QByteArray &command)
@@ -69,6 +105,9 @@ void LobbyConnection::WSClient_Connect()
 
 void LobbyConnection::WSClient_DataArrival()
 {
+    // The server has answered: the attempt is over.
+    m_attemptTimer.stop();
+    m_attempting = false;
     // The socket does not signal new data while this slot runs; bytes that came
     // in while a handler waited are taken in the next round, after the
     // messages before them.
@@ -90,7 +129,14 @@ void LobbyConnection::onDisconnected()
     // login window.
     if (m_socket.bytesAvailable() > 0)
         WSClient_DataArrival();
+    if (m_attempting) {
+        failAttempt("the server closed the connection");
+        return;
+    }
+    const bool lobbyWasOpen = m_lobbyOpen;
     WSClient_Close();
+    if (lobbyWasOpen)
+        Q_EMIT status("The connection to the lobby server was lost.");
 }
 
 void LobbyConnection::WSClient_Close()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QTcpSocket>
+#include <QTimer>
 
 class Dispatcher;
 struct ClientState;
@@ -28,11 +29,22 @@ public:
 
     QTcpSocket &WSClient() { return m_socket; }
 
+    // How long a connection attempt may take until the server's first answer.
+    static constexpr int ConnectTimeoutMs = 15000;
+
     // Closes any earlier connection quietly, empties nothing else, and starts
-    // connecting. Failure to connect shows nothing; the caller may try again.
-    void connectToServer(const QByteArray &host, quint16 port);
+    // connecting. An attempt that fails (refused, unreachable, no answer in
+    // time, closed before a word) closes the socket and reports "Could not
+    // connect to <serverName> (<reason>)." on status(); the caller may try
+    // again. An empty name is the host.
+    void connectToServer(const QByteArray &host, quint16 port, const QByteArray &serverName = QByteArray());
     // Closes the socket from this side without running Close.
     void closeQuietly();
+    // Tests: a shorter bound for the attempt.
+    void setConnectTimeout(int ms) { m_attemptTimer.setInterval(ms); }
+    // The login was accepted: the lobby is on screen until the connection
+    // closes, and a drop from now on reports the lost connection.
+    void setLobbyOpen() { m_lobbyOpen = true; }
     bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
 
     // Sends the command and one NUL in one write; does nothing when the
@@ -55,6 +67,8 @@ Q_SIGNALS:
     void connected();
     // Close ran: show the login window, hide the lobby, enable Loginme.
     void closed();
+    // A connection attempt failed; its reason is on status().
+    void connectFailed();
     // After every arrival (the own-state refresh): whether the own user hosts a
     // hut (the launch and game-menu buttons follow it). Not emitted while the
     // user table holds no record at the own slot.
@@ -64,11 +78,17 @@ private:
     void WSClient_Connect();
     void WSClient_DataArrival();
     void onDisconnected();
+    void onError(QAbstractSocket::SocketError error);
+    void failAttempt(const QByteArray &reason);
     void refreshOwnState();
 
     ClientState &m_state;
     Dispatcher &m_dispatcher;
     QTcpSocket m_socket;
     NulFramer m_framer;
+    QTimer m_attemptTimer;
+    QByteArray m_serverName;
     bool m_closingHere = false;
+    bool m_attempting = false;   // connecting, or connected without an answer yet
+    bool m_lobbyOpen = false;
 };

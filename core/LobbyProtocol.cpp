@@ -73,6 +73,7 @@ void LobbyProtocol::LOGIN(const QList<QByteArray> &words)
         // may pass for a user of this one.
         m_state.Users.clear();
         m_state.Rooms.clear();
+        m_connection.setLobbyOpen();
         m_connection.SendCommand("USERLIST");
         Q_EMIT status("Login OK! Requesting userlist...");
         Q_EMIT loginAccepted();

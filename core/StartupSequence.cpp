@@ -101,7 +101,9 @@ void StartupSequence::PlayFile(const QByteArray &fileName)
                            QStringLiteral("modSound.PlayFile"));
         return;
     }
-    m_sound.play(file);
+    QString why;
+    if (!m_sound.play(file, &why))
+        m_errors.ShowError({5, why, QStringLiteral("modSound")}, QStringLiteral("modSound.PlayFile"));
 }
 
 void StartupSequence::makePackFolders()

@@ -2,8 +2,10 @@
 
 #include "core/util/Files.h"
 #include "core/util/WinPath.h"
+#include "packs/ConfinedPath.h"
 #include "packs/GameFileOperations.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -114,10 +116,20 @@ bool BackupJournal::Load()
 bool BackupJournal::Covers(const QString &gamePath) const
 {
     for (const BackupRecord &r : Entries) {
-        if (r.GamePath == gamePath)
+        if (r.GamePath != gamePath)
+            continue;
+        if (r.Type == BackupRecord::Kind::Delete
+            || (BackupInFolder(r) && BackupNameFits(r.BackupPath, r.GamePath) && QFileInfo(r.BackupPath).isFile()))
             return true;
     }
     return false;
+}
+
+bool BackupJournal::BackupInFolder(const BackupRecord &record) const
+{
+    const QString folder = QDir::cleanPath(BackupFolder);
+    return QFileInfo(record.BackupPath).absolutePath() == folder
+        && ConfinedPath::locate(folder, record.BackupPath) == ConfinedPath::Where::Inside;
 }
 
 bool BackupJournal::Append(const BackupRecord &record, QString *error)

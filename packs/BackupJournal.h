@@ -64,9 +64,15 @@ public:
     bool Load();
     const QList<BackupRecord> &Records() const { return Entries; }
 
-    // True when `gamePath` is already in this journal (as a copy or a delete):
-    // then the journal already holds its state from before the install.
+    // True when `gamePath` is already in this journal (as a delete, or as a
+    // copy whose backup is there under a name that fits): then the journal
+    // already holds its state from before the install. A copy record that a
+    // restore had to keep because its backup is unusable does not count: the
+    // file is saved anew.
     bool Covers(const QString &gamePath) const;
+    // The backup of a copy record names a place directly in this journal's
+    // folder (not elsewhere, as after the program folder moved).
+    bool BackupInFolder(const BackupRecord &record) const;
 
     bool Append(const BackupRecord &record, QString *error);
     // Replaces the journal by `records`; no records deletes it.

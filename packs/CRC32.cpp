@@ -4,12 +4,22 @@
 #include "core/util/Files.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <cstdio>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -174,10 +184,120 @@ quint32 runRegister(quint32 r, const char *data, qint64 length)
     return registerBytes(r, p, n);
 }
 
+// What the cache is checked against: the file's size, its last-modified time
+// and its creation time as local "yyyy-MM-dd HH:mm:ss.zzz" texts. Not every
+// file system keeps a birth time; the status change time stands in (it moves
+// on any touch too, which only makes the cache stricter). Start-up looks at
+// every pack, so on Linux this is one statx call and the texts are formatted
+// by hand.
+struct FileLook
+{
+    bool isFile = false;
+    qint64 size = 0;
+    QByteArray modified;
+    QByteArray created;
+};
+
+#ifdef Q_OS_LINUX
+QByteArray timeText(const struct statx_timestamp &t)
+{
+    const time_t seconds = time_t(t.tv_sec);
+    struct tm local{};
+    if (!localtime_r(&seconds, &local))
+        return QByteArray();
+    char text[40];
+    const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03u", local.tm_year + 1900,
+                                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                                unsigned(t.tv_nsec / 1000000));
+    return n > 0 ? QByteArray(text, qMin(n, int(sizeof text) - 1)) : QByteArray();
+}
+
+// `dirFd` and `name` as for statx/openat: a folder and a name in it, or
+// AT_FDCWD and a full path.
+FileLook lookAt(int dirFd, const QByteArray &name)
+{
+    FileLook look;
+    struct statx sx{};
+    if (::statx(dirFd, name.constData(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return look;
+    look.isFile = S_ISREG(sx.stx_mode);
+    look.size = qint64(sx.stx_size);
+    look.modified = timeText(sx.stx_mtime);
+    look.created = timeText((sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime);
+    return look;
+}
+
+FileLook lookAt(const QString &fileName)
+{
+    return lookAt(AT_FDCWD, QFile::encodeName(fileName));
+}
+
+// The first bytes of the cache file (it is a few dozen bytes long).
+QByteArray readCache(int dirFd, const QByteArray &name)
+{
+    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    char buffer[512];
+    ssize_t n;
+    do {
+        n = ::read(fd, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    ::close(fd);
+    return n > 0 ? QByteArray(buffer, qsizetype(n)) : QByteArray();
+}
+#else
 QByteArray timeText(const QDateTime &t)
 {
     return t.isValid() ? t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1()
                        : QByteArray();
+}
+
+FileLook lookAt(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    FileLook look;
+    look.isFile = info.isFile();
+    look.size = info.size();
+    look.modified = timeText(info.lastModified());
+    const QDateTime born = info.birthTime();
+    look.created = timeText(born.isValid() ? born : info.metadataChangeTime());
+    return look;
+}
+
+QByteArray readCache(const QString &cacheFile)
+{
+    QFile cache(cacheFile);
+    return cache.open(QIODevice::ReadOnly) ? cache.read(512) : QByteArray();
+}
+#endif
+
+// The file's look and its cache's first bytes; inside the open folder of a
+// scan by name, else by full path.
+void lookAtPack(const QString &fileName, const QString &scanFolder, int scanFd, FileLook *look, QByteArray *cache,
+                bool readTheCache)
+{
+#ifdef Q_OS_LINUX
+    if (scanFd >= 0) {
+        const QFileInfo where(fileName);
+        if (QDir::cleanPath(where.absolutePath()) == scanFolder) {
+            const QByteArray name = QFile::encodeName(where.fileName());
+            *look = lookAt(scanFd, name);
+            if (readTheCache)
+                *cache = readCache(scanFd, name + ".crc");
+            return;
+        }
+    }
+    *look = lookAt(fileName);
+    if (readTheCache)
+        *cache = readCache(AT_FDCWD, QFile::encodeName(clsCRC32::CacheFileName(fileName)));
+#else
+    Q_UNUSED(scanFolder);
+    Q_UNUSED(scanFd);
+    *look = lookAt(fileName);
+    if (readTheCache)
+        *cache = readCache(clsCRC32::CacheFileName(fileName));
+#endif
 }
 
 // Lines 1 and 2 of a cache file: a decimal number with blanks around it.
@@ -210,26 +330,28 @@ qint64 clsCRC32::FileSize(const QString &FileName) const
 
 QByteArray clsCRC32::LastModifiedText(const QString &FileName)
 {
-    return timeText(QFileInfo(FileName).lastModified());
+    return lookAt(FileName).modified;
 }
 
 QByteArray clsCRC32::CreatedText(const QString &FileName)
 {
-    // Not every file system keeps a birth time; the status change time stands
-    // in (it moves on any touch too, which only makes the cache stricter).
-    const QFileInfo info(FileName);
-    const QDateTime born = info.birthTime();
-    return timeText(born.isValid() ? born : info.metadataChangeTime());
+    return lookAt(FileName).created;
 }
 
 bool clsCRC32::Checksum(const QString &FileName, bool UseCache, quint32 *crc)
 {
-    const QByteArray modified = LastModifiedText(FileName);
-    const QByteArray created = CreatedText(FileName);
+    FileLook look;
+    QByteArray cacheBytes;
+    lookAtPack(FileName, m_scanFolder, m_scanFd, &look, &cacheBytes, UseCache);
+    if (!look.isFile)
+        return false;
+    const qint64 fileSize = look.size;
+    const QByteArray &modified = look.modified;
+    const QByteArray &created = look.created;
     const QString cacheFile = CacheFileName(FileName);
 
-    if (UseCache && Files::FileExists(cacheFile)) {
-        const QList<QByteArray> lines = Files::ReadAll(cacheFile).split('\n');
+    if (UseCache) {
+        const QList<QByteArray> lines = cacheBytes.split('\n');
         auto line = [&lines](int i) {
             QByteArray l = i < lines.size() ? lines.at(i) : QByteArray();
             if (l.endsWith('\r'))
@@ -238,28 +360,29 @@ bool clsCRC32::Checksum(const QString &FileName, bool UseCache, quint32 *crc)
         };
         qint64 reg = 0, size = 0;
         if (lines.size() >= 4 && readNumber(line(0), &reg) && readNumber(line(1), &size)
-            && reg >= -2147483648LL && reg <= 4294967295LL && size == FileSize(FileName)
-            && line(2) == modified && line(3) == created) {
+            && reg >= -2147483648LL && reg <= 4294967295LL && size == fileSize && line(2) == modified
+            && line(3) == created) {
             *crc = ~quint32(reg);
             return true;
         }
     }
 
-    if (FileSize(FileName) < 0)
-        return false;
     QFile f(FileName);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    std::vector<char> buffer(size_t(4) << 20);
+    // Read in pieces of up to 4 MiB; a small pack needs no more than its size
+    // (and the buffer is not cleared first: it is read into at once).
+    const qint64 bufferSize = qBound<qint64>(1, fileSize, qint64(4) << 20);
+    std::unique_ptr<char[]> buffer(new char[size_t(bufferSize)]);
     quint32 reg = 0xFFFFFFFFu;
     qint64 size = 0;
     for (;;) {
-        const qint64 n = f.read(buffer.data(), qint64(buffer.size()));
+        const qint64 n = f.read(buffer.get(), bufferSize);
         if (n < 0)
             return false;
         if (n == 0)
             break;
-        reg = runRegister(reg, buffer.data(), n);
+        reg = runRegister(reg, buffer.get(), n);
         size += n;
     }
     // A non-negative register is written with a blank in place of its sign.
@@ -268,9 +391,33 @@ bool clsCRC32::Checksum(const QString &FileName, bool UseCache, quint32 *crc)
     text += QByteArray::number(signedReg) + "\r\n";
     text += " " + QByteArray::number(size) + "\r\n";
     text += modified + "\r\n" + created + "\r\n";
-    AtomicFile::write(cacheFile, text); // a cache that cannot be written is only slower
+    // A torn or stale cache is found out and recomputed, so it needs the
+    // rename but not the wait for the disk. One that cannot be written is
+    // only slower.
+    AtomicFile::writeUnsynced(cacheFile, text);
     *crc = ~reg;
     return true;
+}
+
+clsCRC32::FolderScan::FolderScan(clsCRC32 &calculator, const QString &folder)
+    : m_calculator(calculator)
+{
+#ifdef Q_OS_LINUX
+    m_calculator.m_scanFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_calculator.m_scanFolder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+clsCRC32::FolderScan::~FolderScan()
+{
+#ifdef Q_OS_LINUX
+    if (m_calculator.m_scanFd >= 0)
+        ::close(m_calculator.m_scanFd);
+#endif
+    m_calculator.m_scanFd = -1;
+    m_calculator.m_scanFolder.clear();
 }
 
 quint32 clsCRC32::CRC32(const QString &FileName, bool UseCache)

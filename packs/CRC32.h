@@ -30,11 +30,30 @@ public:
     static quint32 update(quint32 crc, const char *data, qint64 length);
     static quint32 ofBytes(const QByteArray &bytes) { return update(0, bytes.constData(), bytes.size()); }
 
+    // While a folder is open, the files in it are looked up by name relative
+    // to it (a scan of many packs walks the folder's path once, not once a
+    // file). Other files are looked up by their full path as always.
+    class FolderScan
+    {
+    public:
+        FolderScan(clsCRC32 &calculator, const QString &folder);
+        ~FolderScan();
+        FolderScan(const FolderScan &) = delete;
+        FolderScan &operator=(const FolderScan &) = delete;
+
+    private:
+        clsCRC32 &m_calculator;
+    };
+
     // The cache file of a checksummed file.
     static QString CacheFileName(const QString &FileName) { return FileName + QStringLiteral(".crc"); }
     // The time texts written on lines 3 and 4 of the cache file.
     static QByteArray LastModifiedText(const QString &FileName);
     static QByteArray CreatedText(const QString &FileName);
+
+private:
+    QString m_scanFolder;   // the open folder of a FolderScan, cleaned
+    int m_scanFd = -1;
 };
 
 // "0" put in front until the text has at least 8 characters.

@@ -94,17 +94,30 @@ bool GameFileRestore::replay(BackupJournal &journal, const QByteArray &firstLine
     }
 
     QList<BackupRecord> kept;
-    const QString backupFolder = QDir::cleanPath(journal.Folder());
+    // A record that cannot be replayed now stays, with its backup, for a
+    // later restore (the game folder may be found where it was again).
+    auto keep = [&](const BackupRecord &record, const QByteArray &why) {
+        QByteArray line = "Kept for a later restore (" + why + "): ";
+        if (record.Type == BackupRecord::Kind::Copy)
+            line += CodePage::fromUnicode(record.BackupPath) + " -> ";
+        else
+            line += "Delete: ";
+        line += CodePage::fromUnicode(record.GamePath);
+        Chat.AddSystemMessage(line);
+        kept.append(record);
+    };
     for (const BackupRecord &record : journal.Records()) {
         const ConfinedPath::Where where = ConfinedPath::locate(Setup.GamePath, record.GamePath);
-        if (where == ConfinedPath::Where::Outside)
+        if (where == ConfinedPath::Where::Outside) {
+            keep(record, "it lies outside the game folder");
             continue;
+        }
 
         if (record.Type == BackupRecord::Kind::Delete) {
             Chat.AddLogRTF("Delete: " + CodePage::fromUnicode(record.GamePath) + "\r\n",
                            Chat.RoomFocus(), DeleteNoticeColour, QByteArray(), DeleteNoticeSize);
             if (where != ConfinedPath::Where::Inside)
-                continue;
+                continue; // its folder is gone, so is the file
             removeLeftoverTemp(record.GamePath);
             const QFileInfo info(record.GamePath);
             if (!info.exists() || info.isDir())
@@ -116,17 +129,21 @@ bool GameFileRestore::replay(BackupJournal &journal, const QByteArray &firstLine
             continue;
         }
 
-        const bool backupInPlace =
-            QFileInfo(record.BackupPath).absolutePath() == backupFolder
-            && ConfinedPath::locate(backupFolder, record.BackupPath) == ConfinedPath::Where::Inside
-            && BackupJournal::BackupNameFits(record.BackupPath, record.GamePath);
-        if (!backupInPlace)
+        if (!journal.BackupInFolder(record)) {
+            keep(record, "its backup lies outside the backup folder");
             continue;
+        }
         removeLeftoverTemp(record.BackupPath);
         if (where == ConfinedPath::Where::Inside)
             removeLeftoverTemp(record.GamePath);
+        // The record goes before its copy is made, and the game file is
+        // touched only after the copy: without the copy it was never changed.
         if (!isPlainFile(record.BackupPath))
-            continue; // the install stopped before this copy was made
+            continue;
+        if (!BackupJournal::BackupNameFits(record.BackupPath, record.GamePath)) {
+            keep(record, "its backup is not a copy of that file");
+            continue;
+        }
         if (where != ConfinedPath::Where::Inside
             || !Ops.copyFile(record.BackupPath, record.GamePath, nullptr)) {
             reportFailure(record.BackupPath, record.GamePath);
@@ -173,8 +190,7 @@ void GameFileRestore::RestoreLevelHeaderFile(const QByteArray &slot)
         QString backup = WinPath::join(journal.Folder(), "levl" + slot + ".hdr");
         if (journal.Load()) {
             for (const BackupRecord &r : journal.Records()) {
-                if (r.Type == BackupRecord::Kind::Copy && r.GamePath == header
-                    && QFileInfo(r.BackupPath).absolutePath() == QDir::cleanPath(journal.Folder())
+                if (r.Type == BackupRecord::Kind::Copy && r.GamePath == header && journal.BackupInFolder(r)
                     && BackupJournal::BackupNameFits(r.BackupPath, r.GamePath))
                     backup = r.BackupPath;
             }

@@ -13,9 +13,11 @@ class GameFileOperations;
 // that ended during a game leaves its journals behind). Every call does
 // nothing, silently and quickly, when nothing is pending.
 //
-// A record whose copy back (or delete) fails stays in its journal with its
-// backup, for the next replay; a record that names a file outside its folder
-// is ignored. While the game folder is not known nothing is replayed.
+// Only a record that was replayed leaves its journal: one whose copy back (or
+// delete) fails, whose game file lies outside the game folder as known now,
+// or whose backup lies outside its folder stays with its backup for a later
+// replay, and a status line names it. While the game folder is not known
+// nothing is replayed.
 class GameFileRestore
 {
 public:

@@ -6,7 +6,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
+
+namespace {
+
+// Milliseconds between two rounds of window events during a scan.
+constexpr qint64 EventInterval = 25;
+
+} // namespace
 
 InstalledPacks::InstalledPacks(const GameSetup &setup, ChatOutput &chat, QObject *parent)
     : QObject(parent)
@@ -23,23 +32,34 @@ InstalledPacks::~InstalledPacks()
 QList<InstalledPack> InstalledPacks::ScanFolder(const QString &folder, clsCRC32 &calculator,
                                                 QList<QString> *unreadable)
 {
-    QDir dir(folder);
-    dir.setNameFilters({QStringLiteral("*.kaf")});
+    const QDir dir(folder);
     // System: a broken link or special file named *.kaf is reported, not skipped silently.
-    dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    QStringList names = dir.entryList();
-    // Two names that differ only in case keep a fixed order between them.
-    std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+    QStringList names;
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        const QString name = entries.fileName();
+        if (name.endsWith(QLatin1String(".kaf"), Qt::CaseInsensitive))
+            names.append(name);
+    }
+    // Sorted without case; two names that differ only in case keep a fixed
+    // order between them.
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
 
     QList<InstalledPack> out;
+    const clsCRC32::FolderScan scan(calculator, folder);
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     for (const QString &name : names) {
-        // The scan may take a while over many packs; keep the window alive.
-        if (QCoreApplication::instance())
+        // The scan may take a while over many packs; keep the window alive,
+        // without paying for a round of events on every pack.
+        if (sinceEvents.elapsed() >= EventInterval && QCoreApplication::instance()) {
             QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
         quint32 crc = 0;
         if (!calculator.Checksum(dir.filePath(name), true, &crc)) {
             if (unreadable)

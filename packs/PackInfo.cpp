@@ -31,9 +31,17 @@ QByteArray fetchPackInfo(const GameSetup &setup, const QByteArray &page, const c
     return first;
 }
 
-bool isPackFolder(const QString &part)
+// "MapPacks" is the same folder as "mappacks" on Windows, where packs were
+// zipped; the folder is written in the client's own spelling.
+bool takePackFolder(QString &part)
 {
-    return part == QLatin1String("mappacks") || part == QLatin1String("modpacks");
+    for (const QLatin1String folder : {QLatin1String("mappacks"), QLatin1String("modpacks")}) {
+        if (part.compare(folder, Qt::CaseInsensitive) == 0) {
+            part = folder;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -55,8 +63,8 @@ bool UnzipPack(const QString &zip, const QString &folder, Dialogs &dialogs)
     unzip.setExtractDir(folder);
     unzip.setHonorDirectories(true);
     // A pack zip carries exactly its archive below mappacks\ or modpacks\.
-    unzip.setEntryPolicy([](const QStringList &parts, bool isDirectory) {
-        if (parts.isEmpty() || !isPackFolder(parts.first()))
+    unzip.setEntryPolicy([](QStringList &parts, bool isDirectory) {
+        if (parts.isEmpty() || !takePackFolder(parts.first()))
             return false;
         if (isDirectory)
             return parts.size() == 1;

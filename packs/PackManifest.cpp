@@ -75,6 +75,10 @@ MappackInstallManifest ReadMappackManifestForInstall(const QByteArray &text)
                 m.LanguageEntries.append({MappackInstallManifest::FirstLevelNameLine - 1 + level, name});
             } else if (line.startsWith("DAT") || line.startsWith("HDR")) {
                 const bool header = line.startsWith("HDR");
+                // An empty value names no file: that one file is skipped,
+                // as a file missing from the pack is.
+                if (KAFHandler::TrimFixedString(valueFrom(line, 6)).isEmpty())
+                    continue;
                 QByteArray member;
                 if (!memberName(valueFrom(line, 6), &member))
                     return refuse("level " + QByteArray::number(level) + " names an unusable file: " + line);
@@ -149,7 +153,13 @@ ModpackManifest ReadModpackManifest(const QByteArray &text)
             return refuse("an unusable pack file name: " + lines.at(i));
         // Trailing blanks mean nothing in a Windows path.
         f.Destination = KAFHandler::TrimFixedString(valueFrom(lines.at(i + 1), 11));
-        const std::optional<QStringList> parts = ConfinedName::relativeParts(f.Destination);
+        // "\data\x.dat" was the game folder's data folder on Windows, where
+        // the destination was appended to the folder and "\" doubled; a
+        // UNC name ("\\server\...") stays refused.
+        QByteArray relative = f.Destination;
+        if (relative.startsWith('\\') && !relative.startsWith("\\\\"))
+            relative.remove(0, 1);
+        const std::optional<QStringList> parts = ConfinedName::relativeParts(relative);
         if (!parts)
             return refuse("a destination outside the game folder: " + lines.at(i + 1));
         f.DestinationParts = *parts;

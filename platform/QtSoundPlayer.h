@@ -5,14 +5,15 @@
 
 class QSoundEffect;
 
-// Plays wave files with QSoundEffect. A missing file, an unreadable file or a
-// machine without a sound device plays nothing and reports nothing.
+// Plays wave files with QSoundEffect. A file that is missing, unreadable or
+// not a playable wave file is a failure; a machine without a sound device
+// plays nothing and reports nothing.
 class QtSoundPlayer : public QObject, public SoundPlayer
 {
     Q_OBJECT
 public:
     using QObject::QObject;
-    void play(const QString &waveFile) override;
+    bool play(const QString &waveFile, QString *error = nullptr) override;
 
     int playing() const; // sounds not finished yet
 };

@@ -15,6 +15,7 @@ struct GameSetup
     // a choice made in the options since is stored in double quotes. Empty:
     // GamePathWindows "\" GameExeName.
     QByteArray GameExePath;
+    QByteArray GameVersion;       // the registry's "version" ("" when the game is missing)
     QString MappacksFolder;       // <program folder>/mappacks
     QString ModpacksFolder;       // <program folder>/modpacks
     QByteArray LangFile;          // the game's language file name, e.g. "LANG00.DAT"

@@ -154,7 +154,10 @@ bool ClientApp::ExitClient()
 
 bool ClientApp::Main()
 {
-    return m_startup->Main() && !exiting();
+    const bool ran = m_startup->Main() && !exiting();
+    // From here on failures come from lobby messages and timers too.
+    m_frmError->setWaitForAnswer(false);
+    return ran;
 }
 
 void ClientApp::createConnection()
@@ -255,6 +258,7 @@ void ClientApp::createCapabilities()
     caps.hutWidgets = std::make_unique<HutWidgets>(*lobby, *caps.huts, *caps.installedPacks);
     connect(m_connection.get(), &LobbyConnection::ownStateRefreshed, &caps.huts->panels,
             &HutPanels::ownStateRefreshed);
+    connect(caps.chatWidgets.get(), &ChatWidgets::lblmainClicked, &caps.huts->panels, &HutPanels::lblmain_Click);
 
     // --- game launch, game watch, points link
     caps.points = std::make_unique<PointsLink>();
@@ -406,12 +410,13 @@ void ClientApp::wireStartup()
                                       QStringLiteral("Failure to load skin resources!"));
                 return;
             }
+            // Each picture goes to its control as it loads: a later failure
+            // keeps the ones already set.
             if (QByteArray(picture.role) == "RefreshList")
                 m_loginForm->setRefreshPicture(pixmap);
+            if (m_caps->lobbyForm)
+                m_caps->lobbyForm->setTabPicture(picture.role, pixmap);
         }
-        if (m_caps->lobbyForm)
-            m_caps->lobbyForm->loadTabPictures(
-                Settings::skinFile(folder, m_state.Options.SkinPath, QByteArray()));
         if (m_caps->optionsView)
             m_caps->optionsView->colourSoundBoxes(m_state.Options.ColorForeground, m_state.Options.OptionsForeColor);
     };

@@ -146,9 +146,11 @@ void LoginForm::Loginme_Click()
         m_dialogs.message(QStringLiteral("No server selected!"));
         return;
     }
+    QByteArray serverName;
     if (const ServerEntry *server = m_servers.entry(index + 1)) {
         m_servers.ServerHost = server->Host;
         m_servers.ServerPort = server->Port;
+        serverName = server->Name;
     }
     if (name.isEmpty()) {
         m_dialogs.message(QStringLiteral("Username can't be empty!"));
@@ -162,13 +164,16 @@ void LoginForm::Loginme_Click()
     m_state.CurrentUser.PasswordHash = Text::MD5String(password);
 
     m_connection.closeQuietly();
-    if (DirectConnect)
+    if (DirectConnect) {
         m_servers.ServerHost = DirectHost;
+        serverName = DirectHost;
+    }
     bool ok = false;
     const uint port = m_servers.ServerPort.toUInt(&ok);
     if (!ok || port < 1 || port > 65535 || m_servers.ServerHost.isEmpty())
         return; // "No Servers Available" or an unusable entry: nothing to connect to
-    m_connection.connectToServer(m_servers.ServerHost, quint16(port));
+    setStatus(QByteArray());
+    m_connection.connectToServer(m_servers.ServerHost, quint16(port), serverName);
 }
 
 void LoginForm::UsernameField_Change(const QString &text)

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QVBoxLayout>
 
 frmError::frmError(Dialogs &dialogs, std::function<void()> exitClient, QWidget *parent)
@@ -44,8 +45,23 @@ void frmError::ShowError(const Failure &failure, const QString &method)
 {
     show();
     txtError->setPlainText(reportText(failure, method));
-    if (m_dialogs.message(QString::fromLatin1(Question), QString(), Dialogs::Buttons::RetryCancel)
-            == Dialogs::Answer::Cancel
-        && m_exitClient)
-        m_exitClient();
+    if (m_waitForAnswer) {
+        if (m_dialogs.message(QString::fromLatin1(Question), QString(), Dialogs::Buttons::RetryCancel,
+                              Dialogs::Icon::None)
+                == Dialogs::Answer::Cancel
+            && m_exitClient)
+            m_exitClient();
+        return;
+    }
+    if (m_questionOpen)
+        return; // the window shows the latest failure; one question is enough
+    m_questionOpen = true;
+    m_dialogs.open(QString::fromLatin1(Question), QString(), Dialogs::Buttons::RetryCancel, Dialogs::Icon::None,
+                   [this, alive = QPointer<frmError>(this)](Dialogs::Answer answer) {
+                       if (!alive)
+                           return;
+                       m_questionOpen = false;
+                       if (answer == Dialogs::Answer::Cancel && m_exitClient)
+                           m_exitClient();
+                   });
 }

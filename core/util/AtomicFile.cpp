@@ -44,10 +44,13 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
-// A temporary file beside the target; written by `fill`, then synced and
-// renamed over the target. Any failure removes the temporary file.
+enum class Sync { ToDisk, No };
+
+// A temporary file beside the target; written by `fill`, then synced (unless
+// told not to) and renamed over the target. Any failure removes the
+// temporary file.
 template <typename Fill>
-bool replaceWith(const QString &path, QString *error, Fill fill)
+bool replaceWith(const QString &path, QString *error, Fill fill, Sync sync = Sync::ToDisk)
 {
     if (path.isEmpty())
         return fail(error, path, QStringLiteral("no file name"));
@@ -82,7 +85,7 @@ bool replaceWith(const QString &path, QString *error, Fill fill)
         why = lastError();
         ok = false;
     }
-    if (ok && ::fsync(fd) != 0) {
+    if (ok && sync == Sync::ToDisk && ::fsync(fd) != 0) {
         why = lastError();
         ok = false;
     }
@@ -98,6 +101,8 @@ bool replaceWith(const QString &path, QString *error, Fill fill)
         ::unlink(temp.constData());
         return fail(error, path, why);
     }
+    if (sync == Sync::No)
+        return true;
     // Make the rename itself durable; a failure here changes nothing we could undo.
     const int dir = ::open(QFile::encodeName(targetInfo.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
@@ -107,18 +112,28 @@ bool replaceWith(const QString &path, QString *error, Fill fill)
     return true;
 }
 
-} // namespace
-
-namespace AtomicFile {
-
-bool write(const QString &path, const QByteArray &contents, QString *error)
+bool replaceWithBytes(const QString &path, const QByteArray &contents, QString *error, Sync sync)
 {
     return replaceWith(path, error, [&](int fd, QString *why) {
         if (writeAll(fd, contents.constData(), contents.size()))
             return true;
         *why = lastError();
         return false;
-    });
+    }, sync);
+}
+
+} // namespace
+
+namespace AtomicFile {
+
+bool write(const QString &path, const QByteArray &contents, QString *error)
+{
+    return replaceWithBytes(path, contents, error, Sync::ToDisk);
+}
+
+bool writeUnsynced(const QString &path, const QByteArray &contents, QString *error)
+{
+    return replaceWithBytes(path, contents, error, Sync::No);
 }
 
 bool copy(const QString &from, const QString &to, QString *error)

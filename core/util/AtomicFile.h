@@ -9,6 +9,11 @@ namespace AtomicFile {
 
 bool write(const QString &path, const QByteArray &contents, QString *error = nullptr);
 
+// As write(), but without waiting for the disk: for a file that is checked
+// whenever it is read and rebuilt when it does not match (a cache). It is
+// still never seen half-written under its own name.
+bool writeUnsynced(const QString &path, const QByteArray &contents, QString *error = nullptr);
+
 // Copies `from` to `to` through a temporary file beside `to`.
 bool copy(const QString &from, const QString &to, QString *error = nullptr);
 

@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -95,12 +96,18 @@ void GamePanel::fillPackLists()
 {
     const QSignalBlocker blockMap(cmbMapPack);
     const QSignalBlocker blockMod(cmbModPack);
+    // One insertion per list: start-up fills them with every installed pack.
+    const auto names = [](const QList<InstalledPack> &packs) {
+        QStringList out;
+        out.reserve(packs.size());
+        for (const InstalledPack &p : packs)
+            out.append(p.DisplayName());
+        return out;
+    };
     cmbMapPack->clear();
-    for (const InstalledPack &p : m_packs.InstalledMappacks)
-        cmbMapPack->addItem(p.DisplayName());
+    cmbMapPack->addItems(names(m_packs.InstalledMappacks));
     cmbModPack->clear();
-    for (const InstalledPack &p : m_packs.InstalledModpacks)
-        cmbModPack->addItem(p.DisplayName());
+    cmbModPack->addItems(names(m_packs.InstalledModpacks));
     refreshBoxes();
 }
 
@@ -131,4 +138,11 @@ void GamePanel::refreshPanels()
     lblSettings->setVisible(s.settingsTabVisible);
     lblmappack->setText(CodePage::toUnicode(s.lblmappack));
     lblModPack->setText(CodePage::toUnicode(s.lblModPack));
+}
+
+void GamePanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!fraGameMenu->isVisible() || !fraGameMenu->geometry().contains(event->position().toPoint()))
+        m_panels.frmGame_Click();
+    QWidget::mouseReleaseEvent(event);
 }

@@ -42,6 +42,10 @@ public:
 Q_SIGNALS:
     void raised();
 
+protected:
+    // A click on the hut area beside the game menu (frmGame_Click).
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
 private:
     void refreshPanels();
     void refreshBoxes();

@@ -64,6 +64,7 @@ HutWidgets::HutWidgets(LobbyForm &form, Huts &huts, const InstalledPacks &packs)
     Huts *h = &huts;
     QObject::connect(picExitHut, &QPushButton::clicked, picExitHut, [h] { h->hosting.picExitHut_Click(); });
 
+    QObject::connect(&form, &LobbyForm::FrameMainClicked, createHut, [h] { h->panels.FrameMain_Click(); });
     QObject::connect(&form, &LobbyForm::hutNodeDoubleClicked, game,
                      [h](bool valid, bool hasChildren, const QByteArray &key, const QByteArray &parentKey,
                          const QByteArray &tag) {

@@ -23,6 +23,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMap>
+#include <QMouseEvent>
 #include <QStackedWidget>
 #include <QTreeWidget>
 
@@ -161,6 +162,7 @@ void LobbyForm::buildUi()
 
     // --- the lobby panel: huts | chat | users and rooms, buttons below
     QWidget *main = ui->panels[0];
+    main->installEventFilter(this);
     ui->lstHuts = new HutsTreeView(*ui->hutsModel, main);
     connect(ui->lstHuts, &HutsTreeView::hutNodeDoubleClicked, this, &LobbyForm::hutNodeDoubleClicked);
     ui->chatFrame = frame(main, QStringLiteral("ChatFrame"));
@@ -340,6 +342,19 @@ bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
         }
         return QWidget::eventFilter(watched, event);
     }
+    if (watched == ui->panels[0] && type == QEvent::MouseButtonRelease) {
+        // A click that reached the panel, not one on a pop-up standing on it.
+        const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
+        bool onPopUp = false;
+        for (Place p : {Place::GamePanel, Place::TribePanel, Place::MapDownloadPanel, Place::ModDownloadPanel,
+                        Place::CreateHutPanel, Place::CreateRoomPanel}) {
+            const QWidget *w = placed(p);
+            if (w && w->isVisible() && QRect(w->mapTo(ui->panels[0], QPoint(0, 0)), w->size()).contains(at))
+                onPopUp = true;
+        }
+        if (!onPopUp)
+            Q_EMIT FrameMainClicked();
+    }
     if (type == QEvent::LayoutRequest || (type == QEvent::Show && watched != placed(Place::ChatView))) {
         // A panel shown or grown by its owner.
         placeAll();
@@ -469,11 +484,14 @@ void LobbyForm::UpdateModpackInfo()
     ui->detailsModel->UpdateModpackInfo();
 }
 
-void LobbyForm::loadTabPictures(const QString &skinFolder)
+void LobbyForm::setTabPicture(const QByteArray &role, const QPixmap &picture)
 {
-    auto load = [&](const char *name) { return QPixmap(WinPath::join(skinFolder, QByteArray(name))); };
-    ui->tabs->setPictures(load("tabendselect.gif"), load("tabendnormal.gif"), load("tabselect.gif"),
-                          load("tabnormal.gif"));
+    using P = TabStrip::Picture;
+    static const QHash<QByteArray, P> roles{{"MainTabSelect(0)", P::EndSelect}, {"Maintab(0)", P::EndNormal},
+                                            {"MainTabSelect(1)", P::Select}, {"Maintab(1)", P::Normal}};
+    const auto it = roles.constFind(role);
+    if (it != roles.cend())
+        ui->tabs->setPicture(*it, picture);
 }
 
 void LobbyForm::setTabPictures()

@@ -100,9 +100,10 @@ public:
     void UpdateMappackInfo();
     void UpdateModpackInfo();
 
-    // Tab pictures from the skin folder ("tabendselect.gif", "tabendnormal.gif",
-    // "tabselect.gif", "tabnormal.gif"); missing files keep drawn ones.
-    void loadTabPictures(const QString &skinFolder);
+    // A tab picture of the skin as it loads, by its role ("MainTabSelect(0)",
+    // "Maintab(0)", "MainTabSelect(1)", "Maintab(1)"); other roles are not
+    // the tab strip's. Tabs keep their drawn pictures until then.
+    void setTabPicture(const QByteArray &role, const QPixmap &picture);
 
     // --- the tab panels and fixed controls
     QWidget *FrameMain() const;
@@ -137,6 +138,9 @@ Q_SIGNALS:
                               const QByteArray &parentKey, const QByteArray &tag);
     // A tab was chosen (after its work ran).
     void tabChanged(int index);
+    // A click on the lobby panel itself (not on a control, not on the
+    // create-hut panel standing on it).
+    void FrameMainClicked();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

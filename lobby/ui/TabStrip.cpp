@@ -86,6 +86,12 @@ void TabStrip::setPictures(const QPixmap &endSelect, const QPixmap &endNormal, c
         setTabPicture(i, m_selected[size_t(i)]);
 }
 
+void TabStrip::setPicture(Picture which, const QPixmap &picture)
+{
+    setPictures(which == Picture::EndSelect ? picture : m_endSelect, which == Picture::EndNormal ? picture : m_endNormal,
+                which == Picture::Select ? picture : m_select, which == Picture::Normal ? picture : m_normal);
+}
+
 void TabStrip::setTabPicture(int index, bool selected)
 {
     if (index < 0 || index >= Count)

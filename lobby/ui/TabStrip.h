@@ -19,6 +19,10 @@ public:
     // MainTabSelect(0), Maintab(0), MainTabSelect(1), Maintab(1).
     void setPictures(const QPixmap &endSelect, const QPixmap &endNormal, const QPixmap &select,
                      const QPixmap &normal);
+    // One of the four pictures, as the skin loads it; a null picture keeps
+    // the drawn one.
+    enum class Picture { EndSelect, EndNormal, Select, Normal };
+    void setPicture(Picture which, const QPixmap &picture);
     // Sets tab `index` to its selected or normal picture.
     void setTabPicture(int index, bool selected);
     bool isShownSelected(int index) const { return m_selected[size_t(index)]; }

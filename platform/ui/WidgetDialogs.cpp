@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPointer>
 
 namespace {
 
@@ -12,39 +11,89 @@ QString titleOr(const QString &title)
     return title.isEmpty() ? QApplication::applicationDisplayName() : title;
 }
 
-} // namespace
-
-Dialogs::Answer WidgetDialogs::message(const QString &text, const QString &title, Buttons buttons)
+void setUp(QMessageBox &box, const QString &text, const QString &title, Dialogs::Buttons buttons,
+           Dialogs::Icon icon)
 {
-    QMessageBox box(m_parent);
+    using B = Dialogs::Buttons;
     box.setWindowTitle(titleOr(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     QMessageBox::StandardButtons standard;
     switch (buttons) {
-    case Buttons::Ok: standard = QMessageBox::Ok; break;
-    case Buttons::OkCancel: standard = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case Buttons::YesNo: standard = QMessageBox::Yes | QMessageBox::No; break;
-    case Buttons::RetryCancel: standard = QMessageBox::Retry | QMessageBox::Cancel; break;
-    case Buttons::YesNoCancel:
-        standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        break;
+    case B::Ok: standard = QMessageBox::Ok; break;
+    case B::OkCancel: standard = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case B::YesNo: standard = QMessageBox::Yes | QMessageBox::No; break;
+    case B::RetryCancel: standard = QMessageBox::Retry | QMessageBox::Cancel; break;
+    case B::YesNoCancel: standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     }
     box.setStandardButtons(standard);
-    box.setIcon(buttons == Buttons::Ok ? QMessageBox::Information : QMessageBox::Question);
-    switch (box.exec()) {
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Retry: return Answer::Retry;
+    switch (icon) {
+    case Dialogs::Icon::Default:
+        box.setIcon(buttons == B::Ok ? QMessageBox::Information : QMessageBox::Question);
+        break;
+    case Dialogs::Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Dialogs::Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Dialogs::Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Dialogs::Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    }
+}
+
+Dialogs::Answer answerOf(int result, Dialogs::Buttons buttons)
+{
+    switch (result) {
+    case QMessageBox::Ok: return Dialogs::Answer::Ok;
+    case QMessageBox::Yes: return Dialogs::Answer::Yes;
+    case QMessageBox::No: return Dialogs::Answer::No;
+    case QMessageBox::Retry: return Dialogs::Answer::Retry;
     default: break;
     }
     // Closing the box with Escape or the title bar: the "no" of its buttons.
     switch (buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::YesNo: return Answer::No;
-    default: return Answer::Cancel;
+    case Dialogs::Buttons::Ok: return Dialogs::Answer::Ok;
+    case Dialogs::Buttons::YesNo: return Dialogs::Answer::No;
+    default: return Dialogs::Answer::Cancel;
     }
+}
+
+} // namespace
+
+WidgetDialogs::~WidgetDialogs()
+{
+    for (const QPointer<QMessageBox> &box : std::as_const(m_open))
+        delete box.data();
+}
+
+Dialogs::Answer WidgetDialogs::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
+{
+    QMessageBox box(m_parent);
+    setUp(box, text, title, buttons, icon);
+    return answerOf(box.exec(), buttons);
+}
+
+void WidgetDialogs::open(const QString &text, const QString &title, Buttons buttons, Icon icon,
+                         Answered answered)
+{
+    auto *box = new QMessageBox(m_parent);
+    setUp(*box, text, title, buttons, icon);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QMessageBox::finished, box, [buttons, answered = std::move(answered)](int result) {
+        if (answered)
+            answered(answerOf(result, buttons));
+    });
+    m_open.removeAll(nullptr);
+    m_open.append(box);
+    box->show();
+}
+
+QList<QMessageBox *> WidgetDialogs::openBoxes() const
+{
+    QList<QMessageBox *> out;
+    for (const QPointer<QMessageBox> &box : m_open) {
+        if (box && box->isVisible())
+            out.append(box.data());
+    }
+    return out;
 }
 
 std::optional<QString> WidgetDialogs::input(const QString &prompt, const QString &title,

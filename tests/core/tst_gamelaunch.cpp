@@ -167,16 +167,29 @@ void tst_GameLaunch::palettesAndHeaderBackup()
     QCOMPARE(rig.log.contains("<BackupPackLevelHeaders>"), !hutMappackOn);
 }
 
+// The hut turns into a warp hut while the host's own game runs; the warp
+// message then closes the ping host and announces the game, and leaves the
+// running game and its watch alone.
 void tst_GameLaunch::warpHost()
 {
     GameTestRig rig;
-    rig.setUpHut(true).State = "WARPHOST";
+    rig.setUpHut(true);
+    rig.dispatcher.dispatch(LobbyMessage("EAEXECHOST 4"));
+    QVERIFY(rig.state.Game.GameRunning);
+    QVERIFY(rig.watch->isWatching());
+    rig.state.own()->State = "WARPHOST";
+    rig.log.clear();
+    rig.chat.clear();
     rig.dispatcher.dispatch(LobbyMessage("EAEXECHOSTWARP"));
     QCOMPARE(rig.log, (QList<QByteArray>{"<ClosePingHost>", "<events>", "BEGAMING"}));
-    QVERIFY(rig.fakeStarter.calls.isEmpty());
-    QVERIFY(!rig.points.isListening());
-    QVERIFY(!rig.watch->isWatching());
-    QVERIFY(!rig.state.Game.GameRunning);
+    QVERIFY(rig.chat.systemMessages.isEmpty());
+    QCOMPARE(rig.fakeStarter.calls.size(), 1);
+    QVERIFY(rig.state.Game.GameRunning);
+    QVERIFY(rig.watch->isWatching());
+    QVERIFY(rig.watch->gamingTimer().isActive());
+    QCOMPARE(rig.state.Game.GamePid, qint64(4242));
+    QCOMPARE(rig.state.Game.GameRole, QByteArray("HOST"));
+    QVERIFY(rig.points.isListening());
 }
 
 void tst_GameLaunch::gameThatCannotStart_data()
@@ -240,11 +253,11 @@ void tst_GameLaunch::secondLaunchIsIgnored()
     QVERIFY(rig.state.Game.GameRunning);
     rig.log.clear();
     rig.chat.clear();
-    for (const char *again : {"EAEXECHOST 5", "EAEXECJOIN 4 203.0.113.9", "EAEXECHOSTWARP"})
+    for (const char *again : {"EAEXECHOST 5", "EAEXECJOIN 4 203.0.113.9"})
         rig.dispatcher.dispatch(LobbyMessage(again));
     QVERIFY(rig.log.isEmpty());
     QCOMPARE(rig.fakeStarter.calls.size(), 1);
-    QCOMPARE(rig.chat.systemMessages.size(), 3);
+    QCOMPARE(rig.chat.systemMessages.size(), 2);
     QVERIFY(rig.chat.hasSystemMessage("already running"));
 }
 

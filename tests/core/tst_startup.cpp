@@ -20,8 +20,15 @@ namespace {
 class RecordingSound : public SoundPlayer
 {
 public:
-    void play(const QString &waveFile) override { played.append(waveFile); }
+    bool play(const QString &waveFile, QString *error) override
+    {
+        played.append(waveFile);
+        if (error)
+            *error = failure;
+        return failure.isEmpty();
+    }
     QStringList played;
+    QString failure;
 };
 
 void touch(const QString &path)
@@ -112,6 +119,7 @@ private Q_SLOTS:
             "LoadBlockList", "caption:Done!", "showLogin"}));
         QCOMPARE(rig.sound.played, QStringList{rig.home.filePath("skins/Default/loading.wav")});
         QCOMPARE(rig.state.Setup.GameExeName, QByteArray("d3dpoptb.exe"));
+        QCOMPARE(rig.state.Setup.GameVersion, QByteArray("1.01"));
         QCOMPARE(rig.state.CurrentUser.LangFile, QByteArray("LANG03.DAT"));
         QVERIFY(rig.dialogs.questions.isEmpty());
     }
@@ -186,6 +194,17 @@ private Q_SLOTS:
         QVERIFY(rig.errors.reported("modSound.PlayFile"));
         QVERIFY(rig.sound.played.isEmpty());
         QCOMPARE(rig.log.last(), QStringLiteral("showLogin"));   // Retry goes on
+    }
+
+    // A start sound that is there but cannot be played is reported too.
+    void unplayableStartSoundReported()
+    {
+        Rig rig;
+        rig.sound.failure = QStringLiteral("loading.wav: not a wave file");
+        QVERIFY(rig.run());
+        QCOMPARE(rig.sound.played.size(), 1);
+        QVERIFY(rig.errors.reported("modSound.PlayFile"));
+        QCOMPARE(rig.log.last(), QStringLiteral("showLogin"));
     }
 
     void updateHandOverEnds()

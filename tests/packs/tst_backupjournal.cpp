@@ -26,6 +26,7 @@ private Q_SLOTS:
     void backupNameFits_data();
     void backupNameFits();
     void freeBackupPath();
+    void coversOnlyUsableRecords();
     void lobbyLevelsOverride_data();
     void lobbyLevelsOverride();
     void lobbyLevelsFromSettings();
@@ -118,6 +119,36 @@ void tst_BackupJournal::freeBackupPath()
     QVERIFY(stray.open(QIODevice::WriteOnly));
     stray.close();
     QCOMPARE(journal.FreeBackupPath("/g/sound/FOO.DAT"), folder + "/FOO.DAT~3");
+}
+
+// A copy record kept because its backup cannot be used (a moved program
+// folder, an edited journal) does not stand for the file: the next install
+// must save it again, or its original would be lost.
+void tst_BackupJournal::coversOnlyUsableRecords()
+{
+    QTemporaryDir dir;
+    GameFileOperations ops(false);
+    BackupJournal journal(dir.path(), "backup", ops);
+    const QString folder = journal.Folder();
+    QVERIFY(QDir().mkpath(folder));
+    for (const char *name : {"/other.dat", "/c.dat"}) {
+        QFile backup(folder + QLatin1String(name));
+        QVERIFY(backup.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(journal.Rewrite({BackupRecord::copy("/old/client/backup/a.dat", "/g/data/a.dat"),
+                             BackupRecord::copy(folder + "/other.dat", "/g/data/b.dat"),
+                             BackupRecord::copy(folder + "/c.dat", "/g/data/c.dat"),
+                             BackupRecord::remove("/g/data/d.dat"),
+                             BackupRecord::copy(folder + "/f.dat", "/g/data/f.dat")},
+                            nullptr));
+    QVERIFY(!journal.Covers("/g/data/a.dat")); // moved program folder
+    QVERIFY(!journal.Covers("/g/data/b.dat")); // not its copy
+    QVERIFY(journal.Covers("/g/data/c.dat"));
+    QVERIFY(journal.Covers("/g/data/d.dat"));
+    QVERIFY(!journal.Covers("/g/data/e.dat"));
+    QVERIFY(!journal.Covers("/g/data/f.dat")); // its copy was never made
+    QVERIFY(!journal.BackupInFolder(journal.Records().at(0)));
+    QVERIFY(journal.BackupInFolder(journal.Records().at(2)));
 }
 
 void tst_BackupJournal::lobbyLevelsOverride_data()

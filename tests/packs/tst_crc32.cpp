@@ -142,6 +142,20 @@ private Q_SLOTS:
         QVERIFY(readFile(clsCRC32::CacheFileName(negative)).startsWith('-'));
     }
 
+    // The time texts are the file's local times as "yyyy-MM-dd HH:mm:ss.zzz",
+    // so that caches written before keep being believed.
+    void cacheTimeTexts()
+    {
+        const QString file = dir.filePath(QStringLiteral("times.kaf"));
+        writeFile(file, "123456789");
+        const QFileInfo info(file);
+        const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+        QCOMPARE(clsCRC32::LastModifiedText(file), info.lastModified().toLocalTime().toString(format).toLatin1());
+        const QDateTime created = info.birthTime().isValid() ? info.birthTime() : info.metadataChangeTime();
+        QCOMPARE(clsCRC32::CreatedText(file), created.toLocalTime().toString(format).toLatin1());
+        QCOMPARE(clsCRC32::LastModifiedText(dir.filePath(QStringLiteral("missing.kaf"))), QByteArray());
+    }
+
     // How a cache file found beside a pack is taken.
     void cacheTable_data()
     {

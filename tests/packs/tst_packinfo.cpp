@@ -106,6 +106,23 @@ private Q_SLOTS:
         QVERIFY(dialogs.questions.isEmpty());
     }
 
+    // Packs zipped on Windows name the folder in any case; it is the
+    // client's own folder all the same.
+    void unzipPackFolderInAnyCase()
+    {
+        QTemporaryDir target;
+        const QString zip = target.filePath(QStringLiteral("pack.zip"));
+        QVERIFY(buildZip(zip, {ZipEntry("MapPacks/").dir(), ZipEntry("MapPacks/x.kaf", "MAP"),
+                               ZipEntry("MODPACKS/y.kaf", "MOD")}));
+        FakeDialogs dialogs;
+        QVERIFY(UnzipPack(zip, target.path(), dialogs));
+        QCOMPARE(readFile(target.filePath(QStringLiteral("mappacks/x.kaf"))), QByteArray("MAP"));
+        QCOMPARE(readFile(target.filePath(QStringLiteral("modpacks/y.kaf"))), QByteArray("MOD"));
+        QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{QStringLiteral("mappacks"), QStringLiteral("modpacks"), QStringLiteral("pack.zip")}));
+        QVERIFY(dialogs.questions.isEmpty());
+    }
+
     void unzipPackRefusesAnythingElse_data()
     {
         QTest::addColumn<QByteArray>("name");
@@ -115,7 +132,8 @@ private Q_SLOTS:
         QTest::newRow("deeper") << QByteArray("mappacks/sub/x.kaf");
         QTest::newRow("only the extension") << QByteArray("modpacks/.kaf");
         QTest::newRow("escape") << QByteArray("mappacks/../qx.ini");
-        QTest::newRow("other case folder") << QByteArray("MAPPACKS/x.kaf");
+        QTest::newRow("other case folder, deeper") << QByteArray("MAPPACKS/sub/x.kaf");
+        QTest::newRow("other case, not a kaf") << QByteArray("ModPacks/x.dll");
     }
 
     void unzipPackRefusesAnythingElse()

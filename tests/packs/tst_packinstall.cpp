@@ -129,9 +129,10 @@ private Q_SLOTS:
     void restoreTwiceShowsNothingTheSecondTime();
     void journalNamingAMissingBackup();
     void journalWithATornRecord();
-    void deleteOutsideTheGameFolderIsIgnored();
+    void deleteOutsideTheGameFolderIsKept();
     void copyBackOntoAFolderKeepsTheBackup();
-    void backupOutsideItsFolderIsIgnored();
+    void backupOutsideItsFolderIsKept();
+    void restoreWithTheGameFolderElsewhere();
     void headerRestoreMarker();
     void constantsRestore();
     void restoresWaitForTheGameFolder();
@@ -532,7 +533,7 @@ void tst_PackInstall::journalWithATornRecord()
     QCOMPARE(Files::ReadAll(f.game("data/foo.dat")), QByteArray("third"));
 }
 
-void tst_PackInstall::deleteOutsideTheGameFolderIsIgnored()
+void tst_PackInstall::deleteOutsideTheGameFolderIsKept()
 {
     Fixture f;
     makeGame(f);
@@ -549,7 +550,13 @@ void tst_PackInstall::deleteOutsideTheGameFolderIsIgnored()
     QVERIFY(QFileInfo::exists(f.client("qx-copy.ini")));
     QVERIFY(!QFileInfo::exists(f.game("data/foo.dat")));
     QCOMPARE(f.chat.runs.size(), 1);
-    QVERIFY(!QFileInfo::exists(f.client("backup/backup.txt")));
+    // Never deleted, never dropped: each is named and stays in the journal.
+    const QList<BackupRecord> left = journal(f, "backup");
+    QCOMPARE(left, (QList<BackupRecord>{BackupRecord::remove(outside), BackupRecord::remove(dots),
+                                        BackupRecord::remove(f.client("qx-copy.ini"))}));
+    QCOMPARE(f.chat.systemMessages.size(), 5);
+    QCOMPARE(f.chat.systemMessages.at(1),
+             "Kept for a later restore (it lies outside the game folder): Delete: " + QFile::encodeName(outside));
 }
 
 void tst_PackInstall::copyBackOntoAFolderKeepsTheBackup()
@@ -585,22 +592,81 @@ void tst_PackInstall::copyBackOntoAFolderKeepsTheBackup()
     QVERIFY(!QFileInfo::exists(f.client("modbackup/backup.txt")));
 }
 
-void tst_PackInstall::backupOutsideItsFolderIsIgnored()
+void tst_PackInstall::backupOutsideItsFolderIsKept()
 {
     Fixture f;
     makeGame(f);
     const QString stranger = f.root.path() + "/foo.dat";
     writeFile(stranger, "not a backup");
     writeFile(f.client("backup/other.dat"), "not this file's backup");
-    writeJournal(f.client("backup/backup.txt"),
-                 copyRecord(stranger, f.game("data/foo.dat"))
-                     + copyRecord(f.client("backup/other.dat"), f.game("data/foo.dat"))
-                     + copyRecord(f.client("backup/../backup/foo.dat"), f.game("data/foo.dat")));
+    const QList<BackupRecord> records{
+        BackupRecord::copy(stranger, f.game("data/foo.dat")),
+        BackupRecord::copy(f.client("backup/other.dat"), f.game("data/foo.dat")),
+        BackupRecord::copy(f.client("backup/../backup/foo.dat"), f.game("data/foo.dat"))};
+    writeJournal(f.client("backup/backup.txt"), BackupJournalFormat::Serialise(records));
     PackInstaller installer(f.setup, f.packs, f.commands, f.chat);
     installer.RestoreMapBackup();
     QCOMPARE(Files::ReadAll(f.game("data/foo.dat")), filler('h', 800));
-    QVERIFY(QFileInfo::exists(stranger));
+    QCOMPARE(Files::ReadAll(stranger), QByteArray("not a backup"));
+    QCOMPARE(Files::ReadAll(f.client("backup/other.dat")), QByteArray("not this file's backup"));
+    QCOMPARE(journal(f, "backup"), records);
+    QCOMPARE(f.chat.systemMessages.size(), 5);
+    QCOMPARE(f.chat.systemMessages.at(1), "Kept for a later restore (its backup lies outside the backup folder): "
+                                              + QFile::encodeName(stranger) + " -> "
+                                              + QFile::encodeName(f.game("data/foo.dat")));
+    QVERIFY(f.chat.systemMessages.at(2).startsWith("Kept for a later restore (its backup is not a copy of that file): "));
+}
+
+// A start with the game folder found somewhere else (another prefix, a
+// changed install path) keeps the journal; the next start with the right
+// folder restores the original files byte for byte.
+void tst_PackInstall::restoreWithTheGameFolderElsewhere()
+{
+    Fixture f;
+    makeGame(f);
+    const Snapshot original = snapshot(f.setup.GamePath);
+    PackInstaller installer(f.setup, f.packs, f.commands, f.chat);
+    installer.InstallMappack(addTwoLevelPack(f));
+    installer.InstallModpack(addModPack(f));
+    const QList<BackupRecord> mapRecords = journal(f, "backup");
+    const QList<BackupRecord> modRecords = journal(f, "modbackup");
+    QVERIFY(!mapRecords.isEmpty());
+    QVERIFY(!modRecords.isEmpty());
+    QVERIFY(difference(original, snapshot(f.setup.GamePath)) != QString());
+
+    // The first start finds another game folder.
+    const QString gameA = f.setup.GamePath;
+    const QString gameB = f.root.path() + "/other-prefix/game";
+    QVERIFY(QDir().mkpath(gameB));
+    f.setup.GamePath = gameB;
+    f.chat.clear();
+    installer.RestoreMapBackup();
+    installer.RestoreModBackup();
+    QCOMPARE(journal(f, "backup"), mapRecords);
+    QCOMPARE(journal(f, "modbackup"), modRecords);
+    for (const BackupRecord &r : mapRecords + modRecords) {
+        if (r.Type == BackupRecord::Kind::Copy)
+            QVERIFY2(QFileInfo::exists(r.BackupPath), qPrintable(r.BackupPath));
+    }
+    const auto firstCopy = std::find_if(mapRecords.cbegin(), mapRecords.cend(), [](const BackupRecord &r) {
+        return r.Type == BackupRecord::Kind::Copy;
+    });
+    QVERIFY(firstCopy != mapRecords.cend());
+    QVERIFY(f.chat.hasSystemMessage("Kept for a later restore (it lies outside the game folder): "
+                                    + QFile::encodeName(firstCopy->BackupPath) + " -> "
+                                    + QFile::encodeName(firstCopy->GamePath)));
+    QVERIFY(QDir(gameB).isEmpty());
+
+    // The next start finds the game where it was.
+    f.setup.GamePath = gameA;
+    f.chat.clear();
+    installer.RestoreMapBackup();
+    installer.RestoreModBackup();
+    QCOMPARE(difference(original, snapshot(f.setup.GamePath)), QString());
     QVERIFY(!QFileInfo::exists(f.client("backup/backup.txt")));
+    QVERIFY(!QFileInfo::exists(f.client("modbackup/backup.txt")));
+    QVERIFY(!f.chat.hasSystemMessage("Kept for a later restore"));
+    QVERIFY(!f.chat.hasSystemMessage("ERROR"));
 }
 
 void tst_PackInstall::headerRestoreMarker()

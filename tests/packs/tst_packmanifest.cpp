@@ -146,7 +146,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("destination");
         QTest::newRow("parent") << QByteArray("..\\..\\x.dat");
         QTest::newRow("inner parent") << QByteArray("data\\..\\..\\x.dat");
-        QTest::newRow("absolute") << QByteArray("\\windows\\x.dat");
+        QTest::newRow("game folder root only") << QByteArray("\\");
+        QTest::newRow("root then parent") << QByteArray("\\..\\x.dat");
         QTest::newRow("slash absolute") << QByteArray("/etc/x");
         QTest::newRow("drive") << QByteArray("C:\\x.dat");
         QTest::newRow("drive relative") << QByteArray("C:x.dat");
@@ -166,6 +167,44 @@ private Q_SLOTS:
         QVERIFY(!m.Valid);
         QVERIFY(!m.Error.isEmpty());
         QVERIFY(m.Files.isEmpty());
+    }
+
+    // On Windows a destination after "\\" was taken from the game folder's
+    // root: it still is.
+    void modpackDestinationFromGameRoot()
+    {
+        const ModpackManifest m = ReadModpackManifest("c\r\nt\r\nEXTRASRC: x.dat\r\nDESTFILE: \\data\\x.dat\r\n");
+        QVERIFY2(m.Valid, m.Error.constData());
+        QCOMPARE(m.Files.size(), 1);
+        QCOMPARE(m.Files.at(0).Destination, QByteArray("\\data\\x.dat"));
+        QCOMPARE(m.Files.at(0).DestinationParts, (QStringList{QStringLiteral("data"), QStringLiteral("x.dat")}));
+    }
+
+    // An empty data or header value skips that one file; the rest stays.
+    void installSkipsEmptyFileLines()
+    {
+        const QByteArray text = "LEVEL:\r\n"
+                                "NAME: One\r\n"
+                                "DAT:\r\n"
+                                "HDR: one.hdr\r\n"
+                                "\r\n"
+                                "LEVEL:\r\n"
+                                "NAME: Two\r\n"
+                                "DAT: two.dat\r\n"
+                                "HDR:   \r\n"
+                                "\r\n"
+                                "LANG 5: five\r\n";
+        const MappackInstallManifest m = ReadMappackManifestForInstall(text);
+        QVERIFY2(m.Valid, m.Error.constData());
+        QCOMPARE(m.Levels.size(), 2);
+        QCOMPARE(m.Levels.at(0).DatFile, QByteArray());
+        QCOMPARE(m.Levels.at(0).HdrFile, QByteArray("one.hdr"));
+        QCOMPARE(m.Levels.at(1).DatFile, QByteArray("two.dat"));
+        QCOMPARE(m.Levels.at(1).HdrFile, QByteArray());
+        QCOMPARE(m.Files.size(), 2);
+        QCOMPARE(m.Files.at(0).Member, QByteArray("one.hdr"));
+        QCOMPARE(m.Files.at(1).Member, QByteArray("two.dat"));
+        QCOMPARE(m.LanguageEntries.size(), 3);
     }
 
     void modpackEdges()

@@ -1,5 +1,6 @@
 #include "platform/DesktopWebBrowser.h"
 #include "platform/QtSoundPlayer.h"
+#include "platform/WaveFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -38,6 +39,8 @@ class TstDesktopServices : public QObject
 private Q_SLOTS:
     void browserOpensOnlyWebPages_data();
     void browserOpensOnlyWebPages();
+    void waveFileCheck_data();
+    void waveFileCheck();
     void soundWithoutFileOrDevice();
 };
 
@@ -57,10 +60,43 @@ void TstDesktopServices::browserOpensOnlyWebPages()
     QVERIFY(!browser.open(QUrl(url)));
 }
 
+void TstDesktopServices::waveFileCheck_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("playable");
+    const QByteArray good = silentWave();
+    QTest::newRow("pcm") << good << true;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("text") << QByteArray("this is no sound at all") << false;
+    QTest::newRow("cut in the header") << good.left(20) << false;
+    QTest::newRow("no data chunk") << good.left(36) << false;
+    QByteArray compressed = good;
+    compressed[20] = 2; // ADPCM
+    QTest::newRow("compressed") << compressed << false;
+    QByteArray noChannels = good;
+    noChannels[22] = 0;
+    QTest::newRow("no channels") << noChannels << false;
+    QByteArray huge = good;
+    huge[16] = '\xff'; // a format chunk that claims 4 GiB
+    huge[17] = '\xff';
+    huge[18] = '\xff';
+    huge[19] = '\xff';
+    QTest::newRow("chunk size past the end") << huge << false;
+}
+
+void TstDesktopServices::waveFileCheck()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, playable);
+    QCOMPARE(WaveFile::problem(bytes).isEmpty(), playable);
+}
+
 void TstDesktopServices::soundWithoutFileOrDevice()
 {
     QtSoundPlayer player;
-    player.play(QStringLiteral("/nonexistent/loading.wav"));
+    QString why;
+    QVERIFY(!player.play(QStringLiteral("/nonexistent/loading.wav"), &why));
+    QVERIFY(why.contains(QStringLiteral("/nonexistent/loading.wav")));
     QCOMPARE(player.playing(), 0);
 
     QTemporaryDir dir;
@@ -70,8 +106,18 @@ void TstDesktopServices::soundWithoutFileOrDevice()
     f.write(silentWave());
     f.close();
     // With or without a sound device: no failure, and the sound goes away.
-    player.play(wave);
+    QVERIFY(player.play(wave));
     QTRY_COMPARE_WITH_TIMEOUT(player.playing(), 0, 5000);
+
+    // A file that is there but is no wave file is a failure, device or not.
+    const QString text = dir.filePath(QStringLiteral("notes.wav"));
+    QFile t(text);
+    QVERIFY(t.open(QIODevice::WriteOnly));
+    t.write("just some notes");
+    t.close();
+    QVERIFY(!player.play(text, &why));
+    QVERIFY(why.contains(QStringLiteral("not a wave file")));
+    QCOMPARE(player.playing(), 0);
 }
 
 QTEST_MAIN(TstDesktopServices)

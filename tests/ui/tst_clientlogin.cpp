@@ -9,6 +9,7 @@
 #include "core/util/Files.h"
 #include "core/util/Ini.h"
 #include "core/util/Text.h"
+#include "lobby/ui/LobbyForm.h"
 #include "platform/UrlDownload.h"
 #include "tests/fixtures/LobbyServer.h"
 #include "tests/fixtures/TestFiles.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -153,6 +155,100 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(rig.login().lblError->text(), QStringLiteral("Invalid password!"), 5000);
         QTRY_VERIFY(!rig.lobby.isConnected(0));
         QVERIFY(rig.login().isVisible());
+    }
+
+    // A server that cannot be reached says so in the status label; the
+    // Login button stays usable.
+    void unreachableServerIsReported()
+    {
+        Rig rig;
+        quint16 deadPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            deadPort = probe.serverPort();
+        }
+        rig.web.serve("/qxserver/list.php", "newserver\nDown lobby\n127.0.0.1\n" + QByteArray::number(deadPort) + "\n");
+        rig.make();
+        QVERIFY(rig.app->Main());
+        rig.login().UsernameField->setText(QStringLiteral("john"));
+        rig.login().PasswordField->setText(QStringLiteral("pw"));
+        rig.login().Loginme->click();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.login().lblError->text(),
+                                  QStringLiteral("Could not connect to Down lobby (connection refused)."), 5000);
+        QVERIFY(rig.login().Loginme->isEnabled());
+        QVERIFY(rig.login().isVisible());
+        QVERIFY(!rig.app->connection().isConnected());
+    }
+
+    // A server that accepts and never answers is given up after the bound.
+    void silentServerIsGivenUp()
+    {
+        Rig rig;
+        QTcpServer silent; // the kernel completes the connection; nobody answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        rig.web.serve("/qxserver/list.php",
+                      "newserver\nSilent lobby\n127.0.0.1\n" + QByteArray::number(silent.serverPort()) + "\n");
+        rig.make();
+        QVERIFY(rig.app->Main());
+        QCOMPARE(LobbyConnection::ConnectTimeoutMs, 15000);
+        rig.app->connection().setConnectTimeout(300);
+        rig.login().UsernameField->setText(QStringLiteral("john"));
+        rig.login().PasswordField->setText(QStringLiteral("pw"));
+        rig.login().Loginme->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.app->connection().isConnected(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.login().lblError->text(),
+                                  QStringLiteral("Could not connect to Silent lobby (no answer within 1 second)."),
+                                  5000);
+        QVERIFY(!rig.app->connection().isConnected());
+        QVERIFY(rig.login().Loginme->isEnabled());
+    }
+
+    // The server goes away while the lobby is on screen: back to the login
+    // window with a word; the next login is a clean one.
+    void lostConnectionIsReported()
+    {
+        Rig rig;
+        rig.lobby.scriptLogin(3, {"USER 3 john_doe 127.0.0.1 user 33 00-1A-2B-3C-4D-5E",
+                                  "USER 9 old_friend 10.0.0.9 user 99 00-00-00-00-00-09"});
+        ClientApp &app = rig.make();
+        QVERIFY(app.Main());
+        rig.login().UsernameField->setText(QStringLiteral("john doe"));
+        rig.login().PasswordField->setText(QStringLiteral("secret"));
+        rig.login().Loginme->click();
+        QTRY_VERIFY_WITH_TIMEOUT(app.lobbyForm().isVisible(), 5000);
+        QTRY_VERIFY(!rig.login().isVisible());
+        QVERIFY(app.state().Users.at(9));
+
+        rig.lobby.disconnectClient(0);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.login().isVisible(), 5000);
+        QVERIFY(!app.lobbyForm().isVisible());
+        QCOMPARE(rig.login().lblError->text(), QStringLiteral("The connection to the lobby server was lost."));
+        QVERIFY(rig.login().Loginme->isEnabled());
+
+        // The server is back with fewer users; the new session shows only them.
+        rig.lobby.clearScript();
+        rig.lobby.scriptLogin(4, {"USER 4 john_doe 127.0.0.1 user 33 00-1A-2B-3C-4D-5E"});
+        rig.login().Loginme->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.lobby.scriptDone(1), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(app.lobbyForm().isVisible(), 5000);
+        QTRY_VERIFY(!rig.login().isVisible());
+        QCOMPARE(rig.login().lblError->text(), QString());
+        QCOMPARE(app.state().CurrentUser.OwnSlot, 4);
+        QVERIFY(!app.state().Users.at(9) || app.state().Users.at(9)->Name.isEmpty());
+        QCOMPARE(rig.lobby.messages(1).mid(0, 3).last(), QByteArray("USERLIST"));
+        QCOMPARE(rig.lobby.scriptErrors(), QStringList());
+
+        // A refused login is not a lost connection: its own text stays.
+        rig.lobby.disconnectClient(1);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.login().isVisible(), 5000);
+        rig.lobby.clearScript();
+        rig.lobby.expect("VERSION 10", {"VERSION OK"});
+        rig.lobby.expectWord("LOGIN", {"LOGIN 3"});
+        rig.login().Loginme->click();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.login().lblError->text(), QStringLiteral("Invalid password!"), 5000);
+        QTRY_VERIFY(!rig.lobby.isConnected(2));
+        QCOMPARE(rig.login().lblError->text(), QStringLiteral("Invalid password!"));
     }
 
     void validation_data()
@@ -313,6 +409,18 @@ private Q_SLOTS:
             QStringLiteral("Method: Failure to load skin resources!()")));
         QCOMPARE(rig.login().RefreshList->text(), QStringLiteral("Refresh"));
         QVERIFY(rig.login().RefreshList->icon().isNull());
+        // The tab pictures loaded before the failure are on the tabs.
+        const auto tab = [&rig](const char *name) {
+            return rig.app->lobbyForm().findChild<QLabel *>(QLatin1String(name))->pixmap().toImage();
+        };
+        const auto skin = [&rig](const char *file) {
+            return QPixmap(rig.home.filePath(QStringLiteral("skins/Default/") + QLatin1String(file))).toImage();
+        };
+        QCOMPARE(tab("Tabs0"), skin("tabendselect.gif"));
+        QCOMPARE(tab("Tabs1"), skin("tabnormal.gif"));
+        rig.app->lobbyForm().TabText_Click(2);
+        QCOMPARE(tab("Tabs0"), skin("tabendnormal.gif"));
+        QCOMPARE(tab("Tabs2"), skin("tabselect.gif"));
 
         Rig complete;
         complete.make();
@@ -379,10 +487,39 @@ private Q_SLOTS:
                  QStringLiteral("An error occured! Press retry to ignore the error, or cancel to "
                                 "exit the gatherhall."));
         QCOMPARE(dialogs.questions[0].buttons, Dialogs::Buttons::RetryCancel);
+        QCOMPARE(dialogs.questions[0].icon, Dialogs::Icon::None);
+        QVERIFY(dialogs.questions[0].waited);
         window.ShowError({5, QString(), QString()}, QStringLiteral("LoadServers"));
         QCOMPARE(exits, 1);
         QVERIFY(window.isVisible());
         QVERIFY(window.txtError->toPlainText().endsWith(QStringLiteral("Method: LoadServers()")));
+    }
+
+    // After start-up a failure (from a timer, say) never waits for the
+    // answer; Cancel, once picked, still asks for the exit.
+    void errorAfterStartUpDoesNotWait()
+    {
+        FakeDialogs dialogs;
+        int exits = 0;
+        frmError window(dialogs, [&exits] { ++exits; });
+        window.setWaitForAnswer(false);
+        window.ShowError({5, QStringLiteral("first"), QString()}, QStringLiteral("In Gaming Timer / Point Report"));
+        QCOMPARE(dialogs.openCount(), 1);
+        QVERIFY(!dialogs.questions[0].waited);
+        QCOMPARE(dialogs.questions[0].icon, Dialogs::Icon::None);
+        QCOMPARE(dialogs.questions[0].buttons, Dialogs::Buttons::RetryCancel);
+        // A second failure while the question is open updates the window only.
+        window.ShowError({6, QStringLiteral("second"), QString()}, QStringLiteral("LoadServers"));
+        QCOMPARE(dialogs.openCount(), 1);
+        QVERIFY(window.txtError->toPlainText().contains(QStringLiteral("second")));
+        QCOMPARE(exits, 0);
+        dialogs.answerOpen(Dialogs::Answer::Cancel);
+        QCOMPARE(exits, 1);
+        // Retry closes it; the next failure asks again.
+        window.ShowError({7, QString(), QString()}, QStringLiteral("LoadServers"));
+        QCOMPARE(dialogs.openCount(), 1);
+        dialogs.answerOpen(Dialogs::Answer::Retry);
+        QCOMPARE(exits, 1);
     }
 
     void splashFrames()

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void tribeColoursShown();
     void tribeEditor();
     void missingPackPanel();
+    void clicksBesideThePopUpsHideThem();
 
 private:
     struct Rig
@@ -128,6 +129,46 @@ void tst_HutWidgets::gameMenuAndOptions()
     QVERIFY(rig.widgets.tribes->isVisible());
     game->frmgameclose->click();
     QVERIFY(!game->fraGameMenu->isVisible());
+}
+
+// FrameMain_Click, frmGame_Click and lblmain_Click: each hides its one
+// pop-up panel; a click on the pop-up itself hides nothing.
+void tst_HutWidgets::clicksBesideThePopUpsHideThem()
+{
+    Rig rig;
+    rig.state.own()->State = "HOST";
+    rig.huts.panels.ownStateRefreshed(true);
+    rig.huts.panels.showGamePanel();
+    GamePanel *game = rig.widgets.game;
+    game->GameMenu->click();
+    game->chkTribeColors->click();
+    game->lbltribepal->click();
+    rig.huts.panels.update([](HutPanels::State &s) { s.fraCreateHutVisible = true; });
+    QVERIFY(rig.widgets.createHut->isVisible());
+    QVERIFY(game->fraGameMenu->isVisible());
+    QVERIFY(rig.widgets.tribes->isVisible());
+
+    // On the pop-ups themselves: nothing goes.
+    QTest::mouseClick(rig.widgets.createHut, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseClick(game->fraGameMenu, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseClick(rig.widgets.tribes, Qt::LeftButton, {}, QPoint(2, 2));
+    QVERIFY(rig.widgets.createHut->isVisible());
+    QVERIFY(game->fraGameMenu->isVisible());
+    QVERIFY(rig.widgets.tribes->isVisible());
+
+    QTest::mouseClick(game, Qt::LeftButton, {}, QPoint(1, game->height() - 2));
+    QVERIFY(!game->fraGameMenu->isVisible());
+    QVERIFY(rig.widgets.createHut->isVisible());
+    QVERIFY(rig.widgets.tribes->isVisible());
+
+    QTest::mouseClick(rig.form.FrameMain(), Qt::LeftButton, {}, QPoint(1, 1));
+    QVERIFY(!rig.widgets.createHut->isVisible());
+    QVERIFY(rig.widgets.tribes->isVisible());
+    QVERIFY(game->isVisible());
+
+    rig.huts.panels.lblmain_Click();
+    QVERIFY(!rig.widgets.tribes->isVisible());
+    QVERIFY(game->isVisible());
 }
 
 void tst_HutWidgets::joinFromTheHutsTree()

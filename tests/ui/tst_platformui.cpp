@@ -44,6 +44,9 @@ private Q_SLOTS:
     void messageAnswers();
     void messageTextIsPlain();
     void inputAnswers();
+    void messageIcons_data();
+    void messageIcons();
+    void openDoesNotWait();
 };
 
 void TstPlatformUi::colourFromBgr()
@@ -157,6 +160,65 @@ void TstPlatformUi::inputAnswers()
             d->reject();
     });
     QCOMPARE(dialogs.input(QStringLiteral("Name?")), std::optional<QString>());
+}
+
+void TstPlatformUi::messageIcons_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("shown");
+    using B = Dialogs::Buttons;
+    using I = Dialogs::Icon;
+    QTest::newRow("ok, default") << int(B::Ok) << int(I::Default) << int(QMessageBox::Information);
+    QTest::newRow("yes/no, default") << int(B::YesNo) << int(I::Default) << int(QMessageBox::Question);
+    QTest::newRow("retry/cancel, none") << int(B::RetryCancel) << int(I::None) << int(QMessageBox::NoIcon);
+    QTest::newRow("yes/no/cancel, warning") << int(B::YesNoCancel) << int(I::Warning) << int(QMessageBox::Warning);
+}
+
+void TstPlatformUi::messageIcons()
+{
+    QFETCH(int, buttons);
+    QFETCH(int, icon);
+    QFETCH(int, shown);
+    WidgetDialogs dialogs;
+    int seen = -1;
+    whenModal([&seen](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        if (!box)
+            return;
+        seen = int(box->icon());
+        box->reject();
+    });
+    dialogs.message(QStringLiteral("Which icon?"), QString(), Dialogs::Buttons(buttons), Dialogs::Icon(icon));
+    QCOMPARE(seen, shown);
+}
+
+// A box opened without waiting: the call returns with the box on screen, not
+// modal; the answer arrives when the user clicks.
+void TstPlatformUi::openDoesNotWait()
+{
+    WidgetDialogs dialogs;
+    QList<Dialogs::Answer> answers;
+    dialogs.open(QStringLiteral("<b>broken</b>"), QString(), Dialogs::Buttons::Ok, Dialogs::Icon::Default,
+                 [&answers](Dialogs::Answer a) { answers.append(a); });
+    QCOMPARE(dialogs.openBoxes().size(), 1);
+    QMessageBox *box = dialogs.openBoxes().first();
+    QVERIFY(box->isVisible());
+    QVERIFY(!box->isModal());
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+    QVERIFY(answers.isEmpty());
+    box->button(QMessageBox::Ok)->click();
+    QCOMPARE(answers, QList<Dialogs::Answer>{Dialogs::Answer::Ok});
+    QTRY_VERIFY(dialogs.openBoxes().isEmpty());
+
+    // Escape on an open Retry/Cancel box is its Cancel; a box still open when
+    // the dialogs go is closed with them.
+    dialogs.open(QStringLiteral("again?"), QString(), Dialogs::Buttons::RetryCancel, Dialogs::Icon::None,
+                 [&answers](Dialogs::Answer a) { answers.append(a); });
+    QTest::keyClick(dialogs.openBoxes().first(), Qt::Key_Escape);
+    QCOMPARE(answers.last(), Dialogs::Answer::Cancel);
+    dialogs.open(QStringLiteral("left open"));
+    QCOMPARE(dialogs.openBoxes().size(), 1);
 }
 
 QTEST_MAIN(TstPlatformUi)

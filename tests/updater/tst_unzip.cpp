@@ -335,6 +335,7 @@ private Q_SLOTS:
         QVERIFY(dialogs.questions.first().text.endsWith(QStringLiteral("1.txt?")));
         QCOMPARE(dialogs.questions.first().title, QStringLiteral("VBUnZip32 - File Already Exists!"));
         QCOMPARE(dialogs.questions.first().buttons, Dialogs::Buttons::YesNoCancel);
+        QCOMPARE(dialogs.questions.first().icon, Dialogs::Icon::Warning);
         QCOMPARE(readFile(s + QStringLiteral("/out/deep/1.txt")), first);
         QCOMPARE(readFile(s + QStringLiteral("/out/deep/2.txt")), second);
     }

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void resolve();
     void atomicWriteReplacesAndKeepsMode();
     void atomicWriteRefusesFolder();
+    void unsyncedWriteStillReplacesWhole();
     void atomicCopy();
 };
 
@@ -124,6 +125,22 @@ void TstFiles::atomicWriteRefusesFolder()
     QVERIFY(!AtomicFile::write(dir.path(), "x", &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!AtomicFile::write(dir.filePath(QStringLiteral("none/f.txt")), "x", &error));
+}
+
+// A cache is written without waiting for the disk, but still through a
+// temporary file and a rename.
+void TstFiles::unsyncedWriteStillReplacesWhole()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("c.crc"));
+    QString error;
+    QVERIFY(AtomicFile::writeUnsynced(file, "first", &error));
+    QVERIFY(AtomicFile::writeUnsynced(file, "second", &error));
+    QCOMPARE(Files::ReadAll(file), QByteArray("second"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("c.crc")});
+    QVERIFY(!AtomicFile::writeUnsynced(dir.path(), "x", &error));
+    QVERIFY(!AtomicFile::writeUnsynced(dir.filePath(QStringLiteral("none/c.crc")), "x", &error));
+    QCOMPARE(Files::ReadAll(file), QByteArray("second"));
 }
 
 void TstFiles::atomicCopy()

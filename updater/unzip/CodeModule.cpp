@@ -112,7 +112,7 @@ qint32 UnzipReplaceCallback(char *fileName)
     const Dialogs::Answer a =
         g_dialogs->message(QStringLiteral("Overwrite ") + QFile::decodeName(name) + QLatin1Char('?'),
                            QStringLiteral("VBUnZip32 - File Already Exists!"),
-                           Dialogs::Buttons::YesNoCancel);
+                           Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Warning);
     if (a == Dialogs::Answer::No)
         return IDM_REPLACE_NO;
     if (a == Dialogs::Answer::Cancel)

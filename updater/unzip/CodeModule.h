@@ -108,9 +108,10 @@ extern bool PasswordRefused;
 // and "Yes" to every replace question).
 void SetDialogs(Dialogs *dialogs);
 // Limits and an entry policy (checked against each entry's confined parts;
-// false refuses the whole archive) for the next extractions.
+// false refuses the whole archive; it may also respell the parts, which stay
+// confined) for the next extractions.
 void SetLimits(const UnzipLimits &limits);
-using EntryPolicy = std::function<bool(const QStringList &parts, bool isDirectory)>;
+using EntryPolicy = std::function<bool(QStringList &parts, bool isDirectory)>;
 void SetEntryPolicy(EntryPolicy policy);
 
 // The callbacks.
