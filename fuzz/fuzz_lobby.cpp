@@ -1,14 +1,17 @@
 // A hostile lobby server: any bytes go through the NUL framer to the real
-// dispatcher and the handlers behind it (user and room tables, chat and
-// rooms, huts, host options, tribe colours), with the user list, huts tree
-// and hut details models following message by message. At the end the
+// dispatcher and the handlers behind it (login and version, user and room
+// tables, chat and rooms, huts, host options, tribe colours), with the user
+// list, huts tree and hut details models following message by message (and
+// rebuilt when a login is accepted, as the lobby window does). At the end the
 // models must equal models built afresh from the final tables, and the
 // user-name index must answer what a scan of the table answers.
 #include "core/ClientState.h"
 #include "core/Dispatcher.h"
 #include "core/Huts.h"
+#include "core/LobbyConnection.h"
 #include "core/LobbyEvents.h"
 #include "core/LobbyMessage.h"
+#include "core/LobbyProtocol.h"
 #include "core/NulFramer.h"
 #include "core/UserStateHandlers.h"
 #include "fuzz/FuzzSupport.h"
@@ -17,6 +20,7 @@
 #include "lobby/HutsTreeModel.h"
 #include "lobby/UserListModel.h"
 #include "packs/InstalledPacks.h"
+#include "platform/MacAddress.h"
 
 #include <QAbstractItemModel>
 #include <QSet>
@@ -41,6 +45,12 @@ QByteArray dump(const QAbstractItemModel &m, const QModelIndex &parent = QModelI
     }
     return out;
 }
+
+class FixedMac : public MacAddress
+{
+public:
+    QByteArray GetMACAddress(const QHostAddress &) const override { return QByteArray("\x00\x11\x22\x33\x44\x55", 6); }
+};
 
 qint32 scanFor(const UserTable &users, const QByteArray &name)
 {
@@ -71,6 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Fuzz::NullSink commands;
     Fuzz::NullChat nullChat;
     Fuzz::AnswerDialogs dialogs(data[1]);
+    // Never connected: what the handlers send goes nowhere.
+    LobbyConnection connection(state, dispatcher);
+    FixedMac mac;
+    LobbyProtocol protocol(state, connection, mac);
+    protocol.registerHandlers(dispatcher);
     UserStateHandlers userState(state, commands, events);
     userState.registerHandlers(dispatcher);
     Chat chat(state, commands, dialogs, events, markerDir.path());
@@ -85,6 +100,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     HutsTreeModel tree(state, &events, &details);
     users.UpdateUserList();
     tree.ConstructHuts();
+    QObject::connect(&protocol, &LobbyProtocol::loginAccepted, [&] {
+        chat.rooms().ResetRoomList();
+        users.UpdateUserList();
+        tree.ConstructHuts();
+    });
 
     // Two reads of the socket, split where the second byte says.
     NulFramer framer;
