@@ -61,7 +61,7 @@ void UserStateHandlers::USER(const LobbyMessage &m)
     // A new name in a slot is a new user: nothing of the one before may stay.
     if (!name.isEmpty() && name != u->Name)
         *u = UserRecord();
-    u->Name = name;
+    m_state.Users.setName(slot, name);
     u->ExternalIP = m.word(3);
     u->Rank = m.word(4);
     if (m.has(5))

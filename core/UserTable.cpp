@@ -23,13 +23,43 @@ UserRecord *UserTable::growTo(qint32 slot)
     return at(slot);
 }
 
+void UserTable::setName(qint32 slot, const QByteArray &name)
+{
+    UserRecord *u = at(slot);
+    if (!u)
+        return;
+    u->Name = name;
+    if (slot == 0)
+        return;
+    if (m_indexedNames.size() <= slot)
+        m_indexedNames.resize(m_users.size());
+    QByteArray &filed = m_indexedNames[slot];
+    if (filed == name)
+        return;
+    if (!filed.isEmpty()) {
+        auto it = m_slotsByName.find(filed);
+        if (it != m_slotsByName.end()) {
+            it->erase(slot);
+            if (it->empty())
+                m_slotsByName.erase(it);
+        }
+    }
+    filed = name;
+    if (!name.isEmpty())
+        m_slotsByName[name].insert(slot);
+}
+
 qint32 UserTable::FindUserIndex(const QByteArray &name) const
 {
     if (name.isEmpty())
         return 0;
-    for (qint32 i = qint32(m_users.size()) - 1; i >= 1; --i) {
-        if (m_users[i].Name == name)
-            return i;
+    const auto it = m_slotsByName.constFind(name);
+    if (it == m_slotsByName.cend())
+        return 0;
+    // A record whose Name was written past setName is not taken for a match.
+    for (auto slot = it->rbegin(); slot != it->rend(); ++slot) {
+        if (m_users.at(*slot).Name == name)
+            return *slot;
     }
     return 0;
 }

@@ -1,8 +1,11 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QtGlobal>
+
+#include <set>
 
 // One lobby user as the server announces it, by slot.
 struct UserRecord
@@ -61,7 +64,17 @@ public:
     UserRecord *growTo(qint32 slot);
 
     // A new login starts from an empty table.
-    void clear() { m_users.clear(); }
+    void clear()
+    {
+        m_users.clear();
+        m_indexedNames.clear();
+        m_slotsByName.clear();
+    }
+
+    // Names go in through here so that the lookup below stays an index
+    // lookup: a hostile server may fill every slot and then flood chat lines
+    // from unknown names. Does nothing for a slot the table does not hold.
+    void setName(qint32 slot, const QByteArray &name);
 
     // The highest slot from 1 to UserCount whose Name equals `name` exactly
     // (case-sensitive), or 0 when none does (slot 0 is never searched; an
@@ -70,6 +83,9 @@ public:
 
 private:
     QList<UserRecord> m_users;
+    // The name each slot is filed under, and the slots by name (wire form).
+    QList<QByteArray> m_indexedNames;
+    QHash<QByteArray, std::set<qint32>> m_slotsByName;
 };
 
 // A chat room by number; room 0 is "Main".

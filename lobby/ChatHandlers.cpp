@@ -118,7 +118,7 @@ void ChatHandlers::MSG(const LobbyMessage &m)
     if (blocked(from))
         return;
     const std::optional<qint16> room = msgRoom(m.word(4));
-    if (!room || !m_logs.hasLog(*room))
+    if (!room || !m_logs.hasRoom(*room))
         return;
 
     if (m_state.Options.TimeStamps)

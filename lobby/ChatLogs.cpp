@@ -22,16 +22,24 @@ ChatLog *ChatLogs::log(qint16 room) const
     return it == m_logs.cend() ? nullptr : it.value().get();
 }
 
+void ChatLogs::addRoom(qint16 room)
+{
+    if (room >= 0 && !m_logs.contains(room))
+        m_logs.insert(room, nullptr);
+}
+
 ChatLog *ChatLogs::ensureLog(qint16 room)
 {
     if (room < 0)
         return nullptr;
-    if (ChatLog *existing = log(room))
-        return existing;
-    auto created = std::make_shared<ChatLog>();
-    m_logs.insert(room, created);
+    std::shared_ptr<ChatLog> &slot = m_logs[room];
+    if (slot)
+        return slot.get();
+    slot = std::make_shared<ChatLog>();
+    ++m_documents;
+    ChatLog *created = slot.get();
     Q_EMIT logCreated(room);
-    return created.get();
+    return created;
 }
 
 void ChatLogs::clearLog(qint16 room)
@@ -42,8 +50,9 @@ void ChatLogs::clearLog(qint16 room)
 
 void ChatLogs::showRoom(qint16 room)
 {
-    if (!hasLog(room))
+    if (!hasRoom(room))
         return;
+    ensureLog(room);
     if (room == m_shownRoom)
         return;
     m_shownRoom = room;
@@ -53,9 +62,9 @@ void ChatLogs::showRoom(qint16 room)
 void ChatLogs::AddLogRTF(const QByteArray &text, qint16 room, qint32 colour, const QByteArray &font,
                          qint32 size, bool bold, bool italic)
 {
-    ChatLog *target = log(room);
-    if (!target)
+    if (!hasRoom(room))
         return;
+    ChatLog *target = ensureLog(room);
 
     // Letter case and the filter change what is shown only, never what was sent.
     QByteArray shown = m_options.ForceLowCase ? CodePage::toLower(text) : text;

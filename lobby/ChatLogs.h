@@ -11,11 +11,13 @@ class BadWordList;
 class ChatLog;
 struct ClientOptions;
 
-// The chat logs of the lobby, one per room, and the real ChatOutput. A log is
-// created when its room appears (room 0, "Main", from the start); a line for
-// a room without a log is dropped. This works without any window: start-up
-// reports through it long before the lobby window is shown, and the chat view
-// only displays the document of the room on top.
+// The chat logs of the lobby, one per room, and the real ChatOutput. A room
+// takes lines once it appears (room 0, "Main", from the start); its document
+// is made only when the room is first shown or written to, since a server
+// may announce thousands of rooms nobody looks at. A line for a room that
+// never appeared is dropped. This works without any window: start-up reports
+// through it long before the lobby window is shown, and the chat view only
+// displays the document of the room on top.
 class ChatLogs : public QObject, public ChatOutput
 {
     Q_OBJECT
@@ -37,11 +39,15 @@ public:
     qint16 shownRoom() const { return m_shownRoom; }
     void showRoom(qint16 room);
 
-    // nullptr when the room has no log.
-    ChatLog *log(qint16 room) const;
-    ChatLog *ensureLog(qint16 room);
-    bool hasLog(qint16 room) const { return m_logs.contains(room); }
+    // The room takes lines from now on; its document waits until needed.
+    void addRoom(qint16 room);
+    bool hasRoom(qint16 room) const { return m_logs.contains(room); }
     QList<qint16> rooms() const { return m_logs.keys(); }
+    // nullptr when the room's document has not been made.
+    ChatLog *log(qint16 room) const;
+    // Adds the room and makes its document; nullptr for a negative room.
+    ChatLog *ensureLog(qint16 room);
+    qsizetype documentCount() const { return m_documents; }
     void clearLog(qint16 room);
 
     // "14:05" at 14:05:33: the time in the locale's format, cut before its
@@ -57,7 +63,8 @@ Q_SIGNALS:
 private:
     ClientOptions &m_options;
     const BadWordList &m_badWords;
-    QMap<qint16, std::shared_ptr<ChatLog>> m_logs;
+    QMap<qint16, std::shared_ptr<ChatLog>> m_logs; // null until the document is made
+    qsizetype m_documents = 0;
     qint16 m_roomFocus = 0;
     qint16 m_shownRoom = 0;
     std::function<QTime()> m_clock;

@@ -46,7 +46,7 @@ void ChatRooms::roomAnnounced(qint16 room)
         showMain();
         return;
     }
-    m_logs.ensureLog(room);
+    m_logs.addRoom(room);
     if (row >= 0) {
         // Announced again (a room list asked for once more): the row keeps its place.
         m_list.setText(row, record->Name);
@@ -85,15 +85,15 @@ void ChatRooms::lstRooms_Click(int row)
     m_logs.setRoomFocus(n);
 }
 
-qint16 ChatRooms::nextRoomNumber() const
+qint32 ChatRooms::nextRoomNumber() const
 {
     const int free = m_list.firstFreeRow();
     if (free >= 0)
         return m_list.roomAt(free);
-    qint16 highest = m_list.highestRoom();
+    qint32 highest = m_list.highestRoom();
     for (qint16 room : m_logs.rooms())
-        highest = std::max(highest, room);
-    return qint16(highest + 1);
+        highest = std::max<qint32>(highest, room);
+    return highest + 1;
 }
 
 bool ChatRooms::cmdCreateRoom_Click(const QByteArray &name, const QByteArray &password)
@@ -103,10 +103,16 @@ bool ChatRooms::cmdCreateRoom_Click(const QByteArray &name, const QByteArray &pa
     const QByteArray roomName = Text::BlanksToUnderscores(name);
     if (roomName.isEmpty())
         return false;
+    // Room numbers are 16-bit on the wire: one past the highest would wrap.
+    const qint32 number = nextRoomNumber();
+    if (number > RoomTable::MaxRoom) {
+        m_logs.AddSystemMessage("No room can be created: every room number is in use.");
+        return false;
+    }
     const QByteArray roomPassword = password.isEmpty() ? QByteArray("NONE") : Text::BlanksToUnderscores(password);
     const UserRecord *own = m_state.own();
     const QByteArray ownName = own ? own->Name : Text::BlanksToUnderscores(m_state.CurrentUser.Name);
-    m_commands.SendCommand("NWROOM " + roomName + " " + QByteArray::number(nextRoomNumber()) + " " + ownName
+    m_commands.SendCommand("NWROOM " + roomName + " " + QByteArray::number(number) + " " + ownName
                            + " " + roomPassword);
     return true;
 }

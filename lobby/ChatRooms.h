@@ -32,12 +32,14 @@ public:
     void roomAnnounced(qint16 room);
 
     void lstRooms_Click(int row);
-    // False when refused (an empty name); the panel then stays as it is.
+    // False when refused (an empty name, or no room number left, said in a
+    // status line); the panel then stays as it is.
     bool cmdCreateRoom_Click(const QByteArray &name, const QByteArray &password);
     void cmdRoomClose_Click();
 
-    // The room number a new room would get.
-    qint16 nextRoomNumber() const;
+    // The room number a new room would get; above RoomTable::MaxRoom when
+    // every number is taken.
+    qint32 nextRoomNumber() const;
 
 Q_SIGNALS:
     void captionChanged(const QByteArray &caption);

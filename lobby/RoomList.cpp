@@ -4,11 +4,7 @@
 
 int RoomList::rowOf(qint16 room) const
 {
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].room == room)
-            return i;
-    }
-    return -1;
+    return m_rowByRoom.value(room, -1);
 }
 
 qint16 RoomList::roomAt(int row) const
@@ -24,6 +20,7 @@ bool RoomList::isFree(int row) const
 void RoomList::reset()
 {
     m_rows = {{0, "Main"}};
+    m_rowByRoom = {{0, 0}};
     Q_EMIT rowsReset();
 }
 
@@ -39,6 +36,9 @@ int RoomList::append(qint16 room, const QByteArray &text)
 {
     m_rows.append({room, text});
     const int row = int(m_rows.size() - 1);
+    // The first row of a room number is the one found, as a scan would.
+    if (!m_rowByRoom.contains(room))
+        m_rowByRoom.insert(room, row);
     Q_EMIT rowAppended(row);
     return row;
 }

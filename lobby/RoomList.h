@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QtGlobal>
@@ -43,4 +44,7 @@ Q_SIGNALS:
 
 private:
     QList<Row> m_rows{{0, "Main"}};
+    // Rows by room number: a server may announce thousands of rooms, each
+    // looked up on arrival. Rows are only ever appended or all reset.
+    QHash<qint16, int> m_rowByRoom{{0, 0}};
 };

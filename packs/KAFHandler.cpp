@@ -232,7 +232,9 @@ bool KAFHandler::AddFile(const QString &FileName)
     LastError.clear();
     if (CurrentFile.isEmpty())
         return fail(QStringLiteral("no archive is open"));
-    const QByteArray storedName = getRealFileName(FileName);
+    // Trailing blanks are padding in the table: the name is stored as it
+    // will read back, so that it finds (and replaces) the record of that name.
+    const QByteArray storedName = TrimFixedString(getRealFileName(FileName));
     if (!IsSafeStoredName(storedName))
         return fail(FileName + QStringLiteral(": not a name that can be stored"));
 

@@ -111,20 +111,25 @@ SystemReg SystemReg::parse(const QByteArray &fileText)
     // Lines ending in '\' continue (long hex values); join them first.
     const QStringList rawLines = QString::fromUtf8(fileText).split(QLatin1Char('\n'));
     QStringList lines;
+    // The joined line grows in place: copying it again for every piece
+    // would make a long continued value quadratic.
     QString pending;
-    for (QString line : rawLines) {
+    for (const QString &raw : rawLines) {
+        QStringView line(raw);
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (!pending.isEmpty())
-            line = pending + line.trimmed();
-        pending.clear();
+            pending += line.trimmed();
+        else
+            pending = line.toString();
         // Long hex values go on over lines ending in '\'; strings and key
         // headers end in '"' or a time stamp, never in a bare backslash.
-        if (!line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char('\\'))) {
-            pending = line.left(line.size() - 1);
+        if (!pending.startsWith(QLatin1Char('[')) && pending.endsWith(QLatin1Char('\\'))) {
+            pending.chop(1);
             continue;
         }
-        lines.append(line);
+        lines.append(std::move(pending));
+        pending = QString();
     }
     if (!pending.isEmpty())
         lines.append(pending);

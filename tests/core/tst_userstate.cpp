@@ -81,6 +81,7 @@ private Q_SLOTS:
     void userOptionalFields_data();
     void userOptionalFields();
     void newNameResetsSlot();
+    void nameLookupFollowsTheTable();
     void outOfRangeSlotsIgnored_data();
     void outOfRangeSlotsIgnored();
     void statusAndGameText();
@@ -186,6 +187,37 @@ void tst_UserState::newNameResetsSlot()
     QVERIFY(u->HasMappack.isEmpty());
     QVERIFY(u->MAC.isEmpty());
     QCOMPARE(u->UserId, QByteArray("6"));
+}
+
+// The lookup by name answers what a scan from the highest slot down would,
+// through renames, freed slots, a name in several slots and a new login.
+void tst_UserState::nameLookupFollowsTheTable()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    QVERIFY(rig.feed({"USER 2 erin 1.1.1.1 user 5", "USER 7 erin 1.1.1.1 user 5", "USER 4 gus 1.1.1.1 user 8"}));
+    QCOMPARE(rig.state.Users.FindUserIndex("erin"), 7);
+    QCOMPARE(rig.state.Users.FindUserIndex("Erin"), 0);
+    QCOMPARE(rig.state.Users.FindUserIndex("gus"), 4);
+    QCOMPARE(rig.state.Users.FindUserIndex(QByteArray()), 0);
+
+    QVERIFY(rig.feed({"USER 7 frank 2.2.2.2 user 6"}));
+    QCOMPARE(rig.state.Users.FindUserIndex("erin"), 2);
+    QCOMPARE(rig.state.Users.FindUserIndex("frank"), 7);
+    QVERIFY(rig.feed({"USER 2 NONE 1.1.1.1 user 5"}));
+    QCOMPARE(rig.state.Users.FindUserIndex("erin"), 0);
+    QVERIFY(rig.feed({"USER 9 gus 1.1.1.1 user 8", "USER 9 hal 1.1.1.1 user 9"}));
+    QCOMPARE(rig.state.Users.FindUserIndex("gus"), 4);
+    QCOMPARE(rig.state.Users.FindUserIndex("hal"), 9);
+
+    // A record written past the table is never taken for a match.
+    rig.state.Users.at(4)->Name = "someone";
+    QCOMPARE(rig.state.Users.FindUserIndex("gus"), 0);
+
+    rig.handlers.resetForNewLogin();
+    QCOMPARE(rig.state.Users.FindUserIndex("frank"), 0);
+    QVERIFY(rig.feed({"USER 3 frank 1.1.1.1 user 1"}));
+    QCOMPARE(rig.state.Users.FindUserIndex("frank"), 3);
 }
 
 void tst_UserState::outOfRangeSlotsIgnored_data()

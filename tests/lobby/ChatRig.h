@@ -34,7 +34,7 @@ struct ChatRig
                         const QByteArray &id = QByteArray())
     {
         UserRecord *r = state.Users.growTo(slot);
-        r->Name = name;
+        state.Users.setName(slot, name);
         r->Rank = rank;
         r->UserId = id;
         return *r;

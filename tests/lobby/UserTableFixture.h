@@ -15,7 +15,7 @@ inline UserRecord &user(ClientState &state, qint32 slot, const QByteArray &name,
         state.Users.growTo(1);
         u = state.Users.at(slot);
     }
-    u->Name = name;
+    state.Users.setName(slot, name);
     u->Rank = rank;
     u->UserId = id.isEmpty() ? QByteArray::number(slot * 10) : id;
     u->ExternalIP = "10.0.0." + QByteArray::number(slot);

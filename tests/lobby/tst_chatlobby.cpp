@@ -34,10 +34,10 @@ private Q_SLOTS:
         chat.registerHandlers(dispatcher);
         bool lobbyShown = false;
         chat.handlers().setHooks({[&] { lobbyShown = true; }, {}});
-        UserRecord *me = state.Users.growTo(1);
-        me->Name = "me";
+        state.Users.growTo(1);
+        state.Users.setName(1, "me");
         UserRecord *bob = state.Users.growTo(2);
-        bob->Name = "big_bob";
+        state.Users.setName(2, "big_bob");
         bob->Rank = "admin";
         state.CurrentUser.OwnSlot = 1;
 

@@ -301,7 +301,7 @@ private Q_SLOTS:
         BadWordList words;
         ChatLogs logs(options, words);
         logs.AddLogRTF("lost", 32767);
-        QVERIFY(!logs.hasLog(32767));
+        QVERIFY(!logs.hasRoom(32767));
         QCOMPARE(logs.rooms(), QList<qint16>{0});
         logs.setRoomFocus(5);   // a room that has no log yet
         logs.AddSystemMessage("also lost");

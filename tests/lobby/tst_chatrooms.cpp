@@ -1,4 +1,5 @@
 #include "ChatRig.h"
+#include "lobby/ChatLog.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -53,12 +54,55 @@ private Q_SLOTS:
         lobby.announce(1, "one");
         lobby.announce(2, "two");
         QCOMPARE(lobby.rowTexts(), (QList<QByteArray>{"Main", "one", "two"}));
-        QVERIFY(lobby.logs().hasLog(1));
-        QVERIFY(lobby.logs().hasLog(2));
+        QVERIFY(lobby.logs().hasRoom(1));
+        QVERIFY(lobby.logs().hasRoom(2));
         QCOMPARE(lobby.logs().shownRoom(), qint16(0));
 
         lobby.announce(2, "renamed");   // the same room again keeps its row
         QCOMPARE(lobby.rowTexts(), (QList<QByteArray>{"Main", "one", "renamed"}));
+    }
+
+    // A document is made when a room is shown or written to, never for an
+    // announcement alone: a server may announce every room number.
+    void logsAreMadeWhenShownOrWritten()
+    {
+        Lobby lobby;
+        QCOMPARE(lobby.logs().documentCount(), qsizetype(1));
+        for (qint32 n = 1; n <= RoomTable::MaxRoom; ++n)
+            lobby.announce(qint16(n), "room_" + QByteArray::number(n));
+        QCOMPARE(lobby.list().rows().size(), RoomTable::MaxRoom + 1);
+        QCOMPARE(lobby.logs().documentCount(), qsizetype(1));
+        QVERIFY(lobby.logs().hasRoom(RoomTable::MaxRoom));
+        QVERIFY(!lobby.logs().log(7));
+
+        lobby.send("MSG someone hello 0 7");
+        QVERIFY(lobby.logs().log(7));
+        QVERIFY(lobby.logs().log(7)->plainText().endsWith(QStringLiteral("someone | hello\n")));
+        QCOMPARE(lobby.logs().documentCount(), qsizetype(2));
+
+        lobby.rooms().lstRooms_Click(lobby.list().rowOf(9));
+        QCOMPARE(lobby.logs().shownRoom(), qint16(9));
+        QVERIFY(lobby.logs().log(9));
+        QCOMPARE(lobby.logs().documentCount(), qsizetype(3));
+
+        lobby.send("MSG someone lost 0 -5");   // never announced: dropped, no document
+        QCOMPARE(lobby.logs().documentCount(), qsizetype(3));
+    }
+
+    // Past room 32767 the next number would wrap to -32768 on the wire.
+    void creatingPastTheHighestNumberIsRefused()
+    {
+        Lobby lobby;
+        lobby.announce(RoomTable::MaxRoom, "last");
+        lobby.commands.clear();
+        QVERIFY(!lobby.rooms().cmdCreateRoom_Click("more", QByteArray()));
+        QVERIFY(lobby.commands.commands.isEmpty());
+        QVERIFY(lobby.logs().log(0)->plainText().endsWith(
+            QStringLiteral("No room can be created: every room number is in use.\n")));
+
+        lobby.announce(RoomTable::MaxRoom - 1, "before");
+        QVERIFY(!lobby.rooms().cmdCreateRoom_Click("more", QByteArray()));
+        QVERIFY(lobby.commands.commands.isEmpty());
     }
 
     void rowsCarryTheirRoomNumber()

@@ -147,6 +147,23 @@ private Q_SLOTS:
         QCOMPARE(readFile(target), QByteArray("BB"));
     }
 
+    // A name with trailing blanks reads back without them: adding it again
+    // must replace that record, not add a second one hidden behind it.
+    void trailingBlanksNameTheSameRecord()
+    {
+        KAFHandler kaf;
+        const QString file = path(QStringLiteral("blanks.kaf"));
+        QVERIFY(kaf.CreateFile(file, 4));
+        QVERIFY(kaf.AddFile(source(QStringLiteral("t"), "first")));
+        QVERIFY(kaf.AddFile(source(QStringLiteral("t  "), "second")));
+        QCOMPARE(kaf.FileNames(), QList<QByteArray>{"t"});
+        KAFHandler again;
+        QVERIFY(again.OpenFile(file));
+        const QString target = path(QStringLiteral("t.out"));
+        QVERIFY(again.ExtractFile("t  ", target));
+        QCOMPARE(readFile(target), QByteArray("second"));
+    }
+
     void aFullTableIsCompactedFirst()
     {
         KAFHandler kaf;

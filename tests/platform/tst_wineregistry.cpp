@@ -26,6 +26,7 @@ private Q_SLOTS:
     void values();
     void keysWithoutCase();
     void continuedHexLines();
+    void longContinuedValueKeepsEveryPiece();
     void wow6432NodeView();
     void otherRootsAreEmpty();
     void missingFile();
@@ -108,6 +109,25 @@ void TstWineRegistry::continuedHexLines()
     WineRegistry reg(prefix.path());
     QCOMPARE(reg.RegGetString(Registry::HKEY_LOCAL_MACHINE, "software\\a", "after"), QVariant(QByteArray("yes")));
     QCOMPARE(reg.RegGetString(Registry::HKEY_LOCAL_MACHINE, "software\\a", "blob"), QVariant(QByteArray()));
+}
+
+// Forty thousand pieces joined in order, the line after them still read.
+void TstWineRegistry::longContinuedValueKeepsEveryPiece()
+{
+    QByteArray file = header() + "[Software\\\\A] 1\n\"Long\"=\"";
+    QString expected;
+    for (int i = 0; i < 40000; ++i) {
+        const QByteArray piece = QByteArray::number(i % 10) + "x";
+        file += piece + "\\\n  ";
+        expected += QString::fromLatin1(piece);
+    }
+    file += "end\"\n\"After\"=\"yes\"\n";
+    expected += QLatin1String("end");
+    const SystemReg reg = SystemReg::parse(file);
+    const std::optional<SystemReg::Value> v = reg.value(QStringLiteral("software\\a"), QStringLiteral("long"));
+    QVERIFY(v);
+    QCOMPARE(v->text, expected);
+    QCOMPARE(reg.value(QStringLiteral("software\\a"), QStringLiteral("after"))->text, QStringLiteral("yes"));
 }
 
 void TstWineRegistry::wow6432NodeView()

@@ -54,7 +54,7 @@ class tst_LobbyForm : public QObject
         void addUser(qint32 slot, const QByteArray &name, const QByteArray &rank, const QByteArray &id)
         {
             UserRecord *u = state.Users.growTo(slot);
-            u->Name = name;
+            state.Users.setName(slot, name);
             u->Rank = rank;
             u->UserId = id;
             u->ExternalIP = "1.2.3." + QByteArray::number(slot);

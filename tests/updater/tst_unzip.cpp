@@ -290,6 +290,30 @@ private Q_SLOTS:
         QCOMPARE(readFile(s + QStringLiteral("/out/deep/two.txt")), QByteArray("two"));
     }
 
+    // Strong encryption (flags 0x41) cannot be read whatever the password:
+    // the archive is refused whole before anyone is asked for one.
+    void unreadableEncryptionIsRefusedWithoutAsking()
+    {
+        const QString s = sandbox();
+        const QString zip = s + QStringLiteral("/strong.zip");
+        QString error;
+        if (!buildZip(zip, {ZipEntry("plain.txt", "plain"), ZipEntry("locked.txt", "locked").withPassword("secret")},
+                      &error))
+            QSKIP(qPrintable(QStringLiteral("libzip cannot encrypt here: ") + error));
+        QVERIFY(setZipFlagBits(zip, 0x40));
+        FakeDialogs dialogs;
+        dialogs.inputs = {QStringLiteral("secret")};
+        CGUnzipFiles z(&dialogs);
+        QCOMPARE(z.Unzip(zip, s + QStringLiteral("/out/deep")), qint32(CodeModule::PK_ERR));
+        QVERIFY(dialogs.questions.isEmpty());
+        QVERIFY(z.GetLastMessage().contains(QLatin1String("locked.txt")));
+        QCOMPARE(fileTree(s + QStringLiteral("/out/deep")), QStringList());
+
+        z.setExtractList(1);
+        QCOMPARE(z.Unzip(), qint32(CodeModule::PK_ERR));
+        QVERIFY(dialogs.questions.isEmpty());
+    }
+
     void passwordBufferIsCutToItsSize()
     {
         CodeModule::VBUnzip(QString(), QString(), 0, 0, 0, 2, 0, 0, 0, 0, 0, 1, 1, 0, 0, 1, 0);

@@ -250,6 +250,12 @@ bool Extraction::check(zip_t *za, zip_int64_t count, std::vector<Entry> &entries
         e.method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : 0;
         e.encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
         e.directory = e.name.endsWith('/') || e.name.endsWith('\\');
+        // Refused before any password is asked: libzip cannot open such an
+        // entry whatever is typed (and leaks the entry's source trying).
+        if (e.encrypted && !zip_encryption_method_supported(st.encryption_method, 0)) {
+            error("error: refused entry " + e.name + " (encrypted with a method that cannot be read)");
+            return false;
+        }
 
         zip_uint8_t opsys = 0;
         zip_uint32_t attributes = 0;
