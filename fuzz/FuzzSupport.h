@@ -164,7 +164,7 @@ class AnswerDialogs : public Dialogs
 {
 public:
     explicit AnswerDialogs(quint8 seed = 0) : m_seed(seed) {}
-    Answer message(const QString &, const QString &, Buttons buttons) override
+    Answer message(const QString &, const QString &, Buttons buttons, Icon) override
     {
         ++m_asked;
         const quint8 pick = quint8(m_seed + m_asked);
@@ -185,6 +185,8 @@ public:
             return std::nullopt;
         return pick % 3 == 1 ? QStringLiteral("secret") : defaultText;
     }
+    // A box shown without waiting stays open for the rest of the input.
+    void open(const QString &, const QString &, Buttons, Icon, Answered) override { ++m_asked; }
 
 private:
     quint8 m_seed;
