@@ -32,11 +32,12 @@ public:
 class NullDialogs : public Dialogs
 {
 public:
-    Answer message(const QString &, const QString &, Buttons) override { return Answer::Ok; }
+    Answer message(const QString &, const QString &, Buttons, Icon) override { return Answer::Ok; }
     std::optional<QString> input(const QString &, const QString &, const QString &) override
     {
         return std::nullopt;
     }
+    void open(const QString &, const QString &, Buttons, Icon, Answered) override {}
 };
 
 double cpuMs()
