@@ -3,6 +3,7 @@
 #include "controls/MorphListBox.h"
 #include "controls/MorphListBoxPresets.h"
 #include "core/ui/PackListBox.h"
+#include "lobby/ui/PlainLabel.h"
 
 #include <QLabel>
 
@@ -37,9 +38,7 @@ MorphListBox *morphList(const QString &name, ListLook look, QWidget *parent)
 
 QLabel *label(const QString &name, QWidget *parent)
 {
-    auto *l = new QLabel(parent);
-    l->setObjectName(name);
-    l->setTextFormat(Qt::PlainText);
+    QLabel *l = plainLabel(parent, name);
     QPalette p = l->palette();
     p.setColor(QPalette::WindowText, QColor(200, 214, 222));
     l->setPalette(p);
