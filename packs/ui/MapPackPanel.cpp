@@ -3,6 +3,7 @@
 #include "controls/MorphListBox.h"
 #include "core/api/GameSetup.h"
 #include "core/util/CodePage.h"
+#include "packs/InstalledPacks.h"
 #include "packs/ui/MapPreview.h"
 #include "packs/ui/PackPanelLooks.h"
 
@@ -42,6 +43,8 @@ MapPackPanel::MapPackPanel(const GameSetup &setup, const InstalledPacks &install
     mapPreview = new MapPreview(this);
     layout->addWidget(mapPreview, 1);
 
+    // A pack downloaded or removed shows at once, as on the mods tab.
+    connect(&installed, &InstalledPacks::MappacksChanged, this, &MapPackPanel::FillMapPackList);
     connect(lstPacks, &MorphListBox::Click, this, &MapPackPanel::LoadMapPackInfo);
     connect(lstMaps, &MorphListBox::Click, this, &MapPackPanel::ShowMapPreview);
     connect(lstMaps, &MorphListBox::KeyUp, this, &MapPackPanel::ShowMapPreview);
