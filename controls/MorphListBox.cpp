@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 MorphListBox::MorphListBox(QWidget *parent)
     : QWidget(parent)
@@ -81,7 +83,10 @@ void MorphListBox::AddItem(const QString &ItemToAdd, int Index)
 {
     bool badIndex = false;
     if (m_model.AddItem(ItemToAdd, Index, &badIndex)) {
-        if (m_props.RedrawFlag)
+        m_pressItems = std::max(m_pressItems, m_model.ListCount());
+        if (drawingHeld())
+            m_heldItems = true;
+        else if (m_props.RedrawFlag)
             m_surface.PaintList(-1);
     } else if (badIndex) {
         fail(InvalidCall);
@@ -90,17 +95,49 @@ void MorphListBox::AddItem(const QString &ItemToAdd, int Index)
 
 void MorphListBox::RemoveItem(int Index)
 {
-    if (m_model.RemoveItem(Index) && m_props.RedrawFlag)
+    if (!m_model.RemoveItem(Index))
+        return;
+    endPress(false);
+    if (drawingHeld())
+        m_heldItems = true;
+    else if (m_props.RedrawFlag)
         m_surface.PaintList(-1);
 }
 
 void MorphListBox::Clear()
 {
     m_model.Clear();
+    endPress(false);
+    if (drawingHeld()) {
+        m_heldClear = true;
+        m_heldItems = false; // nothing added before the clear is left to show
+        return;
+    }
+    paintCleared();
+}
+
+void MorphListBox::paintCleared()
+{
     m_surface.DrawBackground();
-    if (m_props.HasPicture())
-        m_surface.ApplyShape();
+    m_surface.RestoreBorder();
     Refresh();
+}
+
+void MorphListBox::holdDrawing()
+{
+    ++m_holds;
+}
+
+void MorphListBox::releaseDrawing()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return;
+    const bool items = std::exchange(m_heldItems, false);
+    const bool cleared = std::exchange(m_heldClear, false);
+    if (items && m_props.RedrawFlag)
+        m_surface.PaintList(-1);
+    else if (cleared)
+        paintCleared();
 }
 
 // ---- items ----------------------------------------------------------------
@@ -197,7 +234,7 @@ void MorphListBox::setGradientColour(qint32 &field, qint32 value, const char *na
     if (repaint == Repaint::All)
         m_surface.Redraw();
     else if (repaint == Repaint::Track)
-        m_surface.PaintTrack();
+        m_surface.RepaintTrack();
     m_surface.Refresh();
 }
 
@@ -263,6 +300,9 @@ void MorphListBox::setEnabled(bool value)
 {
     m_props.Enabled = value;
     mark("Enabled");
+    // A disabled list sees no release: the press ends here.
+    if (!value)
+        endPress();
 }
 
 void MorphListBox::setPicture(const QImage &picture)
@@ -501,5 +541,9 @@ void MorphListBox::changeEvent(QEvent *event)
         m_surface.setPalette(palette());
         m_surface.Rebuild(size(), true);
     }
+    // Disabled through a container (or QWidget's own switch): no release
+    // reaches the list any more, so the press ends now.
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        endPress();
     QWidget::changeEvent(event);
 }

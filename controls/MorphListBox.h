@@ -48,6 +48,14 @@ public:
     void RemoveItem(int Index);
     void Clear();
 
+    // Drawing held over a bulk change: while a hold is on, AddItem,
+    // RemoveItem and Clear change the items without painting, and the last
+    // release paints the list once (as the changes would have left it).
+    // Holds nest; everything else (input, properties) paints as usual.
+    void holdDrawing();
+    void releaseDrawing();
+    bool drawingHeld() const { return m_holds > 0; }
+
     // Items
     QString List(int Index);
     int ItemData(int Index);
@@ -236,8 +244,12 @@ private:
     void PageUpByTrack();
     void PageDownByTrack();
     void RepaintCaretChange(int mode);
-    // Ends the current press and every loop it runs.
-    void endPress();
+    // Ends the current press and every loop it runs; the scroll bar gets
+    // its normal look back unless the caller paints the whole list itself.
+    void endPress(bool repaint = true);
+    // Items went away under a press: it ends, as its rows may be gone.
+    void endPressOnShrink();
+    void paintCleared();
 
     // Keyboard: one dispatcher per key, the variant by style and mode.
     void navigate(int keyCode);
@@ -261,11 +273,14 @@ private:
     void paintRow(int index, bool withFocus); // its own selected look
     void stopLoopsIfIdle();
 
+    // A held button's steps fall due at fixed times (the first delay, then
+    // one spacing after another), so a late tick never pushes the later
+    // steps back; after a pause off the bar the rhythm starts again.
     struct RepeatLoop {
         bool active = false;
-        bool delaying = false;
+        bool resync = false;
         int step = 0;
-        qint64 since = 0;
+        qint64 due = 0;
     };
 
     MorphListBoxProperties m_props;
@@ -277,5 +292,9 @@ private:
     QTimer m_loopTimer;
     RepeatLoop m_repeat;
     bool m_pressSeen = false;
+    int m_pressItems = 0; // the items a running press was started over
+    int m_holds = 0;
+    bool m_heldItems = false;
+    bool m_heldClear = false;
     mutable int m_lastError = NoError;
 };
