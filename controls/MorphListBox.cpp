@@ -60,7 +60,7 @@ void MorphListBox::takeShape(const QRegion &region)
 void MorphListBox::DisplayFrom(int ItemIndex)
 {
     if (m_model.DisplayFrom(ItemIndex))
-        m_surface.PaintList(-1);
+        paintItems(true);
 }
 
 int MorphListBox::FindIndex(const QString &sStringToMatch, bool CaseSensitive) const
@@ -84,10 +84,7 @@ void MorphListBox::AddItem(const QString &ItemToAdd, int Index)
     bool badIndex = false;
     if (m_model.AddItem(ItemToAdd, Index, &badIndex)) {
         m_pressItems = std::max(m_pressItems, m_model.ListCount());
-        if (drawingHeld())
-            m_heldItems = true;
-        else if (m_props.RedrawFlag)
-            m_surface.PaintList(-1);
+        paintItems(false);
     } else if (badIndex) {
         fail(InvalidCall);
     }
@@ -98,22 +95,25 @@ void MorphListBox::RemoveItem(int Index)
     if (!m_model.RemoveItem(Index))
         return;
     endPress(false);
-    if (drawingHeld())
-        m_heldItems = true;
-    else if (m_props.RedrawFlag)
-        m_surface.PaintList(-1);
+    paintItems(false);
 }
 
 void MorphListBox::Clear()
 {
     m_model.Clear();
     endPress(false);
-    if (drawingHeld()) {
+    if (drawingHeld())
         m_heldClear = true;
-        m_heldItems = false; // nothing added before the clear is left to show
-        return;
-    }
-    paintCleared();
+    else
+        paintCleared();
+}
+
+void MorphListBox::paintItems(bool always)
+{
+    if (drawingHeld())
+        (always ? m_heldForced : m_heldItems) = true;
+    else if (always || m_props.RedrawFlag)
+        m_surface.PaintList(-1);
 }
 
 void MorphListBox::paintCleared()
@@ -133,8 +133,9 @@ void MorphListBox::releaseDrawing()
     if (m_holds == 0 || --m_holds > 0)
         return;
     const bool items = std::exchange(m_heldItems, false);
+    const bool forced = std::exchange(m_heldForced, false);
     const bool cleared = std::exchange(m_heldClear, false);
-    if (items && m_props.RedrawFlag)
+    if (forced || (items && m_props.RedrawFlag))
         m_surface.PaintList(-1);
     else if (cleared)
         paintCleared();
@@ -178,7 +179,7 @@ bool MorphListBox::setSelected(int Index, bool Value)
 {
     if (!m_model.setSelected(Index, Value))
         return fail(SubscriptOutOfRange);
-    m_surface.PaintList(-1);
+    paintItems(true);
     return true;
 }
 
@@ -188,7 +189,7 @@ bool MorphListBox::setListIndex(int Value)
         return fail(SetNotPermitted);
     if (!m_model.setListIndex(Value))
         return fail(InvalidValue);
-    m_surface.PaintList(-1);
+    paintItems(true);
     mark("ListIndex");
     return true;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "controls/MorphListBoxHold.h"
 #include "controls/MorphListBoxInput.h"
 #include "controls/MorphListBoxModel.h"
 #include "controls/MorphListBoxProperties.h"
@@ -48,10 +49,11 @@ public:
     void RemoveItem(int Index);
     void Clear();
 
-    // Drawing held over a bulk change: while a hold is on, AddItem,
-    // RemoveItem and Clear change the items without painting, and the last
-    // release paints the list once (as the changes would have left it).
-    // Holds nest; everything else (input, properties) paints as usual.
+    // Drawing held over a bulk change: while a hold is on, the item methods
+    // (AddItem, RemoveItem, Clear, DisplayFrom, Selected, ListIndex) change
+    // the list without painting, and the last release paints it once, as
+    // those changes would have left it. Holds nest; input and properties
+    // paint as usual.
     void holdDrawing();
     void releaseDrawing();
     bool drawingHeld() const { return m_holds > 0; }
@@ -250,6 +252,9 @@ private:
     // Items went away under a press: it ends, as its rows may be gone.
     void endPressOnShrink();
     void paintCleared();
+    // The list painted after an item method, or later when drawing is
+    // held; "always" for the methods that paint whatever RedrawFlag says.
+    void paintItems(bool always);
 
     // Keyboard: one dispatcher per key, the variant by style and mode.
     void navigate(int keyCode);
@@ -295,6 +300,7 @@ private:
     int m_pressItems = 0; // the items a running press was started over
     int m_holds = 0;
     bool m_heldItems = false;
+    bool m_heldForced = false;
     bool m_heldClear = false;
     mutable int m_lastError = NoError;
 };
