@@ -120,7 +120,7 @@ void MorphListBox::paintCleared()
 {
     m_surface.DrawBackground();
     m_surface.RestoreBorder();
-    Refresh();
+    m_surface.Refresh();
 }
 
 void MorphListBox::holdDrawing()
