@@ -144,7 +144,7 @@ void ThumbMove(MorphListBoxModel &m, int rows)
     m.TopIndex = std::max(m.TopIndex + rows, 0);
     if (m.TopIndex + m.VisibleRows - 1 > m.ListCount())
         m.TopIndex = pastEndTop(m);
-    m.BottomIndex = m.TopIndex + m.VisibleRows - 1;
+    m.BottomIndex = std::min(m.TopIndex + m.VisibleRows - 1, m.ListCount());
 }
 
 void JumpToStart(MorphListBoxModel &m)
@@ -152,7 +152,7 @@ void JumpToStart(MorphListBoxModel &m)
     if (!canScroll(m))
         return;
     m.TopIndex = 0;
-    m.BottomIndex = m.VisibleRows - 1;
+    m.BottomIndex = std::min(m.VisibleRows - 1, m.ListCount());
 }
 
 void JumpToEnd(MorphListBoxModel &m)
