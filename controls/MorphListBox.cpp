@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 MorphListBox::MorphListBox(QWidget *parent)
     : QWidget(parent)
@@ -58,7 +60,7 @@ void MorphListBox::takeShape(const QRegion &region)
 void MorphListBox::DisplayFrom(int ItemIndex)
 {
     if (m_model.DisplayFrom(ItemIndex))
-        m_surface.PaintList(-1);
+        paintItems(true);
 }
 
 int MorphListBox::FindIndex(const QString &sStringToMatch, bool CaseSensitive) const
@@ -81,8 +83,8 @@ void MorphListBox::AddItem(const QString &ItemToAdd, int Index)
 {
     bool badIndex = false;
     if (m_model.AddItem(ItemToAdd, Index, &badIndex)) {
-        if (m_props.RedrawFlag)
-            m_surface.PaintList(-1);
+        m_pressItems = std::max(m_pressItems, m_model.ListCount());
+        paintItems(false);
     } else if (badIndex) {
         fail(InvalidCall);
     }
@@ -90,17 +92,53 @@ void MorphListBox::AddItem(const QString &ItemToAdd, int Index)
 
 void MorphListBox::RemoveItem(int Index)
 {
-    if (m_model.RemoveItem(Index) && m_props.RedrawFlag)
-        m_surface.PaintList(-1);
+    if (!m_model.RemoveItem(Index))
+        return;
+    endPress(false);
+    paintItems(false);
 }
 
 void MorphListBox::Clear()
 {
     m_model.Clear();
+    endPress(false);
+    if (drawingHeld())
+        m_heldClear = true;
+    else
+        paintCleared();
+}
+
+void MorphListBox::paintItems(bool always)
+{
+    if (drawingHeld())
+        (always ? m_heldForced : m_heldItems) = true;
+    else if (always || m_props.RedrawFlag)
+        m_surface.PaintList(-1);
+}
+
+void MorphListBox::paintCleared()
+{
     m_surface.DrawBackground();
-    if (m_props.HasPicture())
-        m_surface.ApplyShape();
-    Refresh();
+    m_surface.RestoreBorder();
+    m_surface.Refresh();
+}
+
+void MorphListBox::holdDrawing()
+{
+    ++m_holds;
+}
+
+void MorphListBox::releaseDrawing()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return;
+    const bool items = std::exchange(m_heldItems, false);
+    const bool forced = std::exchange(m_heldForced, false);
+    const bool cleared = std::exchange(m_heldClear, false);
+    if (forced || (items && m_props.RedrawFlag))
+        m_surface.PaintList(-1);
+    else if (cleared)
+        paintCleared();
 }
 
 // ---- items ----------------------------------------------------------------
@@ -141,7 +179,7 @@ bool MorphListBox::setSelected(int Index, bool Value)
 {
     if (!m_model.setSelected(Index, Value))
         return fail(SubscriptOutOfRange);
-    m_surface.PaintList(-1);
+    paintItems(true);
     return true;
 }
 
@@ -151,7 +189,7 @@ bool MorphListBox::setListIndex(int Value)
         return fail(SetNotPermitted);
     if (!m_model.setListIndex(Value))
         return fail(InvalidValue);
-    m_surface.PaintList(-1);
+    paintItems(true);
     mark("ListIndex");
     return true;
 }
@@ -197,7 +235,7 @@ void MorphListBox::setGradientColour(qint32 &field, qint32 value, const char *na
     if (repaint == Repaint::All)
         m_surface.Redraw();
     else if (repaint == Repaint::Track)
-        m_surface.PaintTrack();
+        m_surface.RepaintTrack();
     m_surface.Refresh();
 }
 
@@ -263,6 +301,9 @@ void MorphListBox::setEnabled(bool value)
 {
     m_props.Enabled = value;
     mark("Enabled");
+    // A disabled list sees no release: the press ends here.
+    if (!value)
+        endPress();
 }
 
 void MorphListBox::setPicture(const QImage &picture)
@@ -501,5 +542,9 @@ void MorphListBox::changeEvent(QEvent *event)
         m_surface.setPalette(palette());
         m_surface.Rebuild(size(), true);
     }
+    // Disabled through a container (or QWidget's own switch): no release
+    // reaches the list any more, so the press ends now.
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        endPress();
     QWidget::changeEvent(event);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "controls/MorphListBoxHold.h"
 #include "controls/MorphListBoxInput.h"
 #include "controls/MorphListBoxModel.h"
 #include "controls/MorphListBoxProperties.h"
@@ -47,6 +48,15 @@ public:
     void AddItem(const QString &ItemToAdd, int Index = -1);
     void RemoveItem(int Index);
     void Clear();
+
+    // Drawing held over a bulk change: while a hold is on, the item methods
+    // (AddItem, RemoveItem, Clear, DisplayFrom, Selected, ListIndex) change
+    // the list without painting, and the last release paints it once, as
+    // those changes would have left it. Holds nest; input and properties
+    // paint as usual.
+    void holdDrawing();
+    void releaseDrawing();
+    bool drawingHeld() const { return m_holds > 0; }
 
     // Items
     QString List(int Index);
@@ -236,8 +246,15 @@ private:
     void PageUpByTrack();
     void PageDownByTrack();
     void RepaintCaretChange(int mode);
-    // Ends the current press and every loop it runs.
-    void endPress();
+    // Ends the current press and every loop it runs; the scroll bar gets
+    // its normal look back unless the caller paints the whole list itself.
+    void endPress(bool repaint = true);
+    // Items went away under a press: it ends, as its rows may be gone.
+    void endPressOnShrink();
+    void paintCleared();
+    // The list painted after an item method, or later when drawing is
+    // held; "always" for the methods that paint whatever RedrawFlag says.
+    void paintItems(bool always);
 
     // Keyboard: one dispatcher per key, the variant by style and mode.
     void navigate(int keyCode);
@@ -261,11 +278,14 @@ private:
     void paintRow(int index, bool withFocus); // its own selected look
     void stopLoopsIfIdle();
 
+    // A held button's steps fall due at fixed times (the first delay, then
+    // one spacing after another), so a late tick never pushes the later
+    // steps back; after a pause off the bar the rhythm starts again.
     struct RepeatLoop {
         bool active = false;
-        bool delaying = false;
+        bool resync = false;
         int step = 0;
-        qint64 since = 0;
+        qint64 due = 0;
     };
 
     MorphListBoxProperties m_props;
@@ -277,5 +297,10 @@ private:
     QTimer m_loopTimer;
     RepeatLoop m_repeat;
     bool m_pressSeen = false;
+    int m_pressItems = 0; // the items a running press was started over
+    int m_holds = 0;
+    bool m_heldItems = false;
+    bool m_heldForced = false;
+    bool m_heldClear = false;
     mutable int m_lastError = NoError;
 };

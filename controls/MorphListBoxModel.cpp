@@ -3,6 +3,7 @@
 #include "controls/MorphListBoxProperties.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 int MorphListBoxNearest(double value)
@@ -106,7 +107,21 @@ double MorphListBoxLeadingNumber(const QString &text)
     // An exponent without digits reads as no exponent.
     while (!digits.empty() && (digits.back() == 'E' || digits.back() == '+' || digits.back() == '-'))
         digits.pop_back();
-    const double v = std::strtod(digits.c_str(), nullptr);
+    // The decimal point is "." whatever locale the process runs in: the C
+    // library's strtod would read "1.5" as 1 under a decimal-comma locale.
+    const char *first = digits.data();
+    const char *last = first + digits.size();
+    bool negative = false;
+    if (first != last && (*first == '+' || *first == '-')) {
+        negative = *first == '-';
+        ++first;
+    }
+    double v = 0;
+    const auto [end, error] = std::from_chars(first, last, v, std::chars_format::general);
+    if (error != std::errc() || end == first)
+        return 0; // a second sign, or a mantissa of a point alone
+    if (negative)
+        v = -v;
     return std::isfinite(v) ? v : 0;
 }
 
@@ -437,6 +452,10 @@ bool MorphListBoxModel::DisplayFrom(int itemIndex)
 void MorphListBoxModel::settleWindow()
 {
     ScrollBarVisible = m_count > VisibleRows;
+    // -1 is the empty list's window; a list with items always shows from
+    // an item.
+    if (TopIndex < 0)
+        TopIndex = m_count > 0 ? 0 : -1;
     if (TopIndex == -1)
         return;
     if (VisibleRows < 1) {

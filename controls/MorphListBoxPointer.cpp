@@ -74,6 +74,7 @@ void MorphListBox::press(int button, int shift, float x, float y)
     HitTest(x, y);
     m_props.DragEnabled = false;
     m_pressSeen = true;
+    m_pressItems = m_model.ListCount();
     if (button == 2) {
         m_input.RightPressed = true;
         Q_EMIT MouseDown(button, shift, x, y);
@@ -312,6 +313,7 @@ void MorphListBox::mouseMoveEvent(QMouseEvent *event)
     m_input.MouseX = float(p.x());
     m_input.MouseY = float(p.y());
     HitTest(m_input.MouseX, m_input.MouseY);
+    endPressOnShrink();
     if (!EdgeAutoScroll() && !ThumbBeyondEnds()) {
         if (m_input.PressAction != Input::NoPress && m_input.ThumbDragging && !m_input.ThumbLoopActive)
             ThumbDrag();

@@ -31,6 +31,7 @@ void MorphListBox::setClock(std::function<qint64()> clock)
 
 void MorphListBox::tickLoops()
 {
+    endPressOnShrink();
     if (m_input.PressAction == Input::NoPress) {
         endPress();
         return;
@@ -48,7 +49,13 @@ void MorphListBox::stopLoopsIfIdle()
         m_loopTimer.stop();
 }
 
-void MorphListBox::endPress()
+void MorphListBox::endPressOnShrink()
+{
+    if (m_input.PressAction != Input::NoPress && m_model.ListCount() < m_pressItems)
+        endPress();
+}
+
+void MorphListBox::endPress(bool repaint)
 {
     const int action = m_input.PressAction;
     m_input.PressAction = Input::NoPress;
@@ -57,9 +64,11 @@ void MorphListBox::endPress()
     m_input.EdgeScrolling = false;
     m_repeat = RepeatLoop();
     m_loopTimer.stop();
+    m_pressItems = 0;
     // The pressed look of the arrows and the track, and a dragged thumb,
     // go back to normal.
-    if (action >= Input::PagingUp && action <= Input::ThumbPress && m_model.ScrollBarVisible) {
+    if (repaint && !drawingHeld() && action >= Input::PagingUp && action <= Input::ThumbPress
+        && m_model.ScrollBarVisible) {
         m_surface.PaintScrollBar(-1);
         m_surface.Refresh();
     }
@@ -72,9 +81,10 @@ void MorphListBox::RepeatScroll(int step)
     if (m_input.PressAction == Input::NoPress)
         return; // a wheel notch: one step only
     m_repeat.active = true;
-    m_repeat.delaying = !m_input.EdgeScrolling;
+    m_repeat.resync = false;
     m_repeat.step = step;
-    m_repeat.since = m_clock();
+    // An edge scroll has no first delay.
+    m_repeat.due = m_clock() + (m_input.EdgeScrolling ? 0 : FirstRepeatDelay) + RepeatSpacing;
     if (!m_loopTimer.isActive())
         m_loopTimer.start();
 }
@@ -83,45 +93,54 @@ void MorphListBox::repeatRound()
 {
     MorphListBoxModel &m = m_model;
     const qint64 now = m_clock();
-    if (m_repeat.delaying) {
-        if (now - m_repeat.since < FirstRepeatDelay)
-            return;
-        m_repeat.delaying = false;
-        m_repeat.since = now;
-        return;
-    }
     const int step = m_repeat.step;
     const int endItem = step >= 1 ? m.ListCount() - 1 : 0;
-    if (m.IsIndexVisible(endItem) || m.VisibleRows < 1) {
+    auto finished = [&] {
+        return m.ListCount() == 0 || m.VisibleRows < 1 || m.TopIndex < 0 || m.IsIndexVisible(endItem);
+    };
+    if (finished()) {
         m_repeat.active = false;
         m_input.EdgeScrolling = false;
         return;
     }
+    if (now < m_repeat.due)
+        return; // the first delay, or the spacing to the next step
     // Holding the button with the pointer off the scroll bar pauses.
     const int region = m_input.HitRegion;
     if (!m_input.EdgeScrolling && region != Input::Track && region != Input::UpButton
-        && region != Input::DownButton)
+        && region != Input::DownButton) {
+        m_repeat.resync = true;
         return;
-    if (now - m_repeat.since < RepeatSpacing)
-        return;
-    Steps::RepeatStep(m, step);
-    if (std::abs(step) > 1) {
-        // Paging stops once the thumb has reached the pointer.
-        const bool above = m_surface.IsAboveThumb(m_input.MouseY);
-        if ((above && m_input.PressAction == Input::PagingDown)
-            || (!above && m_input.PressAction == Input::PagingUp)) {
-            m_repeat.active = false;
-            m_surface.PaintList(-1);
-            return;
+    }
+    // Every step that has fallen due is taken, counted from its due time
+    // rather than from when this tick ran; the list is painted once.
+    bool stepped = false;
+    const bool paging = std::abs(step) > 1;
+    while (now >= m_repeat.due && !finished()) {
+        if (stepped && paging)
+            m_surface.PaintList(-1); // each page is judged against the thumb the one before left
+        Steps::RepeatStep(m, step);
+        stepped = true;
+        m_repeat.due = (m_repeat.resync ? now : m_repeat.due) + RepeatSpacing;
+        m_repeat.resync = false;
+        if (paging) {
+            // Paging stops once the thumb has reached the pointer.
+            const bool above = m_surface.IsAboveThumb(m_input.MouseY);
+            if ((above && m_input.PressAction == Input::PagingDown)
+                || (!above && m_input.PressAction == Input::PagingUp)) {
+                m_repeat.active = false;
+                m_surface.PaintList(-1);
+                return;
+            }
+        }
+        if (m_input.EdgeScrolling) {
+            if (m_props.MultiSelect != 1)
+                m.CaretIndex = step > 0 ? m.BottomIndex : m.TopIndex;
+            DragSelect();
         }
     }
-    if (m_input.EdgeScrolling) {
-        if (m_props.MultiSelect != 1)
-            m.CaretIndex = step > 0 ? m.BottomIndex : m.TopIndex;
-        DragSelect();
-    }
-    m_surface.PaintList(-1);
-    m_repeat.since = now;
+    if (stepped)
+        m_surface.PaintList(-1);
 }
 
 bool MorphListBox::EdgeAutoScroll()

@@ -18,6 +18,14 @@ bool canScroll(const MorphListBoxModel &m)
 {
     return m.ListCount() > 0 && m.VisibleRows > 0 && m.TopIndex >= 0;
 }
+
+// The mouse's end of the list: one row past the last item. A list that has
+// become shorter than its window under a held button starts at its first
+// item, never at -1, which would stand for "no items" and blank the list.
+int pastEndTop(const MorphListBoxModel &m)
+{
+    return std::max(m.ListCount() - m.VisibleRows + 1, 0);
+}
 } // namespace
 
 bool LineDown(MorphListBoxModel &m)
@@ -53,17 +61,19 @@ bool PageDownByTrack(MorphListBoxModel &m)
         return false;
     m.TopIndex = m.BottomIndex;
     if (m.TopIndex + m.VisibleRows - 1 > lastItem(m))
-        m.TopIndex = m.ListCount() - m.VisibleRows + 1;
+        m.TopIndex = pastEndTop(m);
     m.BottomIndex = std::min(m.TopIndex + m.VisibleRows, lastItem(m));
     return true;
 }
 
 void RepeatStep(MorphListBoxModel &m, int step)
 {
+    if (!canScroll(m))
+        return;
     m.TopIndex = std::max(m.TopIndex + step, 0);
     m.BottomIndex = std::min(m.BottomIndex + step, lastItem(m));
     if (std::abs(step) > 1 && m.TopIndex + m.VisibleRows - 1 > m.ListCount())
-        m.TopIndex = m.ListCount() - m.VisibleRows + 1;
+        m.TopIndex = pastEndTop(m);
 }
 
 void PageWindowUp(MorphListBoxModel &m)
@@ -129,22 +139,28 @@ int ThumbRows(float dy, int travel, int listCount)
 
 void ThumbMove(MorphListBoxModel &m, int rows)
 {
+    if (!canScroll(m))
+        return;
     m.TopIndex = std::max(m.TopIndex + rows, 0);
     if (m.TopIndex + m.VisibleRows - 1 > m.ListCount())
-        m.TopIndex = m.ListCount() - m.VisibleRows + 1;
-    m.BottomIndex = m.TopIndex + m.VisibleRows - 1;
+        m.TopIndex = pastEndTop(m);
+    m.BottomIndex = std::min(m.TopIndex + m.VisibleRows - 1, m.ListCount());
 }
 
 void JumpToStart(MorphListBoxModel &m)
 {
+    if (!canScroll(m))
+        return;
     m.TopIndex = 0;
-    m.BottomIndex = m.VisibleRows - 1;
+    m.BottomIndex = std::min(m.VisibleRows - 1, m.ListCount());
 }
 
 void JumpToEnd(MorphListBoxModel &m)
 {
+    if (!canScroll(m))
+        return;
     m.BottomIndex = lastItem(m);
-    m.TopIndex = m.ListCount() - m.VisibleRows + 1;
+    m.TopIndex = pastEndTop(m);
 }
 
 } // namespace MorphListBoxSteps

@@ -296,6 +296,16 @@ void MorphListBoxSurface::fillBorderRing(QImage &target, QRegion *outerOut)
         *outerOut = outer;
 }
 
+// The background covers the rounded parts of the border ring inside the
+// frame's rectangle, so every background paint puts the ring back on top.
+void MorphListBoxSurface::RestoreBorder()
+{
+    if (m_props.HasPicture())
+        ApplyShape();
+    else
+        fillBorderRing(m_surface);
+}
+
 void MorphListBoxSurface::ApplyShape()
 {
     QRegion outer;
@@ -309,12 +319,7 @@ void MorphListBoxSurface::PaintList(float grabOffset)
 {
     m_model.settleWindow();
     DrawBackground();
-    // The background covers the rounded parts of the border ring inside the
-    // frame's rectangle: the ring goes back on top in every case.
-    if (m_props.HasPicture())
-        ApplyShape();
-    else
-        fillBorderRing(m_surface);
+    RestoreBorder();
     if (m_model.TopIndex == -1) {
         Refresh();
         return;
@@ -508,6 +513,21 @@ void MorphListBoxSurface::PaintThumb(float grabOffset)
         if (top < UpButtonRect.bottom)
             top = UpButtonRect.bottom + 1;
     }
+    paintThumbAt(top);
+}
+
+void MorphListBoxSurface::RepaintTrack()
+{
+    if (!m_model.ScrollBarVisible)
+        return;
+    PaintTrack();
+    // The track runs under the thumb: the thumb goes back where it shows,
+    // also in the middle of a drag.
+    paintThumbAt(ThumbRect.top);
+}
+
+void MorphListBoxSurface::paintThumbAt(int top)
+{
     const int left = width() - 15 - bw();
     ThumbRect = {left, top, left + 14, top + ThumbHeight - 1};
     if (ThumbHeight <= 0)

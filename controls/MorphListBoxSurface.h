@@ -40,6 +40,9 @@ public:
     void PaintList(float grabOffset = -1);
     void PaintItem(int index, bool state, bool withFocus);
     void DrawBackground();
+    // The border ring goes back over a fresh background: the window shape
+    // with a picture, the ring alone without one.
+    void RestoreBorder();
     void ApplyShape();
     void Refresh();
 
@@ -55,6 +58,8 @@ public:
     void PaintTrack();
     void PaintArrowButton(int button); // 1 up, 2 down
     void PaintThumb(float grabOffset);
+    // The track painted again with the thumb where it is shown now.
+    void RepaintTrack();
     bool IsAboveThumb(float y) const { return y < ThumbRect.top; }
 
     // The item area of the hit test (bounds included).
@@ -89,6 +94,7 @@ private:
     void drawFocusFrame(int row);
     void drawFrame(int x1, int y1, int x2, int y2, qint32 colour);
     void drawArrowGlyph(int button);
+    void paintThumbAt(int top);
     void computeThumbHeight();
     int bw() const;
     int pitch() const;

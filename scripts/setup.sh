@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev libzip-dev zlib1g-dev
   fonts-dejavu-core unzip iproute2 xvfb xauth curl
+  locales
   wine wine32:i386 wine64 gcc-mingw-w64-i686
   clang-14 libclang-rt-14-dev
 )

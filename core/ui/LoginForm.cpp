@@ -17,12 +17,14 @@
 #include "platform/WebBrowser.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -222,6 +224,7 @@ void LoginForm::DownloadServerList()
 
 void LoginForm::LoadServers(const QString &path)
 {
+    const int fill = ++m_serverFill;
     if (!Files::FileExists(path)) {
         lstservers->setEnabled(true); // a disabled list would refuse the row
         lstservers->Clear();
@@ -232,10 +235,24 @@ void LoginForm::LoadServers(const QString &path)
     lstservers->setEnabled(true);
     const ServerList::Parsed parsed = ServerList::parse(Files::ReadAll(path));
     m_servers.replace(parsed.entries);
-    lstservers->Clear();
-    for (const ServerEntry &entry : parsed.entries)
-        lstservers->AddItem(CodePage::toUnicode(entry.Name));
-    lstservers->setListIndex(0);
+    const QPointer<LoginForm> alive(this);
+    {
+        // Drawn once, after the last server. Events run every so many
+        // servers, so a long list never holds the window; a Refresh pressed
+        // meanwhile fills the list anew, and this fill then stops.
+        const ListDrawingHold hold(lstservers);
+        lstservers->Clear();
+        constexpr qsizetype EventsEvery = 256;
+        for (qsizetype i = 0; i < parsed.entries.size(); ++i) {
+            lstservers->AddItem(CodePage::toUnicode(parsed.entries.at(i).Name));
+            if ((i + 1) % EventsEvery == 0) {
+                QCoreApplication::processEvents();
+                if (!alive || fill != m_serverFill)
+                    return;
+            }
+        }
+        lstservers->setListIndex(0);
+    }
     lstservers->setEnabled(true);
     if (parsed.endedInsideRecord) {
         m_errors.ShowError({62, QStringLiteral("Input past end of file"), QStringLiteral("LoginForm")},

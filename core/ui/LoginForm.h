@@ -78,4 +78,5 @@ private:
     std::function<bool()> m_exitClient;
     QPixmap m_background;
     bool m_settingName = false;
+    int m_serverFill = 0; // counts LoadServers runs: an older fill gives way to a newer one
 };

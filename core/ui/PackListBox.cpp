@@ -29,6 +29,19 @@ void PackListBox::AddItem(const QString &text, int index)
     m_newIndex = at;
 }
 
+void PackListBox::holdDrawing()
+{
+    if (m_holds++ == 0)
+        setUpdatesEnabled(false);
+}
+
+void PackListBox::releaseDrawing()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return;
+    setUpdatesEnabled(true);
+}
+
 // A binary search over the texts in ordinal order; a text equal to one the
 // search meets goes in front of it.
 int PackListBox::sortedPosition(const QString &text) const

@@ -1,4 +1,6 @@
 #pragma once
+#include "controls/MorphListBoxHold.h"
+
 #include <QListWidget>
 
 // A plain list (the mods tab's pack list) with the members of the skinnable
@@ -28,6 +30,11 @@ public:
     int NewIndex() const { return m_newIndex; }        // where the last AddItem put its item
     bool Enabled() const { return isEnabled(); }
 
+    // Drawing held over a fill (holds nest): the list is drawn once when
+    // the last hold ends.
+    void holdDrawing();
+    void releaseDrawing();
+
 Q_SIGNALS:
     void Click();
     void KeyUp(int key, Qt::KeyboardModifiers modifiers);
@@ -40,5 +47,6 @@ private:
     int sortedPosition(const QString &text) const;
 
     bool m_sorted = false;
+    int m_holds = 0;
     int m_newIndex = -1;
 };

@@ -59,6 +59,7 @@ void MapPackPanel::FillMapPackList()
     clearLevel();
     lstPacks->Clear();
     const QList<InstalledPack> &packs = m_model.FillMapPackList();
+    const ListDrawingHold hold(lstPacks); // drawn once, after the last pack
     for (int k = 0; k < packs.size(); ++k) {
         lstPacks->AddItem(packs.at(k).DisplayName());
         lstPacks->setItemData(lstPacks->NewIndex(), k);
@@ -78,6 +79,7 @@ void MapPackPanel::LoadMapPackInfo()
     if (!m_model.LoadMapPackInfo(lstPacks->ItemData(lstPacks->ListIndex())))
         return;
     const QList<MappackLevel> &levels = m_model.levels();
+    const ListDrawingHold hold(lstMaps);
     for (int n = 0; n < levels.size(); ++n) {
         lstMaps->AddItem(CodePage::toUnicode(levels.at(n).Name), lstMaps->ListCount());
         lstMaps->setItemData(lstMaps->NewIndex(), n);

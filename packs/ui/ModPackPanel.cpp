@@ -65,6 +65,7 @@ void ModPackPanel::fillModList()
 {
     LstMods->Clear();
     const QList<InstalledPack> &packs = m_model.fillModList();
+    const ListDrawingHold hold(LstMods); // drawn once, after the last pack
     for (int k = 0; k < packs.size(); ++k) {
         LstMods->AddItem(packs.at(k).DisplayName());
         LstMods->setItemData(LstMods->NewIndex(), k);

@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -23,8 +24,8 @@ struct Box : MorphListBox
 {
     qint64 now = 0;
 
-    explicit Box(int count = 0, int style = 0, int multiSelect = 0, int rows = 10)
-        : MorphListBox(hostWidget())
+    explicit Box(int count = 0, int style = 0, int multiSelect = 0, int rows = 10, QWidget *parent = nullptr)
+        : MorphListBox(parent ? parent : hostWidget())
     {
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPixelSize(11);
@@ -39,8 +40,10 @@ struct Box : MorphListBox
         show();
         const int pitch = model().RowTops[1] - model().RowTops[0];
         resize(200, 10 + 2 * BorderWidth() + rows * pitch + pitch / 2);
+        holdDrawing();
         for (int i = 0; i < count; ++i)
             AddItem(QStringLiteral("item %1").arg(i));
+        releaseDrawing();
         PaintList(); // as the window's first paint would
     }
 
@@ -105,6 +108,17 @@ struct Box : MorphListBox
             tickLoops();
         }
     }
+    // Counts the surface's refreshes from now on (each paint pass ends in one).
+    int *countRefreshes()
+    {
+        auto count = std::make_shared<int>(0);
+        const std::function<void()> refresh = surface().onRefresh;
+        surface().onRefresh = [count, refresh] {
+            ++*count;
+            refresh();
+        };
+        return count.get(); // kept alive by the surface's callback
+    }
     Qt::MouseButtons heldButtons;
 };
 
@@ -159,6 +173,13 @@ private Q_SLOTS:
     void rowsRepaintAsTheSelectionMoves();
     void extendedEdgeScrollExtendsTheRange();
     void trackPagingUpStopsAtThePointer();
+    void itemsChangeUnderAPress_data();
+    void itemsChangeUnderAPress();
+    void disablingEndsAPress_data();
+    void disablingEndsAPress();
+    void repeatsKeepTheirDueTimes_data();
+    void repeatsKeepTheirDueTimes();
+    void aFillDrawsOnce();
 };
 
 void TstMorphListBoxInput::windowOfTenRows()
@@ -900,6 +921,301 @@ void TstMorphListBoxInput::trackPagingUpStopsAtThePointer()
     QVERIFY(box.TopIndex() < 81);
     QVERIFY(!box.surface().IsAboveThumb(y)); // the thumb has come up to the pointer
     box.release(box.track(y));
+}
+
+namespace {
+
+enum class Press { Thumb, TrackDown, TrackUp, DownArrow, UpArrow, EdgeDown, EdgeUp };
+enum class Change { Cleared, Shortened, Refilled, RefilledHeld };
+
+// Starts a press of the given kind on a list of 100 in the middle of its
+// scrolling (the window at 50 for the upward ones), and lets it run.
+void startPress(Box &box, Press kind)
+{
+    const bool upward = kind == Press::TrackUp || kind == Press::UpArrow || kind == Press::EdgeUp;
+    if (upward)
+        box.DisplayFrom(50);
+    QPointF at;
+    switch (kind) {
+    case Press::Thumb: at = box.thumb(); break;
+    case Press::TrackDown: at = box.track(box.height() - 20); break;
+    case Press::TrackUp: at = box.track(box.BorderWidth() + 17); break;
+    case Press::DownArrow: at = box.downButton(); break;
+    case Press::UpArrow: at = box.upButton(); break;
+    case Press::EdgeDown:
+    case Press::EdgeUp: at = box.row(3); break;
+    }
+    box.move(at);
+    box.press(at);
+    if (kind == Press::Thumb)
+        box.move(at + QPointF(0, 8));
+    else if (kind == Press::EdgeDown)
+        box.move(QPointF(60, box.height() + 30));
+    else if (kind == Press::EdgeUp)
+        box.move(QPointF(60, -20));
+    box.advance(500);
+}
+
+// The list holds what it says and shows from an item; nothing names an item
+// that is not there.
+void checkWindow(Box &box)
+{
+    const int count = box.ListCount();
+    const MorphListBoxModel &m = box.model();
+    if (count > 0) {
+        QVERIFY2(box.TopIndex() >= 0, qPrintable(QString::number(box.TopIndex())));
+        QVERIFY(box.TopIndex() <= count - 1);
+        QVERIFY(box.BottomIndex() <= count);
+    } else {
+        QCOMPARE(m.CaretIndex, -1);
+    }
+    QVERIFY(m.CaretIndex >= -1 && m.CaretIndex < std::max(count, 1));
+    QVERIFY(box.ListIndex() >= -1 && box.ListIndex() < std::max(count, 1));
+    QVERIFY(box.SelCount() >= 0 && box.SelCount() <= count);
+}
+
+} // namespace
+
+void TstMorphListBoxInput::itemsChangeUnderAPress_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("change");
+    QTest::addColumn<int>("size");
+    const std::pair<Press, const char *> kinds[] = {
+        {Press::Thumb, "thumb"},          {Press::TrackDown, "track down"}, {Press::TrackUp, "track up"},
+        {Press::DownArrow, "down arrow"}, {Press::UpArrow, "up arrow"},     {Press::EdgeDown, "edge down"},
+        {Press::EdgeUp, "edge up"}};
+    const std::pair<Change, const char *> changes[] = {{Change::Shortened, "shortened"},
+                                                       {Change::Refilled, "refilled"},
+                                                       {Change::RefilledHeld, "refilled, drawing held"}};
+    for (const auto &[kind, kindName] : kinds) {
+        QTest::addRow("%s, cleared", kindName) << int(kind) << int(Change::Cleared) << 0;
+        // Sizes around the window's ten rows.
+        for (const auto &[change, changeName] : changes)
+            for (int size = 8; size <= 12; ++size)
+                QTest::addRow("%s, %s to %d", kindName, changeName, size) << int(kind) << int(change) << size;
+    }
+}
+
+// Whatever happens to the items under a held button, the press ends, the
+// list keeps showing from an item, it stops scrolling at once and the next
+// click and key act on it as on any list.
+void TstMorphListBoxInput::itemsChangeUnderAPress()
+{
+    QFETCH(int, kind);
+    QFETCH(int, change);
+    QFETCH(int, size);
+    Box box(100);
+    startPress(box, Press(kind));
+    QVERIFY(box.input().PressAction != 0);
+    switch (Change(change)) {
+    case Change::Cleared:
+        box.Clear();
+        break;
+    case Change::Shortened:
+        while (box.ListCount() > size)
+            box.RemoveItem(box.ListCount() > 50 ? 0 : box.ListCount() - 1);
+        break;
+    case Change::Refilled:
+    case Change::RefilledHeld: {
+        const bool held = Change(change) == Change::RefilledHeld;
+        if (held)
+            box.holdDrawing();
+        box.Clear();
+        for (int i = 0; i < size; ++i)
+            box.AddItem(QStringLiteral("new %1").arg(i));
+        if (held)
+            box.releaseDrawing();
+        break;
+    }
+    }
+    QCOMPARE(box.input().PressAction, 0);
+    QVERIFY(!box.input().ThumbDragging);
+    QVERIFY(!box.input().EdgeScrolling);
+    QVERIFY(!box.loopsRunning());
+    checkWindow(box);
+
+    // The button is still down: the pointer goes everywhere a player could
+    // take it, and then lets go.
+    const int *refreshes = box.countRefreshes();
+    const QPointF places[] = {box.downButton(), box.thumb(), box.track(box.height() / 2.0f), box.upButton(),
+                              QPointF(60, box.height() + 30), QPointF(60, -20), box.row(1)};
+    for (const QPointF &at : places) {
+        box.move(at);
+        box.advance(300);
+        checkWindow(box);
+    }
+    QCOMPARE(*refreshes, 0); // nothing scrolls or repaints on its own
+    box.release(box.row(1)); // which refreshes the window once
+    const int atRelease = *refreshes;
+    box.advance(600);
+    QVERIFY(!box.loopsRunning());
+    QCOMPARE(*refreshes, atRelease);
+    checkWindow(box);
+    QCOMPARE(box.ListCount(), size);
+
+    if (size == 0) {
+        QCOMPARE(box.TopIndex(), -1);
+        return;
+    }
+    // Not blank and not dead: the top row shows its item and takes a click.
+    const int top = box.TopIndex();
+    box.click(box.row(0));
+    QCOMPARE(box.ListIndex(), top);
+    const int y = box.model().RowTops[0] + 2;
+    QVERIFY(box.hdc().pixel(40, y) != box.surface().backBuffer().pixel(40, y - 1)); // the selection bar
+    box.key(Qt::Key_Home);
+    QCOMPARE(box.ListIndex(), 0);
+    QCOMPARE(box.TopIndex(), 0);
+    box.key(Qt::Key_End);
+    QCOMPARE(box.ListIndex(), size - 1);
+    QCOMPARE(box.BottomIndex(), size - 1);
+    QVERIFY(box.TopIndex() >= 0);
+}
+
+void TstMorphListBoxInput::disablingEndsAPress_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("how");
+    const std::pair<Press, const char *> kinds[] = {{Press::Thumb, "thumb"},
+                                                    {Press::TrackDown, "track"},
+                                                    {Press::DownArrow, "down arrow"},
+                                                    {Press::UpArrow, "up arrow"},
+                                                    {Press::EdgeDown, "edge"}};
+    for (const auto &[kind, name] : kinds)
+        for (const char *how : {"container", "widget", "Enabled"})
+            QTest::addRow("%s, %s", name, how) << int(kind) << QString::fromLatin1(how);
+}
+
+// A list disabled during a press (its container, the widget itself, or its
+// own Enabled property) never sees the release: the press ends at once and
+// nothing moves afterwards, also once it is enabled again.
+void TstMorphListBoxInput::disablingEndsAPress()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, how);
+    QWidget container(hostWidget());
+    container.resize(300, 300);
+    container.show();
+    Box box(100, 0, 0, 10, &container);
+    startPress(box, Press(kind));
+    QVERIFY(box.input().PressAction != 0);
+    QVERIFY(!box.hasFocus());
+    const int top = box.TopIndex();
+    auto enable = [&](bool on) {
+        if (how == QLatin1String("container"))
+            container.setEnabled(on);
+        else if (how == QLatin1String("widget"))
+            static_cast<QWidget &>(box).setEnabled(on);
+        else
+            box.setEnabled(on);
+    };
+    enable(false);
+    QCOMPARE(box.input().PressAction, 0);
+    QVERIFY(!box.loopsRunning());
+    box.advance(600);
+    QCOMPARE(box.TopIndex(), top);
+    enable(true);
+    box.advance(600);
+    QCOMPARE(box.TopIndex(), top);
+    QVERIFY(!box.loopsRunning());
+    // The button came up while the list was disabled; a new press works.
+    box.heldButtons = Qt::NoButton;
+    box.DisplayFrom(20);
+    box.move(box.downButton());
+    box.press(box.downButton());
+    QCOMPARE(box.TopIndex(), 21);
+    box.release(box.downButton());
+    QVERIFY(!box.loopsRunning());
+    checkWindow(box);
+}
+
+void TstMorphListBoxInput::repeatsKeepTheirDueTimes_data()
+{
+    QTest::addColumn<QList<int>>("gaps"); // between the ticks, repeated
+    QTest::addColumn<bool>("edge");
+    QTest::newRow("on time") << QList<int>{25} << false;
+    QTest::newRow("every 37 ms") << QList<int>{37} << false;
+    QTest::newRow("late and uneven") << QList<int>{25, 60, 30, 95, 41} << false;
+    QTest::newRow("every 75 ms") << QList<int>{75} << false;
+    QTest::newRow("a busy stretch") << QList<int>{25, 25, 310, 25, 140} << false;
+    QTest::newRow("edge scroll, late") << QList<int>{25, 60, 30, 95, 41} << true;
+}
+
+// A held arrow steps at the press, then at 450 ms and every 50 ms after it,
+// counted from the press however late the timer's ticks come: after 1.45 s
+// 22 rows have passed. An edge scroll steps every 50 ms from its start.
+void TstMorphListBoxInput::repeatsKeepTheirDueTimes()
+{
+    QFETCH(QList<int>, gaps);
+    QFETCH(bool, edge);
+    Box box(200);
+    qint64 start = 0;
+    int first = 0;
+    if (edge) {
+        box.move(box.row(3));
+        box.press(box.row(3));
+        box.move(QPointF(60, box.height() + 30));
+        QVERIFY(box.input().EdgeScrolling);
+    } else {
+        box.move(box.downButton());
+        box.press(box.downButton());
+        first = 1;
+    }
+    start = box.now;
+    QCOMPARE(box.TopIndex(), first);
+    auto expected = [&](qint64 t) {
+        const qint64 since = t - start;
+        if (edge)
+            return first + int(since / 50);
+        return since < 450 ? first : first + 1 + int((since - 450) / 50);
+    };
+    for (int i = 0; box.now - start < 1450; ++i) {
+        box.now = std::min(box.now + gaps.at(i % gaps.size()), start + 1450);
+        box.tickLoops();
+        QCOMPARE(box.TopIndex(), expected(box.now));
+    }
+    if (!edge)
+        QCOMPARE(box.TopIndex(), 22);
+    box.release(edge ? QPointF(60, box.height() + 30) : box.downButton());
+    QVERIFY(!box.loopsRunning());
+}
+
+// Many items added with drawing held paint the list once, when the hold ends.
+void TstMorphListBoxInput::aFillDrawsOnce()
+{
+    Box box(5);
+    const int *refreshes = box.countRefreshes();
+    {
+        const ListDrawingHold hold(&box);
+        box.Clear();
+        for (int i = 0; i < 2000; ++i)
+            box.AddItem(QStringLiteral("server %1").arg(i));
+        box.setListIndex(0);
+        QCOMPARE(*refreshes, 0);
+        const ListDrawingHold nested(&box);
+        box.RemoveItem(1999);
+    }
+    QCOMPARE(*refreshes, 1);
+    QCOMPARE(box.ListCount(), 1999);
+    QCOMPARE(box.TopIndex(), 0);
+    QCOMPARE(box.BottomIndex(), 9);
+    QVERIFY(box.model().ScrollBarVisible);
+    QCOMPARE(box.ListIndex(), 0);
+    // What it shows is what painting every item would have shown.
+    Box reference(0);
+    for (int i = 0; i < 1999; ++i)
+        reference.AddItem(QStringLiteral("server %1").arg(i));
+    reference.setListIndex(0);
+    QCOMPARE(box.hdc(), reference.hdc());
+    // A hold over a Clear alone shows the empty list.
+    {
+        const ListDrawingHold hold(&box);
+        box.Clear();
+    }
+    QCOMPARE(*refreshes, 2);
+    Box empty(0);
+    QCOMPARE(box.hdc(), empty.hdc());
 }
 
 QTEST_MAIN(TstMorphListBoxInput)

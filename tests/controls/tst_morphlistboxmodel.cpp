@@ -1,7 +1,14 @@
 #include "controls/MorphListBoxModel.h"
 #include "controls/MorphListBoxProperties.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -35,6 +42,7 @@ private Q_SLOTS:
     void badExplicitIndexAddsNothing();
     void leadingNumber_data();
     void leadingNumber();
+    void numbersUnderADecimalCommaLocale();
     void disabledListIgnoresAddAndRemove();
     void removeCurrentItem_data();
     void removeCurrentItem();
@@ -164,6 +172,14 @@ void TstMorphListBoxModel::leadingNumber_data()
     QTest::newRow("ampersand alone") << "&x" << 0.0;
     QTest::newRow("no number") << "abc" << 0.0;
     QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("point first") << ".5" << 0.5;
+    QTest::newRow("point last") << "1." << 1.0;
+    QTest::newRow("plus sign") << "+2.5" << 2.5;
+    QTest::newRow("two signs") << "+-5" << 0.0;
+    QTest::newRow("point alone") << "." << 0.0;
+    QTest::newRow("comma is no point") << "1,5" << 1.0;
+    QTest::newRow("negative exponent") << "-0.25e1" << -2.5;
+    QTest::newRow("far too large") << "1e999" << 0.0;
 }
 
 void TstMorphListBoxModel::leadingNumber()
@@ -171,6 +187,65 @@ void TstMorphListBoxModel::leadingNumber()
     QFETCH(QString, text);
     QFETCH(double, value);
     QCOMPARE(MorphListBoxLeadingNumber(text), value);
+}
+
+namespace {
+
+// LC_NUMERIC set to German (a decimal comma) for a scope. A system without
+// the locale gets it generated into a temporary folder (localedef, from the
+// C library's locale sources) and found through LOCPATH.
+class DecimalCommaLocale
+{
+public:
+    DecimalCommaLocale()
+        : m_old(setlocale(LC_NUMERIC, nullptr))
+    {
+        if (setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+            return;
+        const QString target = m_dir.filePath(QStringLiteral("de_DE.UTF-8"));
+        QProcess localedef;
+        localedef.start(QStringLiteral("localedef"),
+                        {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"), target});
+        if (!localedef.waitForFinished(60000) || !QFileInfo::exists(target + QStringLiteral("/LC_NUMERIC")))
+            return;
+        qputenv("LOCPATH", QFile::encodeName(m_dir.path()));
+        m_locpath = true;
+        setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    }
+    ~DecimalCommaLocale()
+    {
+        setlocale(LC_NUMERIC, m_old.constData());
+        if (m_locpath)
+            qunsetenv("LOCPATH");
+    }
+    bool active() const { return std::strcmp(localeconv()->decimal_point, ",") == 0; }
+
+private:
+    QByteArray m_old;
+    QTemporaryDir m_dir;
+    bool m_locpath = false;
+};
+
+} // namespace
+
+// The sort reads "." as the decimal point whatever locale the process runs
+// under (the C library's strtod would stop at the "." under this one).
+void TstMorphListBoxModel::numbersUnderADecimalCommaLocale()
+{
+    const DecimalCommaLocale german;
+    if (!german.active())
+        QSKIP("no German locale here and none could be generated (localedef and the locales package)");
+    QCOMPARE(std::strtod("1.5", nullptr), 1.0); // the locale is in force
+    QCOMPARE(MorphListBoxLeadingNumber(QStringLiteral("1.5")), 1.5);
+    QCOMPARE(MorphListBoxLeadingNumber(QStringLiteral("-12.25kg")), -12.25);
+    QCOMPARE(MorphListBoxLeadingNumber(QStringLiteral("2.5e2")), 250.0);
+    QCOMPARE(MorphListBoxLeadingNumber(QStringLiteral("1,5")), 1.0);
+    MorphListBoxProperties props;
+    props.SortAsNumeric = true;
+    MorphListBoxModel m(props);
+    for (const char *text : {"1.5", "1.2", "1.9", "1.7", "1.1"})
+        QVERIFY(m.AddItem(QString::fromLatin1(text)));
+    QCOMPARE(items(m), (QStringList{"1.1", "1.2", "1.5", "1.7", "1.9"}));
 }
 
 void TstMorphListBoxModel::disabledListIgnoresAddAndRemove()

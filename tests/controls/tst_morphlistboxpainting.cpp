@@ -93,6 +93,10 @@ private Q_SLOTS:
     void redrawFlagStopsOnlyRedraw();
     void mouseOverIndexUsesThePointer();
     void trackClickColourWithoutScrollBar();
+    void clearKeepsTheRoundedRing_data();
+    void clearKeepsTheRoundedRing();
+    void trackClickColourKeepsTheThumb_data();
+    void trackClickColourKeepsTheThumb();
     void shortTrackParksTheThumb();
     void reloadKeepsTheItemsShown();
 };
@@ -540,6 +544,100 @@ void TstMorphListBoxPainting::reloadKeepsTheItemsShown()
     QCOMPARE(box.TopIndex(), 0);
     box.PaintList();
     QCOMPARE(box.BottomIndex(), 2);
+}
+
+void TstMorphListBoxPainting::clearKeepsTheRoundedRing_data()
+{
+    QTest::addColumn<int>("border");
+    QTest::addColumn<bool>("picture");
+    QTest::newRow("border 1") << 1 << false;
+    QTest::newRow("border 3") << 3 << false;
+    QTest::newRow("border 3, picture") << 3 << true;
+}
+
+// Every pixel of a rounded border ring keeps the border colour when the
+// list is cleared, and the cleared list looks as an empty one painted anew.
+void TstMorphListBoxPainting::clearKeepsTheRoundedRing()
+{
+    QFETCH(int, border);
+    QFETCH(bool, picture);
+    auto make = [&](Box &box) {
+        box.setBorderWidth(border);
+        box.setCurveTopLeft(14);
+        box.setCurveTopRight(9);
+        box.setCurveBottomLeft(20);
+        box.setCurveBottomRight(12);
+        if (picture) {
+            QImage tile(8, 8, QImage::Format_RGB32);
+            tile.fill(qRgb(0, 200, 0));
+            box.designMode([&] { box.setPictureMode(2); });
+            box.setPicture(tile);
+        }
+    };
+    Box box(QSize(160, 110));
+    make(box);
+    box.addItems(30);
+    box.setListIndex(0);
+    box.Clear();
+    const int W = 160, H = 110;
+    const QRegion ring = MorphListBoxShapeRegion(0, 0, W, H, 14, 9, 20, 12)
+                         - MorphListBoxShapeRegion(border, border, W - border, H - border, 14, 9, 20, 12);
+    int wrong = 0, pixels = 0;
+    for (const QRect &r : ring)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x, ++pixels)
+                wrong += box.at(x, y) != Red;
+    QVERIFY(pixels > 100);
+    QCOMPARE(wrong, 0);
+    Box fresh(QSize(160, 110));
+    make(fresh);
+    fresh.PaintList();
+    for (const QRect &r : box.surface().WindowRegion)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                QVERIFY2(box.at(x, y) == fresh.at(x, y), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+}
+
+void TstMorphListBoxPainting::trackClickColourKeepsTheThumb_data()
+{
+    QTest::addColumn<int>("press");
+    QTest::addColumn<bool>("dragging");
+    QTest::newRow("idle") << int(MorphListBoxInput::NoPress) << false;
+    QTest::newRow("paging down") << int(MorphListBoxInput::PagingDown) << false;
+    QTest::newRow("paging up") << int(MorphListBoxInput::PagingUp) << false;
+    QTest::newRow("thumb dragged") << int(MorphListBoxInput::ThumbPress) << true;
+}
+
+// A new track-click colour paints the track again, never over the thumb,
+// which stays where it shows (also in the middle of a drag).
+void TstMorphListBoxPainting::trackClickColourKeepsTheThumb()
+{
+    QFETCH(int, press);
+    QFETCH(bool, dragging);
+    Box box;
+    box.addItems(60);
+    box.DisplayFrom(25);
+    box.input().PressAction = press;
+    if (dragging) {
+        box.input().ThumbDragging = true;
+        box.input().MouseY = 70;
+        box.PaintList(6); // the thumb follows the pointer, off its resting place
+    } else {
+        box.PaintList();
+    }
+    const MorphListBoxRect thumb = box.surface().ThumbRect;
+    const QImage before = box.hdc();
+    box.setTrackClickColor1(0x00FF00);
+    box.setTrackClickColor2(0x00FF00);
+    QCOMPARE(box.surface().ThumbRect, thumb);
+    for (int y = thumb.top; y <= thumb.bottom; ++y)
+        for (int x = thumb.left; x <= thumb.right; ++x)
+            QVERIFY2(box.hdc().pixel(x, y) == before.pixel(x, y),
+                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+    if (press == MorphListBoxInput::NoPress)
+        QCOMPARE(box.hdc(), before); // nothing else changes either
+    else if (press == MorphListBoxInput::PagingDown)
+        QCOMPARE(box.at(200 - 1 - 8, thumb.bottom + 3), Green); // the pressed part takes the colour
 }
 
 QTEST_MAIN(TstMorphListBoxPainting)

@@ -42,6 +42,8 @@ private Q_SLOTS:
     void thumbRows_data();
     void thumbRows();
     void thumbMoveAndJumps();
+    void shortListsNeverStartAboveTheFirstItem_data();
+    void shortListsNeverStartAboveTheFirstItem();
 };
 
 void TstMorphListBoxSteps::mouseSteps_data()
@@ -221,6 +223,45 @@ void TstMorphListBoxSteps::thumbMoveAndJumps()
     w.m.settleWindow(); // the next repaint pins it to the end
     QCOMPARE(w.m.TopIndex, 90);
     QCOMPARE(w.m.BottomIndex, 99);
+}
+
+void TstMorphListBoxSteps::shortListsNeverStartAboveTheFirstItem_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<int>("count");
+    for (const char *step : {"ThumbMove", "JumpToEnd", "PageRepeat", "JumpToStart"})
+        for (int count : {0, 1, 8, 9, 10, 11})
+            QTest::addRow("%s, %d items", step, count) << QString::fromLatin1(step) << count;
+}
+
+// A list that became shorter than its window of ten rows while a button was
+// held: the mouse's end of the list (one row past the last item) would be
+// -1 or less, the empty list's value, and would blank a list with items.
+void TstMorphListBoxSteps::shortListsNeverStartAboveTheFirstItem()
+{
+    QFETCH(QString, step);
+    QFETCH(int, count);
+    Window w(count, 10, count > 0 ? 0 : -1);
+    if (step == QLatin1String("ThumbMove"))
+        Steps::ThumbMove(w.m, 3);
+    else if (step == QLatin1String("JumpToEnd"))
+        Steps::JumpToEnd(w.m);
+    else if (step == QLatin1String("PageRepeat"))
+        Steps::RepeatStep(w.m, 10);
+    else
+        Steps::JumpToStart(w.m);
+    if (count == 0) {
+        QCOMPARE(w.m.TopIndex, -1);
+        QCOMPARE(w.m.BottomIndex, -1);
+        return;
+    }
+    QVERIFY(w.m.TopIndex >= 0);
+    QVERIFY(w.m.BottomIndex <= count);
+    if (count > 10)
+        return; // a list longer than its window scrolls as before
+    w.m.settleWindow();
+    QCOMPARE(w.m.TopIndex, 0);
+    QCOMPARE(w.m.BottomIndex, count - 1);
 }
 
 QTEST_GUILESS_MAIN(TstMorphListBoxSteps)

@@ -26,6 +26,8 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 
 // The whole client as main() composes it, with fake platform services, the
 // test web host and the scripted lobby server: start-up, the login window and
@@ -396,6 +398,47 @@ private Q_SLOTS:
         QVERIFY(rig.login().lstservers->Enabled());
         QCOMPARE(rig.login().lstservers->ListCount(), 0);
         QCOMPARE(rig.login().lstservers->ListIndex(), -1);
+    }
+
+    // 20,000 servers fill the list with one paint at the end; events run
+    // during the fill, and a fill started from them (a Refresh) wins.
+    void longServerListFillsAtOnce()
+    {
+        Rig rig;
+        rig.make();
+        QVERIFY(rig.app->Main());
+        QByteArray records;
+        for (int i = 0; i < 20000; ++i)
+            records += "newserver\nServer " + QByteArray::number(i) + "\nhost" + QByteArray::number(i) + "\n7000\n";
+        const QString many = rig.home.filePath("many.txt");
+        writeFile(many, records);
+        MorphListBox *list = rig.login().lstservers;
+        auto refreshes = std::make_shared<int>(0);
+        const std::function<void()> refresh = list->surface().onRefresh;
+        list->surface().onRefresh = [refreshes, refresh] {
+            ++*refreshes;
+            refresh();
+        };
+        bool ranDuringFill = false;
+        QTimer::singleShot(0, this, [&] { ranDuringFill = list->ListCount() > 0 && list->ListCount() < 20000; });
+        rig.login().LoadServers(many);
+        QVERIFY(ranDuringFill);
+        QCOMPARE(*refreshes, 1);
+        QCOMPARE(list->ListCount(), 20000);
+        QCOMPARE(list->List(19999), QStringLiteral("Server 19999"));
+        QCOMPARE(list->ListIndex(), 0);
+        QCOMPARE(rig.app->servers().ServerCount(), 20000);
+
+        const QString few = rig.home.filePath("few.txt");
+        writeFile(few, "newserver\nA\nh\n80\nnewserver\nB\nh\n81\nnewserver\nC\nh\n82\n");
+        writeFile(many, records);
+        QTimer::singleShot(0, this, [&] { rig.login().LoadServers(few); });
+        rig.login().LoadServers(many);
+        QCOMPARE(list->ListCount(), 3);
+        QCOMPARE(list->List(2), QStringLiteral("C"));
+        QCOMPARE(list->ListIndex(), 0);
+        QVERIFY(list->Enabled());
+        QCOMPARE(rig.app->servers().ServerCount(), 3);
     }
 
     // A missing skin picture is reported; the pictures after it keep theirs.
