@@ -16,7 +16,9 @@ bool isRedirect(int status)
 
 } // namespace
 
-DownLoadTransport::DownLoadTransport(QObject *parent) : QObject(parent)
+DownLoadTransport::DownLoadTransport(QObject *parent)
+    : QObject(parent)
+    , m_bounds(UrlDownload::defaultTransferBounds())
 {
     m_headLimit.setSingleShot(true);
     m_headLimit.setTimerType(Qt::PreciseTimer);

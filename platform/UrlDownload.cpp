@@ -13,6 +13,7 @@
 namespace {
 
 int g_defaultTimeoutMs = UrlDownload::PageLimitMs;
+UrlDownload::TransferBounds g_defaultBounds;
 
 // The blocking downloads running now, innermost last.
 QList<QPointer<PageFetch>> &running()
@@ -40,6 +41,13 @@ UrlDownload::Result wait(PageFetch &fetch, const std::function<void()> &start, Q
     if (!done)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     running().removeAll(&fetch);
+    if (!done) {
+        // The program is ending (every loop was told to exit).
+        fetch.abort();
+        result = UrlDownload::Result();
+        result.cancelled = true;
+        result.error = QStringLiteral("cancelled");
+    }
     return result;
 }
 
@@ -84,6 +92,16 @@ int defaultTimeout()
 void setDefaultTimeout(int timeoutMs)
 {
     g_defaultTimeoutMs = timeoutMs > 0 ? timeoutMs : PageLimitMs;
+}
+
+TransferBounds defaultTransferBounds()
+{
+    return g_defaultBounds;
+}
+
+void setDefaultTransferBounds(const TransferBounds &bounds)
+{
+    g_defaultBounds = bounds;
 }
 
 Result fetch(const QUrl &url, QByteArray *body, int timeoutMs)

@@ -56,6 +56,11 @@ constexpr qint64 MaxBodyBytes = 32 * 1024 * 1024;
 int defaultTimeout();
 void setDefaultTimeout(int timeoutMs);
 
+// The transfer bounds a DownLoad control starts with; tests shorten them
+// before the client is made.
+TransferBounds defaultTransferBounds();
+void setDefaultTransferBounds(const TransferBounds &bounds);
+
 // A page to memory. `body` is filled only on success (it is emptied otherwise).
 Result fetch(const QUrl &url, QByteArray *body, int timeoutMs = -1);
 

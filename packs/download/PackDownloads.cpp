@@ -57,11 +57,3 @@ void PackDownloads::connectionLost()
     hutModpack.connectionLost();
 }
 
-void PackDownloads::stopAll()
-{
-    connectionLost();
-    for (CatalogDownload *run : {&mapRun, &modRun}) {
-        if (run->state().running)
-            run->CancelDownload();
-    }
-}

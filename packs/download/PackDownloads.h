@@ -34,8 +34,6 @@ public:
     // hut or a lost connection ends them.
     void follow(LobbyEvents &events);
     void connectionLost();
-    // Ends every transfer now, removing what it wrote so far (the client is closing).
-    void stopAll();
 
     PackCatalog mapCatalog;
     PackCatalog modCatalog;

@@ -560,6 +560,11 @@ private Q_SLOTS:
         QCOMPARE(real.windowMs, 30000);
         DownLoad dl;
         QCOMPARE(dl.bounds(), real);
+        QCOMPARE(UrlDownload::defaultTransferBounds(), real);
+        UrlDownload::setDefaultTransferBounds(UrlDownload::TransferBounds::within(500));
+        DownLoad shorter;
+        QCOMPARE(shorter.bounds().windowMs, 500);
+        UrlDownload::setDefaultTransferBounds(real);
         QCOMPARE(UrlDownload::TransferBounds::within(0), real);
         // A window longer than the head bound keeps the head at its own.
         QCOMPARE(UrlDownload::TransferBounds::within(30000), real);

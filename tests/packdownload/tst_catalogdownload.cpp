@@ -1,9 +1,11 @@
 #include "packs/PackCatalog.h"
 #include "packs/download/CatalogDownload.h"
+#include "tests/fixtures/PackShop.h"
 #include "tests/packdownload/DownloadRig.h"
 
 #include <QMap>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -310,6 +312,26 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(rig.pack(true).catalogueZip(true)));
         run.reset();   // the client closes
         QVERIFY(!QFile::exists(rig.pack(true).catalogueZip(true)));
+    }
+
+    // The development lobby's shop: built again (another start, another
+    // second), each pack is the same archive with the same crc8.
+    void shopPacksKeepTheirCrcs()
+    {
+        WebHost web;
+        QVERIFY(web.listen());
+        QTemporaryDir one;
+        QTemporaryDir two;
+        const QList<ShopPack> first = openPackShop(web, one.path());
+        const QList<ShopPack> second = openPackShop(web, two.path());
+        QCOMPARE(first.size(), second.size());
+        for (qsizetype i = 0; i < first.size(); ++i) {
+            QCOMPARE(first[i].crc, second[i].crc);
+            KAFHandler kaf;
+            QVERIFY(kaf.OpenFile(first[i].kaf));
+            QCOMPARE(kaf.getTimeAdded(0), QByteArray("12:00:00"));
+            QCOMPARE(kaf.getDateAdded(0), QByteArray("01/01/2001"));
+        }
     }
 
     void hostileZipsChangeNothing_data()
