@@ -5,6 +5,22 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+namespace {
+
+// The body length the head announced, as it comes over the wire; -1 when
+// none was given or the body is encoded (then the network layer decodes it).
+qint64 announcedLength(QNetworkReply *reply)
+{
+    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (!encoding.isEmpty() && encoding != "identity")
+        return -1;
+    bool ok = false;
+    const qint64 length = reply->rawHeader("Content-Length").trimmed().toLongLong(&ok);
+    return ok && length >= 0 ? length : -1;
+}
+
+} // namespace
+
 PageFetch::PageFetch(QObject *parent)
     : QObject(parent)
 {
@@ -202,6 +218,10 @@ void PageFetch::onFinished()
         result.error = reply->errorString();
     } else if (!twoXx) {
         result.error = QStringLiteral("HTTP status %1").arg(result.status);
+    } else if (const qint64 length = announcedLength(reply); length >= 0 && m_received < length) {
+        // The network layer may take a connection closed early for the end
+        // of the answer; a body shorter than announced is never whole.
+        result.error = QStringLiteral("the answer ended after %1 of %2 bytes").arg(m_received).arg(length);
     } else {
         result.ok = true;
     }

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -198,10 +199,10 @@ void TstUrlDownload::transfersUnderTheirBounds_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("steady") << QByteArray() << true << QString();
     QTest::newRow("trickle body") << QByteArray("trickle body") << false
-                                  << QStringLiteral("less than 4096 bytes arrived in 400 ms");
+                                  << QStringLiteral("less than 4096 bytes arrived in 1 s");
     QTest::newRow("trickle head") << QByteArray("trickle head") << false
-                                  << QStringLiteral("no answer head within 400 ms");
-    QTest::newRow("stall") << QByteArray("stall") << false << QStringLiteral("no answer head within 400 ms");
+                                  << QStringLiteral("no answer head within 1 s");
+    QTest::newRow("stall") << QByteArray("stall") << false << QStringLiteral("no answer head within 1 s");
     QTest::newRow("cut body") << QByteArray("cut body") << false << QString();
     QTest::newRow("length above body") << QByteArray("length above body") << false << QString();
 }
@@ -210,7 +211,7 @@ void TstUrlDownload::transfersUnderTheirBounds()
 {
     QFETCH(QByteArray, route);
     QFETCH(QString, reason);
-    const QByteArray release(80000, 'r');
+    const QByteArray release(160000, 'r');
     WebHost::Answer steady;
     steady.body = release;
     steady.chunkBytes = 2000;
@@ -221,9 +222,11 @@ void TstUrlDownload::transfersUnderTheirBounds()
     QElapsedTimer clock;
     clock.start();
     const UrlDownload::Result r = UrlDownload::toFile(m_host->url("/release.zip"), file,
-                                                      UrlDownload::TransferBounds::within(400), qint64(1) << 30);
-    QVERIFY(clock.elapsed() < 5000);
+                                                      UrlDownload::TransferBounds::within(1000), qint64(1) << 30);
+    QVERIFY(clock.elapsed() < 8000);
     QTEST(r.ok, "ok");
+    if (r.ok)
+        QVERIFY(clock.elapsed() > 1000);   // longer than a window: the floor is no total bound
     if (!reason.isEmpty()) {
         QCOMPARE(r.error, reason);
         QVERIFY(r.timedOut);
