@@ -183,8 +183,11 @@ void DownLoadTransport::onReadyRead()
     if (isRedirect(m_status) && !location.isEmpty() && m_redirects < MaxRedirects) {
         ++m_redirects;
         const QUrl next = m_url.resolved(QUrl::fromEncoded(location));
+        // The head bound runs on across the redirect, from the first request.
+        const int left = qMax(1, m_headLimit.remainingTime());
         finishConnection();
         connectTo(next);
+        m_headLimit.start(left);
         return;
     }
     m_headDone = true;

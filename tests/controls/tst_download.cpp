@@ -511,6 +511,8 @@ private Q_SLOTS:
                                       << QStringLiteral("no answer head within 400 ms");
         QTest::newRow("stall") << QByteArray("stall") << QList<qint32>{3, 1} << -3
                                << QStringLiteral("no answer head within 400 ms");
+        QTest::newRow("redirect to an endless head") << QByteArray("redirect to trickle head") << QList<qint32>{3, 1}
+                                                     << -3 << QStringLiteral("no answer head within 400 ms");
         QTest::newRow("cut body") << QByteArray("cut body") << QList<qint32>{1} << -2 << QString();
         QTest::newRow("length above body") << QByteArray("length above body") << QList<qint32>{1} << 3000 << QString();
         QTest::newRow("length below body") << QByteArray("length below body") << none << 2900 << QString();
@@ -525,7 +527,15 @@ private Q_SLOTS:
         const QByteArray body = pattern(3000);
         WebHost web;
         QVERIFY(web.listen());
-        web.serve("/f", WebHost::hostile(route, body, 50));
+        if (route.startsWith("redirect to ")) {
+            WebHost::Answer moved;
+            moved.status = 302;
+            moved.headers.append(WebHost::Header("Location", "/g"));
+            web.serve("/f", moved);
+            web.serve("/g", WebHost::hostile(route.mid(12), body, 50));
+        } else {
+            web.serve("/f", WebHost::hostile(route, body, 50));
+        }
         writeFile(target(), "old");
         DownLoad dl;
         dl.setBounds(UrlDownload::TransferBounds::within(400));
