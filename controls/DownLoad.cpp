@@ -68,7 +68,11 @@ DownLoad::~DownLoad()
     m_transport.disconnect(this);
     if (m_loop)
         m_loop->exit();
+    // A file the program stops writing half-way is of no use to anyone.
+    const bool partial = m_phase == Phase::Transfer && m_file.isOpen();
     m_file.close();
+    if (partial)
+        m_file.remove();
 }
 
 // --- the small helpers
@@ -165,6 +169,7 @@ void DownLoad::beginFileInformation()
     // Nothing of an earlier answer may pass for this one.
     m_fileExists = false;
     m_fileSize = 0;
+    m_sizeKnown = -1;
     m_status = 0;
     m_headersOk = false;
     m_transport.abort();
@@ -258,8 +263,9 @@ void DownLoad::onHead()
     m_headersOk = true;
     m_clock.start();
     m_fileSize = m_transport.contentLength();
+    m_sizeKnown = m_fileSize;
     // The body waits in the socket until DownLoad reads it.
-    m_transport.holdIdle(true);
+    m_transport.holdFloor(true);
     Q_EMIT StatusChange(QStringLiteral("Retrieving File Information Complete!"));
     endStep(Phase::HeadOpen);
 }
@@ -347,7 +353,7 @@ void DownLoad::openTarget(const QString &path, bool append)
     Q_EMIT StatusChange(QStringLiteral("Opening ") + path + QStringLiteral(" For DATA Input."));
     m_inDL = true;
     m_received = 0;
-    m_transport.holdIdle(m_pause);
+    m_transport.holdFloor(m_pause);
     if (m_pause)
         Q_EMIT StatusChange(QStringLiteral("Paused."));
     pump();
@@ -475,7 +481,8 @@ void DownLoad::beginResume()
     }
     m_transport.abort();
     m_phase = Phase::ResumeHead;
-    m_transport.holdIdle(false);
+    m_restarting = false;
+    m_transport.holdFloor(false);
     m_transport.start(QUrl(m_url), "Range: bytes=" + QByteArray::number(Files::FileLength(m_saveLocation)) + '-');
 }
 
@@ -492,6 +499,11 @@ void DownLoad::onResumeHead()
         return;
     }
     m_status = m_transport.status();
+    if (m_restarting) {
+        m_restarting = false;
+        onRestartHead();
+        return;
+    }
     const qint64 have = Files::FileLength(m_saveLocation);
     const qint64 length = m_transport.contentLength();
     const ContentRange range = parseContentRange(m_transport.header("Content-Range"));
@@ -500,7 +512,9 @@ void DownLoad::onResumeHead()
         transferFailed();
         return;
     }
-    if (m_status == 416 && range.first < 0 && range.total == have) {
+    // The size the file has been known by; a resume never changes it.
+    const qint64 known = m_sizeKnown;
+    if (m_status == 416 && range.first < 0 && known >= 0 && range.total == known && have == known) {
         // Everything is here already.
         m_inDL = true;
         m_expected = 0;
@@ -508,16 +522,51 @@ void DownLoad::onResumeHead()
         transferComplete();
         return;
     }
-    if (m_status == 206 && range.first == have && length >= 0) {
+    // Only the rest of the same file is appended: a part that starts where
+    // the file ends, runs to the last byte of the size known before, and
+    // whose length says so. Anything else could splice two different files.
+    const bool rest = m_status == 206 && known > 0 && range.first == have && range.last == known - 1
+        && range.total == known && length == known - have;
+    if (rest) {
         m_expected = length;
         openTarget(m_saveLocation, true);
-    } else if (m_status == 200 && length >= 0) {
-        // The server sends the whole file: start it again.
+    } else if (is2xx(m_status) && length >= 0 && m_status != 206) {
+        // The whole file again: it starts from zero.
         m_expected = length;
+        m_fileSize = length;
+        m_sizeKnown = length;
         openTarget(m_saveLocation, false);
     } else {
-        transferFailed();
+        restartFromZero();
     }
+}
+
+void DownLoad::onRestartHead()
+{
+    const qint64 length = m_transport.contentLength();
+    const QByteArray encoding = m_transport.header("Content-Encoding").trimmed().toLower();
+    bool whole = is2xx(m_status) && length >= 0 && (encoding.isEmpty() || encoding == "identity");
+    if (whole && m_status == 206) {
+        const ContentRange r = parseContentRange(m_transport.header("Content-Range"));
+        whole = r.first == 0 && r.total == length;
+    }
+    if (!whole) {
+        transferFailed();
+        return;
+    }
+    m_expected = length;
+    m_fileSize = length;
+    m_sizeKnown = length;
+    openTarget(m_saveLocation, false);
+}
+
+void DownLoad::restartFromZero()
+{
+    // A part that does not fit the file: the file is fetched whole again.
+    m_transport.abort();
+    m_phase = Phase::ResumeHead;
+    m_restarting = true;
+    m_transport.start(QUrl(m_url));
 }
 
 // --- Cancel and Pause
@@ -543,7 +592,7 @@ void DownLoad::Pause(bool pause)
 {
     m_pause = pause;
     if (m_phase == Phase::Transfer)
-        m_transport.holdIdle(pause);
+        m_transport.holdFloor(pause);
     if (pause) {
         Q_EMIT StatusChange(QStringLiteral("Paused."));
         return;

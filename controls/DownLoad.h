@@ -22,7 +22,8 @@ class QEventLoop;
 // report the end through StepFinished. Cancel and Pause act at once, also from
 // inside an event handler. Only a 2xx answer counts; a body that ends short is
 // a failure, never a completion; the file is closed and InDL is false after
-// every end of a transfer. The control draws nothing (it is not a widget).
+// every end of a transfer. A control destroyed while it writes removes the
+// partial file. The control draws nothing (it is not a widget).
 class DownLoad : public QObject
 {
     Q_OBJECT
@@ -35,9 +36,13 @@ public:
     // (none: this machine's).
     void setDialogs(Dialogs *dialogs) { m_dialogs = dialogs; }
     void setConnectionState(ConnectionState *state) { m_connection = state; }
-    // Silence longer than this fails the request or the transfer.
-    void setIdleTimeout(int ms) { m_transport.setIdleTimeout(ms); }
-    int idleTimeout() const { return m_transport.idleTimeout(); }
+    // How long the head may take and the least a transfer must bring in each
+    // window; the real bounds unless a test shortens them.
+    void setBounds(const UrlDownload::TransferBounds &bounds) { m_transport.setBounds(bounds); }
+    const UrlDownload::TransferBounds &bounds() const { return m_transport.bounds(); }
+    // Why the last request or transfer failed, for a status line (empty when
+    // it did not fail in the transport).
+    QString FailureReason() const { return m_transport.error(); }
 
     // --- properties
     bool InDL() const { return m_inDL; }
@@ -109,6 +114,8 @@ private:
     bool offlineAbort();
     void onHead();
     void onResumeHead();
+    void onRestartHead();
+    void restartFromZero();
     void pump();
     void openTarget(const QString &path, bool append);
     bool chooseTarget(QString *path);
@@ -146,6 +153,8 @@ private:
     QByteArray m_chunkBuffer;
     qint64 m_received = 0;
     qint64 m_expected = 0;   // body bytes of the answer being written
+    qint64 m_sizeKnown = -1; // the whole file's size from the last GetFileInformation
     QElapsedTimer m_clock;   // started one second early, as the rate counts from the request
     bool m_pumpQueued = false;
+    bool m_restarting = false;   // a resume that did not fit asks for the whole file
 };

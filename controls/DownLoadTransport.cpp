@@ -16,11 +16,14 @@ bool isRedirect(int status)
 
 } // namespace
 
-DownLoadTransport::DownLoadTransport(QObject *parent) : QObject(parent)
+DownLoadTransport::DownLoadTransport(QObject *parent)
+    : QObject(parent)
+    , m_bounds(UrlDownload::defaultTransferBounds())
 {
-    m_idle.setSingleShot(true);
-    m_idle.setInterval(30000);
-    connect(&m_idle, &QTimer::timeout, this, &DownLoadTransport::onIdle);
+    m_headLimit.setSingleShot(true);
+    m_headLimit.setTimerType(Qt::PreciseTimer);
+    connect(&m_headLimit, &QTimer::timeout, this, &DownLoadTransport::onHeadLimit);
+    connect(&m_floor, &RateFloor::tooSlow, this, &DownLoadTransport::onTooSlow);
 }
 
 DownLoadTransport::~DownLoadTransport()
@@ -28,18 +31,19 @@ DownLoadTransport::~DownLoadTransport()
     finishConnection();
 }
 
-void DownLoadTransport::holdIdle(bool hold)
+void DownLoadTransport::holdFloor(bool hold)
 {
-    m_idleHeld = hold;
+    m_floorHeld = hold;
     if (hold)
-        m_idle.stop();
-    else if (!m_ended)
-        m_idle.start();
+        m_floor.stop();
+    else if (m_headDone && !m_ended)
+        m_floor.start(m_bounds.floorBytes, m_bounds.windowMs);
 }
 
 void DownLoadTransport::finishConnection()
 {
-    m_idle.stop();
+    m_headLimit.stop();
+    m_floor.stop();
     if (QTcpSocket *s = m_socket.data()) {
         s->disconnect(this);
         s->abort();
@@ -58,6 +62,10 @@ void DownLoadTransport::start(const QUrl &url, const QByteArray &extraHeader)
     m_ended = false;
     m_bodyRead = 0;
     connectTo(url);
+    // Counted from the request, across redirects: a head sent a line at a
+    // time cannot stretch it.
+    if (!m_ended)
+        m_headLimit.start(qMax(1, m_bounds.headMs));
 }
 
 void DownLoadTransport::abort()
@@ -127,8 +135,6 @@ void DownLoadTransport::connectTo(const QUrl &url)
         connect(socket, &QTcpSocket::connected, this, &DownLoadTransport::onConnected);
         socket->connectToHost(url.host(), port);
     }
-    if (!m_idleHeld)
-        m_idle.start();
 }
 
 void DownLoadTransport::onConnected()
@@ -151,8 +157,6 @@ void DownLoadTransport::onConnected()
 
 void DownLoadTransport::onReadyRead()
 {
-    if (!m_idleHeld)
-        m_idle.start();
     if (m_headDone) {
         Q_EMIT readyRead();
         return;
@@ -179,12 +183,18 @@ void DownLoadTransport::onReadyRead()
     if (isRedirect(m_status) && !location.isEmpty() && m_redirects < MaxRedirects) {
         ++m_redirects;
         const QUrl next = m_url.resolved(QUrl::fromEncoded(location));
+        // The head bound runs on across the redirect, from the first request.
+        const int left = qMax(1, m_headLimit.remainingTime());
         finishConnection();
         connectTo(next);
+        m_headLimit.start(left);
         return;
     }
     m_headDone = true;
     m_executing = false;
+    m_headLimit.stop();
+    if (!m_floorHeld)
+        m_floor.start(m_bounds.floorBytes, m_bounds.windowMs);
     Q_EMIT headReady();
     if (bytesAvailable() > 0)
         Q_EMIT readyRead();
@@ -257,6 +267,7 @@ qint64 DownLoadTransport::read(char *data, qint64 max)
             n += got;
     }
     m_bodyRead += n;
+    m_floor.arrived(n);
     return n;
 }
 
@@ -269,18 +280,23 @@ void DownLoadTransport::onDisconnected()
         return;
     }
     m_ended = true;
-    m_idle.stop();
+    m_headLimit.stop();
     Q_EMIT connectionEnded();
 }
 
-void DownLoadTransport::onIdle()
+void DownLoadTransport::onHeadLimit()
 {
-    const QString why = QStringLiteral("no data for %1 ms").arg(m_idle.interval());
-    if (!m_headDone) {
-        failBeforeHead(why);
+    if (!m_headDone)
+        failBeforeHead(QStringLiteral("no answer head within ") + UrlDownload::durationText(m_bounds.headMs));
+}
+
+void DownLoadTransport::onTooSlow()
+{
+    if (m_ended)
         return;
-    }
-    fail(why);
+    fail(QStringLiteral("less than %1 bytes arrived in %2")
+             .arg(m_bounds.floorBytes)
+             .arg(UrlDownload::durationText(m_bounds.windowMs)));
     finishConnection();
     if (!m_ended) {
         m_ended = true;

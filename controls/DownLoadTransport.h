@@ -1,4 +1,7 @@
 #pragma once
+#include "platform/RateFloor.h"
+#include "platform/UrlDownload.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -12,8 +15,10 @@ class QTcpSocket;
 // response head, follows a few redirects, then hands out the body as the
 // reader asks for it. Unread body data stays in a bounded socket buffer, so
 // a reader that stops reading (a paused download) holds the sender back
-// instead of filling memory. A transfer that receives nothing for the idle
-// time fails.
+// instead of filling memory. The head (status line and headers) must have
+// ended within the head bound of the request's start, and the body must bring
+// at least the floor's bytes in every window while it is read; either failure
+// ends the transfer.
 class DownLoadTransport : public QObject
 {
     Q_OBJECT
@@ -24,10 +29,11 @@ public:
     explicit DownLoadTransport(QObject *parent = nullptr);
     ~DownLoadTransport() override;
 
-    void setIdleTimeout(int ms) { m_idle.setInterval(ms); }
-    int idleTimeout() const { return m_idle.interval(); }
-    // While held, silence is not a failure (the reader is not reading).
-    void holdIdle(bool hold);
+    void setBounds(const UrlDownload::TransferBounds &bounds) { m_bounds = bounds; }
+    const UrlDownload::TransferBounds &bounds() const { return m_bounds; }
+    // While held, the floor does not count (the reader is not reading); it
+    // counts afresh from the release.
+    void holdFloor(bool hold);
 
     // Starts a GET; `extraHeader` is one more request line, e.g. "Range: bytes=10-".
     void start(const QUrl &url, const QByteArray &extraHeader = QByteArray());
@@ -63,15 +69,18 @@ private:
     void onConnected();
     void onReadyRead();
     void onDisconnected();
-    void onIdle();
+    void onHeadLimit();
+    void onTooSlow();
     void fail(const QString &why);
     void failBeforeHead(const QString &why);
     bool parseHead(const QByteArray &head);
     void finishConnection();
 
     QPointer<QTcpSocket> m_socket;
-    QTimer m_idle;
-    bool m_idleHeld = false;
+    UrlDownload::TransferBounds m_bounds;
+    QTimer m_headLimit;
+    RateFloor m_floor;
+    bool m_floorHeld = false;
     QUrl m_url;
     QByteArray m_extra;
     int m_redirects = 0;

@@ -5,10 +5,51 @@
 #include "platform/PageFetch.h"
 
 #include <QEventLoop>
+#include <QList>
+#include <QPointer>
+#include <QSaveFile>
+#include <functional>
 
 namespace {
 
-int g_defaultTimeoutMs = 5000;
+int g_defaultTimeoutMs = UrlDownload::PageLimitMs;
+UrlDownload::TransferBounds g_defaultBounds;
+
+// The blocking downloads running now, innermost last.
+QList<QPointer<PageFetch>> &running()
+{
+    static QList<QPointer<PageFetch>> list;
+    return list;
+}
+
+// Runs one request to its end with user input left queued.
+UrlDownload::Result wait(PageFetch &fetch, const std::function<void()> &start, QByteArray *body)
+{
+    UrlDownload::Result result;
+    bool done = false;
+    QEventLoop loop;
+    QObject::connect(&fetch, &PageFetch::finished, &loop,
+                     [&](const UrlDownload::Result &r, const QByteArray &answer) {
+                         result = r;
+                         if (body)
+                             *body = answer;
+                         done = true;
+                         loop.quit();
+                     });
+    running().append(&fetch);
+    start();
+    if (!done)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    running().removeAll(&fetch);
+    if (!done) {
+        // The program is ending (every loop was told to exit).
+        fetch.abort();
+        result = UrlDownload::Result();
+        result.cancelled = true;
+        result.error = QStringLiteral("cancelled");
+    }
+    return result;
+}
 
 UrlDownload::Result get(const QUrl &url, QByteArray *body, int timeoutMs, qint64 maxBytes)
 {
@@ -18,25 +59,30 @@ UrlDownload::Result get(const QUrl &url, QByteArray *body, int timeoutMs, qint64
         result.error = why;
         return result;
     }
-    bool done = false;
     PageFetch fetch;
-    QEventLoop loop;
-    QObject::connect(&fetch, &PageFetch::finished, &loop,
-                     [&](const UrlDownload::Result &r, const QByteArray &answer) {
-                         result = r;
-                         *body = answer;
-                         done = true;
-                         loop.quit();
-                     });
-    fetch.start(url, timeoutMs, maxBytes);
-    if (!done)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return result;
+    return wait(fetch, [&] { fetch.start(url, timeoutMs, maxBytes); }, body);
 }
 
 } // namespace
 
 namespace UrlDownload {
+
+TransferBounds TransferBounds::within(int windowMs)
+{
+    TransferBounds b;
+    if (windowMs > 0) {
+        b.windowMs = windowMs;
+        b.headMs = qMin(windowMs, HeadLimitMs);
+    }
+    return b;
+}
+
+QString durationText(int ms)
+{
+    if (ms % 1000 == 0)
+        return QString::number(ms / 1000) + QStringLiteral(" s");
+    return QString::number(ms) + QStringLiteral(" ms");
+}
 
 int defaultTimeout()
 {
@@ -45,7 +91,17 @@ int defaultTimeout()
 
 void setDefaultTimeout(int timeoutMs)
 {
-    g_defaultTimeoutMs = timeoutMs > 0 ? timeoutMs : 5000;
+    g_defaultTimeoutMs = timeoutMs > 0 ? timeoutMs : PageLimitMs;
+}
+
+TransferBounds defaultTransferBounds()
+{
+    return g_defaultBounds;
+}
+
+void setDefaultTransferBounds(const TransferBounds &bounds)
+{
+    g_defaultBounds = bounds;
 }
 
 Result fetch(const QUrl &url, QByteArray *body, int timeoutMs)
@@ -67,6 +123,43 @@ Result toFile(const QUrl &url, const QString &file, int timeoutMs, qint64 maxByt
         r.error = why;
     }
     return r;
+}
+
+Result toFile(const QUrl &url, const QString &file, const TransferBounds &bounds, qint64 maxBytes)
+{
+    Result r;
+    if (const QString why = PageFetch::refusal(url); !why.isEmpty()) {
+        r.error = why;
+        return r;
+    }
+    // Written beside the target under another name and renamed when whole;
+    // dropped unrenamed on any failure, so nothing partial is ever left.
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly)) {
+        r.error = out.errorString();
+        return r;
+    }
+    PageFetch fetch;
+    r = wait(fetch, [&] { fetch.startTransfer(url, &out, bounds, maxBytes); }, nullptr);
+    if (!r.ok) {
+        out.cancelWriting();
+        return r;
+    }
+    if (!out.commit()) {
+        r.ok = false;
+        r.error = out.errorString();
+    }
+    return r;
+}
+
+void cancelAll()
+{
+    // Innermost first: each one's loop ends as its own wait returns.
+    const QList<QPointer<PageFetch>> now = running();
+    for (qsizetype i = now.size() - 1; i >= 0; --i) {
+        if (PageFetch *fetch = now[i])
+            fetch->cancel();
+    }
 }
 
 } // namespace UrlDownload

@@ -129,7 +129,8 @@ void UpdaterRun::giveUp(const QString &message)
 bool UpdaterRun::DownloadUpdate()
 {
     const QUrl url(CodePage::toUnicode(m_config.UpdateUrl), QUrl::TolerantMode);
-    return UrlDownload::toFile(url, file("install.zip"), m_downloadTimeoutMs, MaxReleaseBytes).ok;
+    return UrlDownload::toFile(url, file("install.zip"), UrlDownload::TransferBounds::within(m_downloadTimeoutMs),
+                               MaxReleaseBytes).ok;
 }
 
 bool UpdaterRun::InstallUpdate(QString *why)

@@ -39,6 +39,7 @@
 #include <QBoxLayout>
 #include "lobby/ui/HutPackPanel.h"
 #include "packs/download/PackDownloads.h"
+#include "platform/UrlDownload.h"
 #include "packs/ui/PackDownloadWidgets.h"
 #include "lobby/OptionsPanel.h"
 #include "lobby/ui/OptionsView.h"
@@ -185,7 +186,12 @@ void ClientApp::createWindows()
         m_frmError->hide();
         m_frmStartup->hide();
     };
-    exitHooks.quit = [] { QCoreApplication::quit(); };
+    // A download awaited when the client closes ends now and leaves nothing
+    // half-written; the pack transfers remove theirs as they are destroyed.
+    exitHooks.quit = [] {
+        UrlDownload::cancelAll();
+        QCoreApplication::quit();
+    };
     m_exit = std::make_unique<ClientExit>(*m_platform.dialogs, std::move(exitHooks));
 
     m_frmError = std::make_unique<frmError>(*m_platform.dialogs, [this] { ExitClient(); });
@@ -350,6 +356,9 @@ void ClientApp::createCapabilities()
         caps.packDownloads = std::make_unique<PackDownloads>(m_state, *installed, caps.huts->panels,
                                                              caps.huts->messages, commands, *m_chat, dialogs,
                                                              std::move(rebuild));
+        caps.packDownloads->follow(m_events);
+        connect(m_connection.get(), &LobbyConnection::closed, lobby,
+                [downloads = caps.packDownloads.get()] { downloads->connectionLost(); });
         caps.packDownloadWidgets = std::make_unique<PackDownloadWidgets>(
             *lobby, *caps.packDownloads, caps.huts->panels, caps.hutWidgets->mapDownload,
             caps.hutWidgets->modDownload, &dialogs);

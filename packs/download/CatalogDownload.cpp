@@ -23,6 +23,14 @@ CatalogDownload::CatalogDownload(PackCatalog &catalog, DownloadedPack pack, Chat
         update([](State &s) { s.barValue = s.barMax; });
     });
     connect(&m_dl, &DownLoad::DLError, this, [this](const QString &e) { m_lastError = e; });
+    // The list shown may be fetched anew mid-run: the pack in transfer keeps
+    // its mark only where it is still listed.
+    connect(&m_catalog, &PackCatalog::listChanged, this, [this] {
+        if (m_step != Step::Idle) {
+            const int row = rowOf(m_current);
+            update([row](State &s) { s.currentRow = row; });
+        }
+    });
 }
 
 bool CatalogDownload::maps() const
@@ -61,13 +69,17 @@ void CatalogDownload::cmdDownload_Click(const QList<int> &selectedRows)
     if (m_state.running)
         return;
     m_cancelled = false;
-    m_queue.clear();
+    QList<int> rows;
     for (int row : selectedRows) {
         if (row >= 0 && row < m_catalog.Count())
-            m_queue.append(row);
+            rows.append(row);
     }
-    std::sort(m_queue.begin(), m_queue.end());
-    m_queue.erase(std::unique(m_queue.begin(), m_queue.end()), m_queue.end());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // Copies: the catalogue may be fetched anew while the run goes.
+    m_queue.clear();
+    for (int row : std::as_const(rows))
+        m_queue.append(m_catalog.entries().at(row));
     const bool map = maps();
     update([map](State &s) {
         s.running = true;
@@ -83,6 +95,16 @@ void CatalogDownload::cmdDownload_Click(const QList<int> &selectedRows)
     next();
 }
 
+int CatalogDownload::rowOf(const PackCatalogEntry &entry) const
+{
+    const QList<PackCatalogEntry> &list = m_catalog.entries();
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i].Url == entry.Url && list[i].Crc == entry.Crc && list[i].Name == entry.Name)
+            return i;
+    }
+    return -1;
+}
+
 void CatalogDownload::next()
 {
     if (m_cancelled)
@@ -91,22 +113,30 @@ void CatalogDownload::next()
         finishRun();
         return;
     }
-    m_row = m_queue.takeFirst();
-    const PackCatalogEntry &entry = m_catalog.entries().at(m_row);
-    const int row = m_row;
+    m_current = m_queue.takeFirst();
+    const int row = rowOf(m_current);
     update([row](State &s) { s.currentRow = row; });
     m_lastError.clear();
-    m_dl.setUrl(CodePage::toUnicode(entry.Url));
-    m_dl.setSaveLocation(m_pack.zip(maps()));
+    m_dl.setUrl(CodePage::toUnicode(m_current.Url));
+    m_dl.setSaveLocation(m_pack.catalogueZip(maps()));
     m_step = Step::Head;
     m_dl.beginFileInformation();
 }
 
+QString CatalogDownload::failureText(const QString &fallback) const
+{
+    // The transport's reason says what went wrong (a slow host, a cut body);
+    // the control's own error text only where it has none.
+    const QString reason = m_dl.FailureReason();
+    if (!reason.isEmpty() && reason != QLatin1String("cancelled"))
+        return reason;
+    return m_lastError.isEmpty() ? fallback : m_lastError;
+}
+
 void CatalogDownload::reportFailure(const QString &why)
 {
-    const PackCatalogEntry &entry = m_catalog.entries().at(m_row);
     m_chat.AddSystemMessage("Could not download " + QByteArray(maps() ? "the mappack " : "the modpack ")
-                            + entry.Name + " (" + CodePage::fromUnicode(why) + "); it is skipped.");
+                            + m_current.Name + " (" + CodePage::fromUnicode(why) + "); it is skipped.");
 }
 
 void CatalogDownload::onStep()
@@ -122,7 +152,7 @@ void CatalogDownload::onStep()
     if (step == Step::Head) {
         if (!m_dl.HeadersOk()) {
             m_step = Step::Idle;
-            reportFailure(m_lastError.isEmpty() ? QStringLiteral("no answer") : m_lastError);
+            reportFailure(failureText(QStringLiteral("no answer")));
             QMetaObject::invokeMethod(this, &CatalogDownload::next, Qt::QueuedConnection);
             return;
         }
@@ -142,12 +172,12 @@ void CatalogDownload::onStep()
     }
     // The transfer is over and the zip is closed.
     m_step = Step::Idle;
-    const QString zip = m_pack.zip(maps());
+    const QString zip = m_pack.catalogueZip(maps());
     if (m_done) {
         if (Files::FileExists(zip))
-            m_pack.install(zip, m_catalog.entries().at(m_row).Url);
+            m_pack.install(zip, m_current.Url);
     } else {
-        reportFailure(m_lastError.isEmpty() ? QStringLiteral("the transfer broke off") : m_lastError);
+        reportFailure(failureText(QStringLiteral("the transfer broke off")));
         QFile::remove(zip);   // a partial zip is of no use
     }
     QMetaObject::invokeMethod(this, &CatalogDownload::next, Qt::QueuedConnection);
@@ -191,7 +221,8 @@ void CatalogDownload::CancelDownload()
 
 void CatalogDownload::cancelled()
 {
-    const QString zip = m_pack.zip(maps());
+    // Only the run's own file: a hut download's zip is never touched here.
+    const QString zip = m_pack.catalogueZip(maps());
     if (QFile::exists(zip))
         QFile::remove(zip);
     if (m_pack.rebuild)

@@ -1,5 +1,6 @@
 #pragma once
 #include "controls/DownLoad.h"
+#include "packs/PackCatalog.h"
 #include "packs/download/DownloadedPack.h"
 
 #include <QByteArray>
@@ -7,16 +8,18 @@
 #include <QObject>
 
 class ChatOutput;
-class PackCatalog;
+
 
 // One catalogue panel (the map packs' picDLMapsMenu or the mod packs'
 // framoddownload) and its download run: the packs selected in the list are
-// fetched one after another into mappack.zip / modpack.zip, each unpacked and
-// the installed list rebuilt before the next starts; the catalogue is listed
-// again at the end. A pack whose transfer fails is skipped with a status line
-// and the run goes on. A cancel stops the transfer at once and deletes the
-// zip only after the transfer has let go of it. The panel's widgets are a
-// view of State.
+// fetched one after another into the run's own zip (never the hut download's
+// file), each unpacked and the installed list rebuilt before the next starts;
+// the catalogue is listed again at the end. The run works from copies of the
+// entries selected when it started: fetching the catalogue again meanwhile
+// changes the list shown, not the packs fetched. A pack whose transfer fails
+// is skipped with a status line saying why, and the run goes on. A cancel
+// stops the transfer at once and deletes the zip only after the transfer has
+// let go of it. The panel's widgets are a view of State.
 class CatalogDownload : public QObject
 {
     Q_OBJECT
@@ -68,6 +71,7 @@ private:
     void finishRun();
     void cancelled();
     void reportFailure(const QString &why);
+    QString failureText(const QString &fallback) const;
 
     PackCatalog &m_catalog;
     DownloadedPack m_pack;
@@ -75,8 +79,10 @@ private:
     DownLoad m_dl;
     State m_state;
     Step m_step = Step::Idle;
-    QList<int> m_queue;
-    int m_row = -1;
+    int rowOf(const PackCatalogEntry &entry) const;
+
+    QList<PackCatalogEntry> m_queue;
+    PackCatalogEntry m_current;
     bool m_cancelled = false;
     bool m_done = false;           // MappackDownloadDone
     qint64 m_lastProgress = 0;     // MappackLastProgress

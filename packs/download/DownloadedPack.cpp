@@ -11,6 +11,11 @@ QString DownloadedPack::zip(bool map) const
     return WinPath::join(programFolder, QByteArray(map ? "\\mappack.zip" : "\\modpack.zip"));
 }
 
+QString DownloadedPack::catalogueZip(bool map) const
+{
+    return WinPath::join(programFolder, QByteArray(map ? "\\catalogue-mappack.zip" : "\\catalogue-modpack.zip"));
+}
+
 bool DownloadedPack::install(const QString &zipFile, const QByteArray &url) const
 {
     QByteArray address = url;

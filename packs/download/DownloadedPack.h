@@ -17,8 +17,11 @@ struct DownloadedPack
     std::function<void()> rebuild;   // BuildMappackCrcList or BuildModpackCrcList
     Dialogs *dialogs = nullptr;
 
-    // The zip in the program folder ("mappack.zip" or "modpack.zip").
+    // The hut download's zip in the program folder ("mappack.zip" or "modpack.zip").
     QString zip(bool map) const;
+    // A catalogue run's own zip in the program folder, so that a hut download
+    // and a catalogue run never write the same file.
+    QString catalogueZip(bool map) const;
     // True when the zip unpacked cleanly.
     bool install(const QString &zipFile, const QByteArray &url) const;
 

@@ -31,6 +31,7 @@ HutPackDownload::HutPackDownload(Kind kind, ClientState &state, HutPanels &panel
     connect(&m_dl, &DownLoad::RecievedBytes, this, &HutPackDownload::RecievedBytes);
     connect(&m_dl, &DownLoad::DLComplete, this, [this] { m_complete = true; });
     connect(&m_dl, &DownLoad::DLError, this, [this](const QString &e) { m_lastError = e; });
+    connect(&m_panels, &HutPanels::changed, this, &HutPackDownload::onPanels);
 }
 
 void HutPackDownload::setView(const std::function<void(State &)> &change)
@@ -46,7 +47,41 @@ void HutPackDownload::setView(const std::function<void(State &)> &change)
 void HutPackDownload::setLabel(const QByteArray &text)
 {
     const bool isMap = map();
+    m_ownLabel = text;
+    m_writing = true;
     m_panels.update([&](HutPanels::State &s) { (isMap ? s.lblMappackURL : s.lblmodpackurl) = text; });
+    m_writing = false;
+}
+
+void HutPackDownload::setButton(bool enabled)
+{
+    const bool isMap = map();
+    m_writing = true;
+    m_panels.update([&](HutPanels::State &s) { (isMap ? s.cmdDLMAPEnabled : s.cmdDLMODEnabled) = enabled; });
+    m_writing = false;
+}
+
+void HutPackDownload::onPanels()
+{
+    if (m_writing || !running())
+        return;
+    // Whatever differs from what this download wrote is the dispatcher's.
+    const HutPanels::State &panel = m_panels.state();
+    const QByteArray &label = map() ? panel.lblMappackURL : panel.lblmodpackurl;
+    if (label != m_ownLabel)
+        m_address = label;
+    if (map() ? panel.cmdDLMAPEnabled : panel.cmdDLMODEnabled)
+        m_dispatcherButton = true;
+}
+
+bool HutPackDownload::sameHut() const
+{
+    if (m_hostSlot < 0)
+        return true;   // started outside a hut: nothing to follow
+    const UserRecord *own = m_state.own();
+    const UserRecord *host = m_state.Users.at(m_hostSlot);
+    return own && host && own->State == "CLIENT" && own->HostSlot == m_hostSlot
+        && (map() ? host->Mappack : host->Modpack) == m_crc;
 }
 
 void HutPackDownload::Start()
@@ -56,7 +91,13 @@ void HutPackDownload::Start()
     const bool isMap = map();
     const HutPanels::State &panel = m_panels.state();
     m_address = isMap ? panel.lblMappackURL : panel.lblmodpackurl;
-    m_panels.update([isMap](HutPanels::State &s) { (isMap ? s.cmdDLMAPEnabled : s.cmdDLMODEnabled) = false; });
+    m_ownLabel = m_address;
+    m_dispatcherButton = isMap ? panel.cmdDLMAPEnabled : panel.cmdDLMODEnabled;
+    const UserRecord *own = m_state.own();
+    const UserRecord *host = own && own->State == "CLIENT" ? m_state.Users.at(own->HostSlot) : nullptr;
+    m_hostSlot = host ? own->HostSlot : -1;
+    m_crc = host ? (isMap ? host->Mappack : host->Modpack) : QByteArray();
+    setButton(false);
     setView([](State &s) { s.barVisible = true; });
     m_dl.setUrl(CodePage::toUnicode(m_address));
     m_dl.setSaveLocation(m_pack.zip(isMap));
@@ -70,6 +111,20 @@ void HutPackDownload::onStep()
 {
     const bool isMap = map();
     const QByteArray kind = isMap ? "mappack" : "modpack";
+    const QString zip = m_pack.zip(isMap);
+    auto why = [this](const char *fallback) {
+        QString reason = m_dl.FailureReason();
+        if (reason.isEmpty() || reason == QLatin1String("cancelled"))
+            reason = m_lastError.isEmpty() ? QString::fromLatin1(fallback) : m_lastError;
+        return CodePage::fromUnicode(reason);
+    };
+    if (m_step == Step::Ending) {
+        // The transfer has let go of the zip.
+        m_step = Step::Idle;
+        QFile::remove(zip);
+        Q_EMIT finished();
+        return;
+    }
     if (m_step == Step::Head) {
         const qint32 max = DownloadedPack::barKilobytes(m_dl.FileSize());
         setView([max](State &s) {
@@ -78,9 +133,7 @@ void HutPackDownload::onStep()
         });
         if (!m_dl.HeadersOk()) {
             setView([](State &s) { s.barVisible = false; });
-            end(false, "The " + kind + " could not be downloaded ("
-                           + CodePage::fromUnicode(m_lastError.isEmpty() ? QStringLiteral("no answer") : m_lastError)
-                           + ").");
+            end(false, "The " + kind + " could not be downloaded (" + why("no answer") + ").");
             return;
         }
         m_commands.SendCommand(isMap ? "MAPPACKOK DOWNLOADING" : "MODPACKOK DOWNLOADING");
@@ -90,15 +143,21 @@ void HutPackDownload::onStep()
     }
     if (m_step != Step::Transfer)
         return;
-    const QString zip = m_pack.zip(isMap);
     if (!m_complete) {
         QFile::remove(zip);
-        end(true, "The " + kind + " download failed ("
-                      + CodePage::fromUnicode(m_lastError.isEmpty() ? QStringLiteral("cancelled") : m_lastError)
-                      + ").");
+        end(true, "The " + kind + " download failed (" + why("cancelled") + ").");
         return;
     }
-    m_pack.install(zip, m_address);
+    m_pack.install(zip, CodePage::fromUnicode(m_dl.Url()));
+    if (!sameHut()) {
+        // A whole pack is kept; the hut has moved on and was answered already.
+        m_step = Step::Idle;
+        setLabel(m_address);
+        setButton(m_dispatcherButton);
+        setView([](State &s) { s.barVisible = false; });
+        Q_EMIT finished();
+        return;
+    }
     // Answer the host's current choice from the packs installed now.
     const UserRecord *own = m_state.own();
     const UserRecord *host = own && own->State == "CLIENT" ? m_state.Users.at(own->HostSlot) : nullptr;
@@ -119,7 +178,7 @@ void HutPackDownload::onStep()
         m_messages.onMappack(again);
     else
         m_messages.onModpack(again);
-    m_panels.update([isMap](HutPanels::State &s) { (isMap ? s.cmdDLMAPEnabled : s.cmdDLMODEnabled) = true; });
+    setButton(true);
     Q_EMIT finished();
 }
 
@@ -132,12 +191,47 @@ void HutPackDownload::end(bool answerFalse, const QByteArray &line)
         m_commands.SendCommand(isMap ? "MAPPACKOK FALSE" : "MODPACKOK FALSE");
     if (!line.isEmpty())
         m_chat.AddSystemMessage(line);
-    m_panels.update([isMap](HutPanels::State &s) { (isMap ? s.cmdDLMAPEnabled : s.cmdDLMODEnabled) = true; });
+    setButton(true);
     Q_EMIT finished();
+}
+
+void HutPackDownload::abandon()
+{
+    // Nothing goes to the lobby: the dispatcher has answered the new pack,
+    // or there is no hut (or no connection) to answer.
+    m_step = Step::Ending;
+    setLabel(m_address);
+    setButton(m_dispatcherButton);
+    setView([](State &s) {
+        s.barVisible = false;
+        s.barValue = 0;
+    });
+    if (m_dl.busy())
+        m_dl.Cancel();   // onStep follows once the zip is let go
+    else
+        onStep();
+}
+
+void HutPackDownload::hutChanged()
+{
+    if ((m_step == Step::Head || m_step == Step::Transfer) && !sameHut())
+        abandon();
+}
+
+void HutPackDownload::connectionLost()
+{
+    if (m_step == Step::Head || m_step == Step::Transfer)
+        abandon();
 }
 
 void HutPackDownload::RecievedBytes(qint64 bytes)
 {
+    if (m_step != Step::Transfer)
+        return;
+    if (!sameHut()) {
+        abandon();
+        return;
+    }
     const qint32 max = DownloadedPack::barKilobytes(m_dl.FileSize());
     const qint32 value = qint32(qMin<qint64>(bytes / 1024, 2147483647));
     setView([max, value](State &s) {

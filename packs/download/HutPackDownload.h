@@ -17,8 +17,14 @@ struct ClientState;
 // has answered 2xx. When the zip has come it is unpacked and the installed
 // list rebuilt; the client then answers "MAPPACKOK TRUE" when the host's pack
 // is installed now (the pack message is handled again, as for a fresh choice),
-// else "MAPPACKOK FALSE" with a status line. The download button comes back
-// after every end.
+// else "MAPPACKOK FALSE" with a status line saying why. The download button
+// comes back after every end.
+//
+// The download belongs to the hut and the pack it started for: when the
+// host's pack changes, the player leaves the hut or the connection is lost,
+// it ends at once without a word to the lobby, its partial zip is removed
+// and the panel is left as the dispatcher last set it. The address label
+// always ends on the dispatcher's latest address, never on an older one.
 class HutPackDownload : public QObject
 {
     Q_OBJECT
@@ -39,26 +45,38 @@ public:
 
     const State &state() const { return m_view; }
     DownLoad &downloader() { return m_dl; }
+    bool running() const { return m_step != Step::Idle; }
 
     // StartMappackDownload / StartModpackDownload (cmdDLMAP / cmdDLMOD).
     void Start();
     // dl1_RecievedBytes / dl2_RecievedBytes.
     void RecievedBytes(qint64 bytes);
-    // AbortModpackDL: leaves the hut; the download goes on.
+    // AbortModpackDL: leaves the hut; the download goes on until the lobby
+    // says the player has left.
     void AbortModpackDL_Click();
+
+    // The user table or the host's packs changed: a download whose hut or
+    // pack is gone ends.
+    void hutChanged();
+    // The lobby connection is gone: a running download ends.
+    void connectionLost();
 
 Q_SIGNALS:
     void changed();
     void finished();
 
 private:
-    enum class Step { Idle, Head, Transfer };
+    enum class Step { Idle, Head, Transfer, Ending };
 
     bool map() const { return m_kind == Kind::Mappack; }
+    bool sameHut() const;
     void onStep();
+    void onPanels();
     void end(bool answerFalse, const QByteArray &line);
+    void abandon();
     void setView(const std::function<void(State &)> &change);
     void setLabel(const QByteArray &text);
+    void setButton(bool enabled);
 
     Kind m_kind;
     ClientState &m_state;
@@ -71,7 +89,15 @@ private:
     DownLoad m_dl;
     State m_view;
     Step m_step = Step::Idle;
-    QByteArray m_address;   // the label's address, put back when the download ends
+    // What the download started for: the host's slot and its pack.
+    qint32 m_hostSlot = -1;
+    QByteArray m_crc;
+    // The label and button as the dispatcher last set them; what this
+    // download writes there itself is not the dispatcher's.
+    QByteArray m_address;
+    bool m_dispatcherButton = false;
+    QByteArray m_ownLabel;
+    bool m_writing = false;
     bool m_complete = false;
     QString m_lastError;
 };

@@ -1,6 +1,7 @@
 #include "packs/download/PackDownloads.h"
 
 #include "core/ClientState.h"
+#include "core/LobbyEvents.h"
 #include "packs/InstalledPacks.h"
 
 namespace {
@@ -36,3 +37,23 @@ PackDownloads::PackDownloads(ClientState &state, InstalledPacks &installed, HutP
                  downloaded(state, installed, dialogs, false, rebuild.modpacks))
 {
 }
+
+void PackDownloads::follow(LobbyEvents &events)
+{
+    auto check = [this] {
+        hutMappack.hutChanged();
+        hutModpack.hutChanged();
+    };
+    QObject::connect(&events, &LobbyEvents::mappackInfoChanged, &hutMappack, check);
+    QObject::connect(&events, &LobbyEvents::modpackInfoChanged, &hutMappack, check);
+    QObject::connect(&events, &LobbyEvents::userChanged, &hutMappack, check);
+    QObject::connect(&events, &LobbyEvents::userListChanged, &hutMappack, check);
+    QObject::connect(&events, &LobbyEvents::hutsChanged, &hutMappack, check);
+}
+
+void PackDownloads::connectionLost()
+{
+    hutMappack.connectionLost();
+    hutModpack.connectionLost();
+}
+

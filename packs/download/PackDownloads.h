@@ -11,6 +11,7 @@ class Dialogs;
 class HutMessages;
 class HutPanels;
 class InstalledPacks;
+class LobbyEvents;
 struct ClientState;
 
 // Everything of getting packs in one place for the composition root: the two
@@ -28,6 +29,11 @@ public:
 
     PackDownloads(ClientState &state, InstalledPacks &installed, HutPanels &panels, HutMessages &messages,
                   CommandSink &commands, ChatOutput &chat, Dialogs &dialogs, Rebuild rebuild = {});
+
+    // The hut downloads follow the lobby: a changed host pack, leaving the
+    // hut or a lost connection ends them.
+    void follow(LobbyEvents &events);
+    void connectionLost();
 
     PackCatalog mapCatalog;
     PackCatalog modCatalog;

@@ -5,6 +5,7 @@
 #include "tests/fixtures/TestFiles.h"
 #include "tests/fixtures/WebHost.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -110,7 +111,7 @@ private Q_SLOTS:
         writeFile(target(), "old");
 
         DownLoad dl;
-        dl.setIdleTimeout(5000);
+        dl.setBounds(UrlDownload::TransferBounds::within(5000));
         Events ev(dl);
         dl.setUrl(path == "refused" ? QStringLiteral("http://127.0.0.1:%1/f").arg(freePort(QHostAddress::LocalHost))
                                     : web.url(path).toString());
@@ -206,22 +207,36 @@ private Q_SLOTS:
 
     void resume_data()
     {
+        QTest::addColumn<QByteArray>("route");   // empty: a host that behaves
         QTest::addColumn<bool>("honourRange");
         QTest::addColumn<int>("have");
         QTest::addColumn<QByteArray>("contentRange");
+        QTest::addColumn<bool>("restarted");     // a second, whole request followed
         QTest::addColumn<QList<qint32>>("codes");
         QTest::addColumn<bool>("whole");   // the file equals the original afterwards
-        QTest::newRow("server honours Range") << true << 4000 << QByteArray() << QList<qint32>{} << true;
-        QTest::newRow("server ignores Range") << false << 4000 << QByteArray() << QList<qint32>{} << true;
-        QTest::newRow("416 with everything here") << true << 9000 << QByteArray() << QList<qint32>{} << true;
-        QTest::newRow("206 starting elsewhere") << true << 4000 << QByteArray("bytes 10-8999/9000")
-                                                << QList<qint32>{1} << false;
+        const QList<qint32> none;
+        QTest::newRow("server honours Range") << QByteArray() << true << 4000 << QByteArray() << false << none << true;
+        QTest::newRow("server ignores Range") << QByteArray() << false << 4000 << QByteArray() << false << none << true;
+        QTest::newRow("416 with everything here") << QByteArray() << true << 9000 << QByteArray() << false << none
+                                                  << true;
+        QTest::newRow("206 starting elsewhere") << QByteArray() << true << 4000 << QByteArray("bytes 10-8999/9000")
+                                                << true << none << true;
+        QTest::newRow("206 of 100 bytes") << QByteArray() << true << 4000 << QByteArray("bytes 4000-4099/9000")
+                                          << true << none << true;
+        // The hostile host's rows: each would splice a wrong file.
+        for (const char *route : {"206 wrong start", "206 wrong end", "206 wrong total", "length below body",
+                                  "200 to a range"}) {
+            const bool plain200 = QByteArray(route) == "200 to a range";
+            QTest::newRow(route) << QByteArray(route) << true << 4000 << QByteArray() << !plain200 << none << true;
+        }
     }
     void resume()
     {
+        QFETCH(QByteArray, route);
         QFETCH(bool, honourRange);
         QFETCH(int, have);
         QFETCH(QByteArray, contentRange);
+        QFETCH(bool, restarted);
         const QByteArray original = pattern(9000);
         WebHost web;
         QVERIFY(web.listen());
@@ -239,13 +254,45 @@ private Q_SLOTS:
         dl.setSaveLocation(target());
         dl.GetFileInformation();
         QVERIFY(dl.ResumeSupported());
+        const qsizetype before = web.requests.size();
+        if (!route.isEmpty()) {
+            // The file on the host turns hostile after the size was known.
+            // What a restart fetches is the file itself.
+            web.serveSequence("/f", {WebHost::hostile(route, original), a});
+        }
         dl.DLResume();
-        QCOMPARE(web.lastRequest().header("Range"), "bytes=" + QByteArray::number(have) + '-');
+        QCOMPARE(web.requests.at(before).header("Range"), "bytes=" + QByteArray::number(have) + '-');
+        QCOMPARE(web.requests.size() - before, restarted ? 2 : 1);
+        if (restarted)
+            QVERIFY(web.requests.last().header("Range").isEmpty());
         QTEST(ev.codes, "codes");
         QFETCH(bool, whole);
         QCOMPARE(ev.complete, whole ? 1 : 0);
         QCOMPARE(readFile(target()), whole ? original : original.left(have));
         QVERIFY(!dl.InDL());
+    }
+
+    void resumeAfterTheFileChangedStartsAgain()
+    {
+        // The host's file grew since its size was known: the old head and the
+        // new tail must never be joined.
+        const QByteArray original = pattern(9000);
+        QByteArray changed = pattern(12000);
+        changed[0] = char(~changed[0]);
+        WebHost web;
+        QVERIFY(web.listen());
+        web.serve("/f", original);
+        writeFile(target(), original.left(4000));
+        DownLoad dl;
+        Events ev(dl);
+        dl.setUrl(web.url("/f").toString());
+        dl.setSaveLocation(target());
+        dl.GetFileInformation();
+        web.serve("/f", changed);
+        dl.DLResume();
+        QCOMPARE(ev.complete, 1);
+        QCOMPARE(readFile(target()), changed);
+        QCOMPARE(dl.FileSize(), qint64(12000));
     }
 
     void httpVersionDecidesResume()
@@ -303,7 +350,7 @@ private Q_SLOTS:
         QVERIFY(web.listen());
         web.stall("/f");
         DownLoad dl;
-        dl.setIdleTimeout(60000);
+        dl.setBounds(UrlDownload::TransferBounds::within(60000));
         Events ev(dl);
         QSignalSpy requested(&web, &WebHost::requestReceived);
         dl.setUrl(web.url("/f").toString());
@@ -336,7 +383,7 @@ private Q_SLOTS:
         a.chunkIntervalMs = 20;
         web.serve("/f", a);
         DownLoad dl;
-        dl.setIdleTimeout(60000);
+        dl.setBounds(UrlDownload::TransferBounds::within(60000));
         Events ev(dl);
         dl.setUrl(web.url("/f").toString());
         dl.setSaveLocation(target());
@@ -376,7 +423,7 @@ private Q_SLOTS:
         a.chunkIntervalMs = 2;
         web.serve("/f", a);
         DownLoad dl;
-        dl.setIdleTimeout(300);   // a pause longer than this is no failure
+        dl.setBounds(UrlDownload::TransferBounds::within(300));   // a pause longer than this is no failure
         Events ev(dl);
         dl.setUrl(web.url("/f").toString());
         dl.setSaveLocation(target());
@@ -436,7 +483,7 @@ private Q_SLOTS:
             web.stall("/f");
         }
         DownLoad dl;
-        dl.setIdleTimeout(300);
+        dl.setBounds(UrlDownload::TransferBounds::within(300));
         Events ev(dl);
         dl.setUrl(web.url("/f").toString());
         dl.setSaveLocation(target());
@@ -449,6 +496,106 @@ private Q_SLOTS:
         QTEST(ev.codes, "codes");
         QVERIFY(!dl.InDL());
         QCOMPARE(ev.complete, 0);
+    }
+
+    void hostileHosts_data()
+    {
+        QTest::addColumn<QByteArray>("route");
+        QTest::addColumn<QList<qint32>>("codes");
+        QTest::addColumn<int>("kept");      // bytes of the body in the file; -1: the whole body
+        QTest::addColumn<QString>("reason");
+        const QList<qint32> none;
+        QTest::newRow("trickle body") << QByteArray("trickle body") << QList<qint32>{1} << -2
+                                      << QStringLiteral("less than 4096 bytes arrived in 400 ms");
+        QTest::newRow("trickle head") << QByteArray("trickle head") << QList<qint32>{3, 1} << -3
+                                      << QStringLiteral("no answer head within 400 ms");
+        QTest::newRow("stall") << QByteArray("stall") << QList<qint32>{3, 1} << -3
+                               << QStringLiteral("no answer head within 400 ms");
+        QTest::newRow("redirect to an endless head") << QByteArray("redirect to trickle head") << QList<qint32>{3, 1}
+                                                     << -3 << QStringLiteral("no answer head within 400 ms");
+        QTest::newRow("cut body") << QByteArray("cut body") << QList<qint32>{1} << -2 << QString();
+        QTest::newRow("length above body") << QByteArray("length above body") << QList<qint32>{1} << 3000 << QString();
+        QTest::newRow("length below body") << QByteArray("length below body") << none << 2900 << QString();
+        QTest::newRow("206 rows need a Range") << QByteArray("206 wrong total") << none << -1 << QString();
+    }
+    void hostileHosts()
+    {
+        // -2: a partial file, -3: the old file untouched.
+        QFETCH(QByteArray, route);
+        QFETCH(int, kept);
+        QFETCH(QString, reason);
+        const QByteArray body = pattern(3000);
+        WebHost web;
+        QVERIFY(web.listen());
+        if (route.startsWith("redirect to ")) {
+            WebHost::Answer moved;
+            moved.status = 302;
+            moved.headers.append(WebHost::Header("Location", "/g"));
+            web.serve("/f", moved);
+            web.serve("/g", WebHost::hostile(route.mid(12), body, 50));
+        } else {
+            web.serve("/f", WebHost::hostile(route, body, 50));
+        }
+        writeFile(target(), "old");
+        DownLoad dl;
+        dl.setBounds(UrlDownload::TransferBounds::within(400));
+        Events ev(dl);
+        dl.setUrl(web.url("/f").toString());
+        dl.setSaveLocation(target());
+        QElapsedTimer clock;
+        clock.start();
+        dl.GetFileInformation();
+        dl.DownLoadFile();
+        QVERIFY2(clock.elapsed() < 3000, "a bound must end it");
+        QTEST(ev.codes, "codes");
+        QCOMPARE(ev.complete, ev.codes.isEmpty() ? 1 : 0);
+        if (kept == -1)
+            QCOMPARE(readFile(target()), body);
+        else if (kept == -3)
+            QCOMPARE(readFile(target()), QByteArray("old"));
+        else if (kept >= 0)
+            QCOMPARE(readFile(target()), body.left(kept));
+        else
+            QVERIFY(readFile(target()).size() < body.size());
+        if (!reason.isEmpty())
+            QCOMPARE(dl.FailureReason(), reason);
+        QVERIFY(!dl.InDL());
+    }
+
+    void realBounds()
+    {
+        const UrlDownload::TransferBounds real;
+        QCOMPARE(real.headMs, 15000);
+        QCOMPARE(real.floorBytes, qint64(4096));
+        QCOMPARE(real.windowMs, 30000);
+        DownLoad dl;
+        QCOMPARE(dl.bounds(), real);
+        QCOMPARE(UrlDownload::defaultTransferBounds(), real);
+        UrlDownload::setDefaultTransferBounds(UrlDownload::TransferBounds::within(500));
+        DownLoad shorter;
+        QCOMPARE(shorter.bounds().windowMs, 500);
+        UrlDownload::setDefaultTransferBounds(real);
+        QCOMPARE(UrlDownload::TransferBounds::within(0), real);
+        // A window longer than the head bound keeps the head at its own.
+        QCOMPARE(UrlDownload::TransferBounds::within(30000), real);
+        QCOMPARE(UrlDownload::TransferBounds::within(300).headMs, 300);
+    }
+
+    void destroyedDuringTheBodyLeavesNoFile()
+    {
+        WebHost web;
+        QVERIFY(web.listen());
+        web.serve("/f", WebHost::hostile("trickle body", pattern(3000), 20));
+        auto *dl = new DownLoad;
+        dl->setUrl(web.url("/f").toString());
+        dl->setSaveLocation(target());
+        dl->GetFileInformation();
+        QSignalSpy received(dl, &DownLoad::RecievedBytes);
+        dl->beginDownLoad();
+        QVERIFY(received.wait(5000));
+        QVERIFY(QFile::exists(target()));
+        delete dl;
+        QVERIFY(!QFile::exists(target()));
     }
 
     void onlineCheck()

@@ -13,6 +13,7 @@
 #include "lobby/ui/HutPackPanel.h"
 #include "lobby/ui/HutsTreeView.h"
 #include "lobby/ui/LobbyForm.h"
+#include "packs/ui/CatalogPanel.h"
 #include "platform/UrlDownload.h"
 #include "tests/e2e/HutTreeClicks.h"
 #include "tests/fixtures/HutLobby.h"
@@ -23,6 +24,9 @@
 #include "tests/ui/FakeClientPlatform.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,6 +84,96 @@ int clientNamed(LobbyServer &lobby, const QByteArray &name)
     }
     return -1;
 }
+
+void click(QWidget *w)
+{
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
+// The last "MAPPACKOK ..." a client sent.
+QByteArray lastMappackAnswer(LobbyServer &lobby, int client)
+{
+    const QList<QByteArray> sent = lobby.messages(client);
+    for (qsizetype i = sent.size() - 1; i >= 0; --i) {
+        if (sent[i].startsWith("MAPPACKOK "))
+            return sent[i];
+    }
+    return QByteArray();
+}
+
+// A host ("hal") with the shop's map packs `hostPacks` in a hut of two, on
+// the first of them; a joiner ("jo") in its free place, lacking the pack.
+struct HutScene
+{
+    LobbyServer lobby;
+    WebHost web;
+    QTemporaryDir shopFolder;
+    QList<ShopPack> shop;
+    std::unique_ptr<Client> host;
+    std::unique_ptr<Client> joiner;
+    qint32 hostSlot = -1;
+    qint32 joinSlot = -1;
+    int hostClient = -1;
+    int joinClient = -1;
+
+    void enter(int hostPacks = 1)
+    {
+        QVERIFY(lobby.listen());
+        lobby.actAsSimpleLobby();
+        actAsHutLobby(lobby);
+        QVERIFY(web.listen());
+        web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n");
+        web.serve("/qxserver/list.php",
+                  "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(lobby.port()) + "\n");
+        shop = openPackShop(web, shopFolder.path());
+        host = std::make_unique<Client>(web.hostAndPort());
+        joiner = std::make_unique<Client>(web.hostAndPort());
+        for (int i = 0; i < hostPacks; ++i) {
+            QVERIFY(QFile::copy(shop[i].kaf, host->home.filePath(QStringLiteral("mappacks/")
+                                                                  + QString::fromLatin1(shop[i].file + ".kaf"))));
+        }
+        host->start(QStringLiteral("hal"));
+        if (QTest::currentTestFailed())
+            return;
+        joiner->start(QStringLiteral("jo"));
+        if (QTest::currentTestFailed())
+            return;
+        hostSlot = host->slot();
+        joinSlot = joiner->slot();
+        hostClient = clientNamed(lobby, "hal");
+        joinClient = clientNamed(lobby, "jo");
+        QVERIFY(hostClient >= 0 && joinClient >= 0);
+        QTRY_VERIFY_WITH_TIMEOUT(joiner->user(hostSlot) && host->user(joinSlot), 5000);
+        host->placed<HutButtons>(LobbyForm::Place::HutButtons)->cmdHost->click();
+        host->placed<CreateHutPanel>(LobbyForm::Place::CreateHutPanel)->Player[0]->click();
+        QTRY_COMPARE_WITH_TIMEOUT(joiner->user(hostSlot)->State, QByteArray("HOST"), 5000);
+        GamePanel *menu = host->placed<GamePanel>(LobbyForm::Place::GamePanel);
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
+        menu->GameMenu->click();
+        menu->chkMappack->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!host->user(hostSlot)->Mappack.isEmpty() && host->user(hostSlot)->Mappack != "OFF",
+                                 5000);
+        QVERIFY(doubleClickFreePlace(joiner->form(), hostSlot).isValid());
+        QVERIFY(lobby.waitForMessage(joinClient, "MAPPACKOK FALSE", 10000));
+        QTRY_VERIFY_WITH_TIMEOUT(joiner->placed<HutPackPanel>(LobbyForm::Place::MapDownloadPanel)->isVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(downloadButton()->isVisible() && downloadButton()->isEnabled(), 5000);
+    }
+
+    QPushButton *downloadButton() { return joiner->named<QPushButton>("cmdDLMAP"); }
+    QLabel *addressLabel() { return joiner->placed<HutPackPanel>(LobbyForm::Place::MapDownloadPanel)->url; }
+    QString zipOf(const ShopPack &p) const
+    {
+        return QStringLiteral("http://%1/packs/%2.zip")
+            .arg(QString::fromLatin1(web.hostAndPort()), QString::fromLatin1(p.file));
+    }
+};
+
+// Short transfer bounds for the clients made while it lives.
+struct ShortBounds
+{
+    explicit ShortBounds(int ms) { UrlDownload::setDefaultTransferBounds(UrlDownload::TransferBounds::within(ms)); }
+    ~ShortBounds() { UrlDownload::setDefaultTransferBounds(UrlDownload::TransferBounds()); }
+};
 
 } // namespace
 
@@ -173,6 +267,135 @@ private Q_SLOTS:
         buttons->cmdlaunch->click();
         QVERIFY(host.dialogs.questions.isEmpty());
         QVERIFY(lobby.waitForMessage(hostClient, "LAUNCH", 5000));
+    }
+
+    // A web host that sends a byte now and then, or a head that never ends:
+    // the joiner's download ends within its bounds, the lobby last heard
+    // "MAPPACKOK FALSE" and the button is back for another try.
+    void slowHostEndsWithinTheBounds_data()
+    {
+        QTest::addColumn<QByteArray>("route");
+        QTest::newRow("a byte at a time") << QByteArray("trickle body");
+        QTest::newRow("a header line every half second") << QByteArray("trickle head");
+    }
+    void slowHostEndsWithinTheBounds()
+    {
+        QFETCH(QByteArray, route);
+        ShortBounds bounds(1500);
+        HutScene s;
+        s.enter();
+        if (QTest::currentTestFailed())
+            return;
+        s.web.serve("/packs/" + s.shop[0].file + ".zip",
+                    WebHost::hostile(route, readFile(s.shop[0].kaf), route == "trickle head" ? 500 : 1000));
+        QElapsedTimer clock;
+        clock.start();
+        click(s.downloadButton());
+        QTRY_VERIFY_WITH_TIMEOUT(!s.downloadButton()->isEnabled(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(s.downloadButton()->isEnabled(), 10000);
+        QVERIFY(clock.elapsed() < 8000);
+        QCOMPARE(lastMappackAnswer(s.lobby, s.joinClient), QByteArray("MAPPACKOK FALSE"));
+        QTRY_COMPARE_WITH_TIMEOUT(s.host->user(s.joinSlot)->HasMappack, QByteArray("FALSE"), 5000);
+        QVERIFY(!QFile::exists(s.joiner->home.filePath(QStringLiteral("mappack.zip"))));
+        QCOMPARE(s.addressLabel()->text(), s.zipOf(s.shop[0]));
+        QVERIFY(s.joiner->dialogs.questions.isEmpty());
+    }
+
+    // The host switches pack while the joiner downloads the old one.
+    void hostChangesPackDuringTheDownload()
+    {
+        HutScene s;
+        s.enter(2);
+        if (QTest::currentTestFailed())
+            return;
+        s.web.serve("/packs/" + s.shop[0].file + ".zip", WebHost::hostile("trickle body", QByteArray(9000, 'o'), 100));
+        click(s.downloadButton());
+        QVERIFY(s.lobby.waitForMessage(s.joinClient, "MAPPACKOK DOWNLOADING", 10000));
+        QTRY_VERIFY_WITH_TIMEOUT(s.addressLabel()->text().startsWith(QStringLiteral("Downloading: ")), 5000);
+        const qsizetype before = s.lobby.messages(s.joinClient).size();
+
+        GamePanel *menu = s.host->placed<GamePanel>(LobbyForm::Place::GamePanel);
+        // The player picks the other pack with the keyboard: the box says "activated".
+        QTRY_VERIFY_WITH_TIMEOUT(menu->cmbMapPack->isVisible() && menu->cmbMapPack->count() == 2, 5000);
+        const int other = menu->cmbMapPack->currentIndex() == 0 ? 1 : 0;
+        menu->cmbMapPack->setFocus();
+        QTest::keyClick(menu->cmbMapPack, other == 1 ? Qt::Key_Down : Qt::Key_Up);
+        QCOMPARE(menu->cmbMapPack->currentIndex(), other);
+        QTRY_COMPARE_WITH_TIMEOUT(s.joiner->user(s.hostSlot)->Mappack, s.shop[1].crc, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(s.addressLabel()->text(), s.zipOf(s.shop[1]), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(s.downloadButton()->isEnabled(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(s.joiner->home.filePath(QStringLiteral("mappack.zip"))), 5000);
+        // Only the dispatcher's answer to the new pack went out.
+        QTest::qWait(200);
+        QCOMPARE(s.lobby.messages(s.joinClient).mid(before), QList<QByteArray>{"MAPPACKOK FALSE"});
+        QCOMPARE(s.addressLabel()->text(), s.zipOf(s.shop[1]));
+
+        // The next click fetches the new pack, and it is the hut's.
+        click(s.downloadButton());
+        QVERIFY(s.lobby.waitForMessage(s.joinClient, "MAPPACKOK TRUE", 10000));
+        QCOMPARE(readFile(s.joiner->home.filePath(QStringLiteral("mappacks/twinrivers.kaf"))), readFile(s.shop[1].kaf));
+        QVERIFY(!s.joiner->state().Setup.ProgramFolder.isEmpty());
+        QVERIFY(!QFile::exists(s.joiner->home.filePath(QStringLiteral("mappacks/greenhills.kaf"))));
+    }
+
+    // Leaving the hut ends a running download.
+    void leavingTheHutEndsTheDownload()
+    {
+        HutScene s;
+        s.enter();
+        if (QTest::currentTestFailed())
+            return;
+        s.web.serve("/packs/" + s.shop[0].file + ".zip", WebHost::hostile("trickle body", QByteArray(9000, 'o'), 100));
+        click(s.downloadButton());
+        QVERIFY(s.lobby.waitForMessage(s.joinClient, "MAPPACKOK DOWNLOADING", 10000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(s.joiner->home.filePath(QStringLiteral("mappack.zip"))), 5000);
+        auto *leave = s.joiner->named<QPushButton>("AbortModpackDL");
+        QVERIFY(leave);
+        leave->click();   // the mod area's button need not show for a map pack
+        QVERIFY(s.lobby.waitForMessage(s.joinClient, "BEIDLE", 5000));
+        QTRY_VERIFY_WITH_TIMEOUT(s.joiner->user(s.joinSlot)->State != "CLIENT", 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(s.joiner->home.filePath(QStringLiteral("mappack.zip"))), 5000);
+        QTest::qWait(200);
+        QCOMPARE(s.lobby.messages(s.joinClient).last(), QByteArray("BEIDLE"));
+    }
+
+    // Closing the client while a catalogue pack comes in leaves no part of it.
+    void closingDuringACatalogueDownloadLeavesNoFile()
+    {
+        HutScene s;
+        QVERIFY(s.lobby.listen());
+        s.lobby.actAsSimpleLobby();
+        QVERIFY(s.web.listen());
+        s.web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n");
+        s.web.serve("/qxserver/list.php",
+                    "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(s.lobby.port()) + "\n");
+        s.shop = openPackShop(s.web, s.shopFolder.path());
+        s.web.serve("/packs/" + s.shop[0].file + ".zip", WebHost::hostile("trickle body", QByteArray(9000, 'c'), 50));
+        Client player(s.web.hostAndPort());
+        player.start(QStringLiteral("pia"));
+        if (QTest::currentTestFailed())
+            return;
+        player.form().TabText_Click(2);
+        auto *opener = player.named<QPushButton>("cmdDownloadQX");
+        QVERIFY(opener);
+        QTRY_VERIFY_WITH_TIMEOUT(opener->isVisible(), 5000);
+        click(opener);
+        CatalogPanel *panel = nullptr;
+        for (CatalogPanel *p : player.form().findChildren<CatalogPanel *>()) {
+            if (p->isVisible())
+                panel = p;
+        }
+        QVERIFY(panel);
+        QTRY_VERIFY_WITH_TIMEOUT(panel->list->count() >= 1, 5000);
+        panel->list->item(0)->setSelected(true);
+        QTRY_VERIFY_WITH_TIMEOUT(panel->download->isVisible() && panel->download->isEnabled(), 5000);
+        click(panel->download);
+        const QString zip = player.home.filePath(QStringLiteral("catalogue-mappack.zip"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(zip), 5000);
+        QVERIFY(player.app->ExitClient());
+        player.app.reset();
+        QVERIFY(!QFile::exists(zip));
+        QVERIFY(!QFile::exists(player.home.filePath(QStringLiteral("mappacks/greenhills.kaf"))));
     }
 };
 

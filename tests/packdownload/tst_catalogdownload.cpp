@@ -1,8 +1,12 @@
 #include "packs/PackCatalog.h"
 #include "packs/download/CatalogDownload.h"
+#include "tests/fixtures/PackShop.h"
 #include "tests/packdownload/DownloadRig.h"
 
+#include <QMap>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace InstallTest;
@@ -58,7 +62,7 @@ private Q_SLOTS:
 
         QCOMPARE(kafNames(packFolder), (QStringList{"a.kaf", "b.kaf"}));
         QCOMPARE(readFile(WinPath::join(packFolder, QByteArray("a.kaf"))), aBytes);
-        QVERIFY(!QFile::exists(rig.pack(map).zip(map)));
+        QVERIFY(!QFile::exists(rig.pack(map).catalogueZip(map)));
         const QList<InstalledPack> &installed = map ? rig.files.packs.InstalledMappacks : rig.files.packs.InstalledModpacks;
         QCOMPARE(installed.size(), 2);
         QCOMPARE(installed[0].Crc, aCrc);
@@ -104,7 +108,7 @@ private Q_SLOTS:
         QVERIFY(chat.systemMessages[0].contains("Gone"));
         QVERIFY(chat.systemMessages[0].contains("File Not Found!"));
         QVERIFY(chat.systemMessages[1].contains("Cut"));
-        QVERIFY(!QFile::exists(rig.pack(true).zip(true)));
+        QVERIFY(!QFile::exists(rig.pack(true).catalogueZip(true)));
         QCOMPARE(catalog.rows(), (QList<QByteArray>{"Gone - Gone pack   ", "Cut - Cut pack   "}));
     }
 
@@ -181,14 +185,14 @@ private Q_SLOTS:
         connect(&run.downloader(), &DownLoad::RecievedBytes, &run, [&] {
             if (sawZip)
                 return;
-            sawZip = QFile::exists(rig.pack(true).zip(true));
+            sawZip = QFile::exists(rig.pack(true).catalogueZip(true));
             run.CancelDownload();
         });
         QSignalSpy finished(&run, &CatalogDownload::runFinished);
         run.cmdDownload_Click({0});
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
         QVERIFY(sawZip);
-        QVERIFY(!QFile::exists(rig.pack(true).zip(true)));   // deleted once the transfer let go of it
+        QVERIFY(!QFile::exists(rig.pack(true).catalogueZip(true)));   // deleted once the transfer let go of it
         QVERIFY(!run.downloader().InDL());
         QVERIFY(kafNames(rig.files.setup.MappacksFolder).isEmpty());
         QVERIFY(run.state().listEnabled && !run.state().cancelVisible && !run.state().barVisible);
@@ -199,13 +203,135 @@ private Q_SLOTS:
     {
         DownloadRig rig;
         rig.web.serve("/qx_modpacks.php", record("M", "m.zip", "00000001"));
-        writeFile(rig.pack(false).zip(false), "leftover");
+        writeFile(rig.pack(false).catalogueZip(false), "leftover");
+        // A hut download's zip, maybe still being written, is not the run's.
+        writeFile(rig.pack(false).zip(false), "hut");
         PackCatalog catalog(PackCatalog::Kind::Modpacks, rig.files.setup, rig.files.packs);
         RecordingChatOutput chat;
         CatalogDownload run(catalog, rig.pack(false), chat);
         run.CancelDownload();
-        QVERIFY(!QFile::exists(rig.pack(false).zip(false)));
+        QVERIFY(!QFile::exists(rig.pack(false).catalogueZip(false)));
+        QCOMPARE(readFile(rig.pack(false).zip(false)), QByteArray("hut"));
         QCOMPARE(catalog.Count(), 1);
+    }
+
+    // The catalogue opened again while a run goes: the list shown changes,
+    // the run installs exactly the packs selected when it started.
+    void reopenDuringARun_data()
+    {
+        QTest::addColumn<QByteArray>("second");   // the page the second fetch gets
+        QTest::newRow("failing page") << QByteArray("fail");
+        QTest::newRow("shorter page") << QByteArray("C");
+        QTest::newRow("reordered page") << QByteArray("CBA");
+        QTest::newRow("a pack dropped before the selected ones") << QByteArray("BC");
+    }
+    void reopenDuringARun()
+    {
+        QFETCH(QByteArray, second);
+        DownloadRig rig;
+        QMap<QByteArray, QByteArray> crcs;
+        for (const QByteArray name : {"a", "b", "c"}) {
+            const auto [bytes, crc] = rig.kaf(name);
+            crcs[name.toUpper()] = crc;
+            const QByteArray zip = rig.serveZip("/" + name + ".zip", {ZipEntry("mappacks/" + name + ".kaf", bytes)});
+            // Slow enough for a click to come while it arrives.
+            WebHost::Answer slow;
+            slow.body = zip;
+            slow.chunkBytes = 40;
+            slow.chunkIntervalMs = 10;
+            rig.web.serve("/" + name + ".zip", slow);
+        }
+        auto page = [&](const QByteArray &names) {
+            QByteArray text;
+            for (const char n : names)
+                text += record(QByteArray(1, n), QByteArray(1, char(n + 32)) + ".zip", crcs[QByteArray(1, n)]);
+            return text + "END<br>";
+        };
+        WebHost::Answer first;
+        first.body = page("ABC");
+        WebHost::Answer later;
+        later.body = second == "fail" ? QByteArray("oops") : page(second);
+        later.status = second == "fail" ? 500 : 200;
+        rig.web.serveSequence("/qx_mappacks.php", {first, later});
+
+        PackCatalog catalog(PackCatalog::Kind::Mappacks, rig.files.setup, rig.files.packs);
+        RecordingChatOutput chat;
+        CatalogDownload run(catalog, rig.pack(true), chat);
+        run.Open();
+        QCOMPARE(catalog.Count(), 3);
+        bool reopened = false;
+        connect(&run.downloader(), &DownLoad::RecievedBytes, &run, [&] {
+            if (reopened)
+                return;
+            reopened = true;
+            // As the player's click on the catalogue opener: from the event loop.
+            QTimer::singleShot(0, &run, [&run] { run.Open(); });
+        });
+        QSignalSpy finished(&run, &CatalogDownload::runFinished);
+        run.cmdDownload_Click({0, 2});   // A and C
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+        QVERIFY(reopened);
+        QCOMPARE(kafNames(rig.files.setup.MappacksFolder), (QStringList{"a.kaf", "c.kaf"}));
+        QVERIFY(chat.systemMessages.isEmpty());
+        QVERIFY(rig.dialogs.questions.isEmpty());
+        QVERIFY(!QFile::exists(rig.pack(true).catalogueZip(true)));
+        QCOMPARE(rig.web.requestCount("/b.zip"), 0);
+    }
+
+    void slowTransferSaysWhy()
+    {
+        DownloadRig rig;
+        rig.web.serve("/slow.zip", WebHost::hostile("trickle body", QByteArray(3000, 's'), 50));
+        rig.web.serve("/qx_mappacks.php", record("Slow", "slow.zip", "00000001"));
+        PackCatalog catalog(PackCatalog::Kind::Mappacks, rig.files.setup, rig.files.packs);
+        RecordingChatOutput chat;
+        CatalogDownload run(catalog, rig.pack(true), chat);
+        run.downloader().setBounds(UrlDownload::TransferBounds::within(400));
+        run.Open();
+        QSignalSpy finished(&run, &CatalogDownload::runFinished);
+        run.cmdDownload_Click({0});
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QCOMPARE(chat.systemMessages,
+                 QList<QByteArray>{"Could not download the mappack Slow (less than 4096 bytes arrived in 400 ms); "
+                                   "it is skipped."});
+        QVERIFY(!QFile::exists(rig.pack(true).catalogueZip(true)));
+    }
+
+    void closingDuringATransferLeavesNoFile()
+    {
+        DownloadRig rig;
+        rig.web.serve("/slow.zip", WebHost::hostile("trickle body", QByteArray(3000, 's'), 20));
+        rig.web.serve("/qx_mappacks.php", record("Slow", "slow.zip", "00000001"));
+        PackCatalog catalog(PackCatalog::Kind::Mappacks, rig.files.setup, rig.files.packs);
+        RecordingChatOutput chat;
+        auto run = std::make_unique<CatalogDownload>(catalog, rig.pack(true), chat);
+        run->Open();
+        QSignalSpy received(&run->downloader(), &DownLoad::RecievedBytes);
+        run->cmdDownload_Click({0});
+        QVERIFY(received.wait(5000));
+        QVERIFY(QFile::exists(rig.pack(true).catalogueZip(true)));
+        run.reset();   // the client closes
+        QVERIFY(!QFile::exists(rig.pack(true).catalogueZip(true)));
+    }
+
+    // The development lobby's shop: built again (another start, another
+    // second), each pack is the same archive with the same crc8.
+    void shopPacksKeepTheirCrcs()
+    {
+        WebHost web;
+        QVERIFY(web.listen());
+        QTemporaryDir one;
+        QTemporaryDir two;
+        const QList<ShopPack> first = openPackShop(web, one.path());
+        const QList<ShopPack> second = openPackShop(web, two.path());
+        QCOMPARE(first.size(), second.size());
+        for (qsizetype i = 0; i < first.size(); ++i) {
+            QCOMPARE(first[i].crc, second[i].crc);
+            KAFHandler kaf;
+            QVERIFY(kaf.OpenFile(first[i].kaf));
+            QCOMPARE(kaf.getTimeAdded(0), QByteArray("12:00:00"));
+            QCOMPARE(kaf.getDateAdded(0), QByteArray("01/01/2001"));
+        }
     }
 
     void hostileZipsChangeNothing_data()

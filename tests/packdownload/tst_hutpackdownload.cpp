@@ -1,8 +1,12 @@
+#include "packs/PackCatalog.h"
 #include "packs/download/HutPackDownload.h"
+#include "packs/download/PackDownloads.h"
 #include "tests/fixtures/RecordingCommandSink.h"
 #include "tests/packdownload/DownloadRig.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 using namespace InstallTest;
@@ -19,6 +23,7 @@ struct HutRig : DownloadRig
 
     HutRig()
     {
+        state.Setup = files.setup;
         state.Users.growTo(8);
         state.CurrentUser.OwnSlot = 5;
         state.own()->Name = "me";
@@ -141,6 +146,143 @@ private Q_SLOTS:
         QCOMPARE(rig.panels.state().lblMappackURL, url);
         QVERIFY(!QFile::exists(rig.pack(true).zip(true)));
         QVERIFY(rig.dialogs.questions.isEmpty());
+    }
+
+    // A host that sends a byte now and then, or a head that never ends: the
+    // download ends within its bounds, the lobby last heard "FALSE" and the
+    // button is back.
+    void boundsEndIt_data()
+    {
+        QTest::addColumn<QByteArray>("route");
+        QTest::addColumn<QList<QByteArray>>("sent");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("trickle body") << QByteArray("trickle body")
+                                      << QList<QByteArray>{"MAPPACKOK DOWNLOADING", "MAPPACKOK FALSE"}
+                                      << QByteArray("less than 4096 bytes arrived in 400 ms");
+        QTest::newRow("endless head") << QByteArray("trickle head") << QList<QByteArray>{}
+                                      << QByteArray("no answer head within 400 ms");
+    }
+    void boundsEndIt()
+    {
+        QFETCH(QByteArray, route);
+        QFETCH(QByteArray, reason);
+        HutRig rig;
+        rig.web.serve("/slow.zip", WebHost::hostile(route, QByteArray(9000, 's'), 100));
+        rig.hostChooses(true, "0000ABCD", rig.web.url("/slow.zip").toEncoded());
+        HutPackDownload dl(HutPackDownload::Kind::Mappack, rig.state, rig.panels, rig.messages, rig.files.packs,
+                           rig.commands, rig.chat, rig.pack(true));
+        dl.downloader().setBounds(UrlDownload::TransferBounds::within(400));
+        QSignalSpy finished(&dl, &HutPackDownload::finished);
+        QElapsedTimer clock;
+        clock.start();
+        dl.Start();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QVERIFY(clock.elapsed() < 3000);
+        QTEST(rig.commands.commands, "sent");
+        QCOMPARE(rig.chat.systemMessages.size(), 1);
+        QVERIFY2(rig.chat.systemMessages[0].contains(reason), rig.chat.systemMessages[0].constData());
+        QVERIFY(rig.panels.state().cmdDLMAPEnabled);
+        QCOMPARE(rig.panels.state().lblMappackURL, rig.web.url("/slow.zip").toEncoded());
+        QVERIFY(!QFile::exists(rig.pack(true).zip(true)));
+        // A second click fetches again.
+        dl.Start();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.web.requestCount("/slow.zip"), 2, 5000);
+    }
+
+    // The download belongs to the hut and the pack it started for.
+    void hutChangeEndsIt_data()
+    {
+        QTest::addColumn<QByteArray>("change");
+        QTest::newRow("host changes pack") << QByteArray("pack");
+        QTest::newRow("player leaves the hut") << QByteArray("leave");
+        QTest::newRow("connection lost") << QByteArray("lost");
+    }
+    void hutChangeEndsIt()
+    {
+        QFETCH(QByteArray, change);
+        HutRig rig;
+        rig.web.serve("/a.zip", WebHost::hostile("trickle body", QByteArray(9000, 'a'), 20));
+        rig.web.serve("/b.zip", QByteArray(100, 'b'));
+        const QByteArray urlA = rig.web.url("/a.zip").toEncoded();
+        const QByteArray urlB = rig.web.url("/b.zip").toEncoded();
+        rig.hostChooses(true, "0000000A", urlA);
+        PackDownloads downloads(rig.state, rig.files.packs, rig.panels, rig.messages, rig.commands, rig.chat,
+                                rig.dialogs);
+        downloads.follow(rig.events);
+        HutPackDownload &dl = downloads.hutMappack;
+        QSignalSpy finished(&dl, &HutPackDownload::finished);
+        dl.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.panels.state().lblMappackURL.startsWith("Downloading: "), 5000);
+        QVERIFY(QFile::exists(rig.pack(true).zip(true)));
+        QList<QByteArray> expected{"MAPPACKOK DOWNLOADING"};
+        QByteArray label = urlA;
+        if (change == "pack") {
+            rig.messages.setFetchMappackInfo([urlB](const QByteArray &) { return urlB; });
+            rig.messages.onMappack(LobbyMessage("MAPPACK 3 0000000B"));
+            expected << "MAPPACKOK FALSE";   // the dispatcher's answer to the new pack
+            label = urlB;
+        } else if (change == "leave") {
+            rig.state.own()->State = "";
+            Q_EMIT rig.events.userChanged(5);
+        } else {
+            downloads.connectionLost();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QVERIFY(!dl.running());
+        QVERIFY(!QFile::exists(rig.pack(true).zip(true)));
+        // Nothing more went to the lobby, and the panel is the dispatcher's.
+        QTest::qWait(100);
+        QCOMPARE(rig.commands.commands, expected);
+        QCOMPARE(rig.panels.state().lblMappackURL, label);
+        QVERIFY(rig.panels.state().cmdDLMAPEnabled);
+        QVERIFY(!dl.state().barVisible);
+        QVERIFY(rig.chat.systemMessages.isEmpty());
+        if (change == "pack") {
+            // The next click fetches the host's new pack.
+            dl.Start();
+            QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 5000);
+            QCOMPARE(rig.web.requestCount("/b.zip"), 1);
+        }
+    }
+
+    // A hut download while a catalogue run transfers: two files, two packs.
+    void hutDownloadDuringACatalogueRun()
+    {
+        HutRig rig;
+        const auto [hutBytes, hutCrc] = rig.kaf("hut");
+        rig.serveZip("/hut.zip", {ZipEntry("mappacks/hut.kaf", hutBytes)});
+        const auto [shopBytes, shopCrc] = rig.kaf("shop");
+        const QByteArray shopZip = rig.serveZip("/shop.zip", {ZipEntry("mappacks/shop.kaf", shopBytes)});
+        WebHost::Answer slow;
+        slow.body = shopZip;
+        slow.chunkBytes = 30;
+        slow.chunkIntervalMs = 10;
+        rig.web.serve("/shop.zip", slow);
+        rig.web.serve("/qx_mappacks.php", "Shop<br>shop.zip<br>" + shopCrc + "<br>a pack<br>END<br>");
+        rig.hostChooses(true, hutCrc, rig.web.url("/hut.zip").toEncoded());
+
+        PackDownloads downloads(rig.state, rig.files.packs, rig.panels, rig.messages, rig.commands, rig.chat,
+                                rig.dialogs);
+        downloads.follow(rig.events);
+        downloads.mapRun.Open();
+        QSignalSpy runFinished(&downloads.mapRun, &CatalogDownload::runFinished);
+        QSignalSpy hutFinished(&downloads.hutMappack, &HutPackDownload::finished);
+        bool started = false;
+        connect(&downloads.mapRun.downloader(), &DownLoad::RecievedBytes, &downloads.mapRun, [&] {
+            if (started)
+                return;
+            started = true;
+            QTimer::singleShot(0, &downloads.hutMappack, [&] { downloads.hutMappack.Start(); });
+        });
+        downloads.mapRun.cmdDownload_Click({0});
+        QTRY_COMPARE_WITH_TIMEOUT(hutFinished.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(runFinished.size(), 1, 20000);
+        QVERIFY(rig.files.packs.findMappack(hutCrc));
+        QVERIFY(rig.files.packs.findMappack(shopCrc));
+        QCOMPARE(rig.commands.commands.last(), QByteArray("MAPPACKOK TRUE"));
+        QVERIFY(rig.chat.systemMessages.isEmpty());
+        QVERIFY(!QFile::exists(rig.pack(true).zip(true)));
+        QVERIFY(!QFile::exists(rig.pack(true).catalogueZip(true)));
     }
 
     void abortLeavesTheHut()

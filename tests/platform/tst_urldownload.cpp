@@ -1,10 +1,14 @@
 #include "core/util/Files.h"
 #include "core/util/Ini.h"
 #include "platform/UrlDownload.h"
+#include "tests/fixtures/TestFiles.h"
 #include "tests/fixtures/WebHost.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -22,7 +26,13 @@ private Q_SLOTS:
     void failureKeepsOldFile();
     void stallTimesOut();
     void closeMidBodyIsFailure();
-    void throttledBodyArrivesWhole();
+    void pageBoundCountsFromTheStart();
+    void pagesEndWithinTheirBound_data();
+    void pagesEndWithinTheirBound();
+    void transfersUnderTheirBounds_data();
+    void transfersUnderTheirBounds();
+    void cancelAllEndsEveryWait();
+    void realPageBound();
     void servesFilesAndFolders();
     void rangeHonouredOrIgnored();
     void logsRequestLinesAndHeaders();
@@ -127,7 +137,7 @@ void TstUrlDownload::closeMidBodyIsFailure()
     QVERIFY(!Files::FileExists(file));
 }
 
-void TstUrlDownload::throttledBodyArrivesWhole()
+void TstUrlDownload::pageBoundCountsFromTheStart()
 {
     WebHost::Answer a;
     a.body = QByteArray(4000, 'y');
@@ -135,10 +145,133 @@ void TstUrlDownload::throttledBodyArrivesWhole()
     a.chunkIntervalMs = 40;
     m_host->serve("/trickle", a);
     QByteArray body;
-    // Each chunk comes well within the wait; the whole takes longer than it.
-    const UrlDownload::Result r = UrlDownload::fetch(m_host->url("/trickle"), &body, 100);
+    const UrlDownload::Result r = UrlDownload::fetch(m_host->url("/trickle"), &body, 2000);
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(body, a.body);
+    // Each chunk comes well within 100 ms, the whole does not: the bound is
+    // one of the whole answer, not of the silence between chunks.
+    QElapsedTimer clock;
+    clock.start();
+    const UrlDownload::Result late = UrlDownload::fetch(m_host->url("/trickle"), &body, 100);
+    QVERIFY(!late.ok);
+    QVERIFY(late.timedOut);
+    QCOMPARE(late.error, QStringLiteral("no whole answer within 100 ms"));
+    QVERIFY(clock.elapsed() < 1000);
+    QVERIFY(body.isEmpty());
+}
+
+void TstUrlDownload::pagesEndWithinTheirBound_data()
+{
+    QTest::addColumn<QByteArray>("route");
+    QTest::addColumn<bool>("ok");
+    for (const WebHost::Route &r : WebHost::hostileRoutes(QByteArray(3000, 'p'), 50)) {
+        const QByteArray name = r.name;
+        const bool fails = name.startsWith("trickle") || name == "stall" || name == "cut body"
+            || name == "length above body";
+        QTest::newRow(r.name) << name << !fails;
+    }
+}
+
+void TstUrlDownload::pagesEndWithinTheirBound()
+{
+    QFETCH(QByteArray, route);
+    const QByteArray page(3000, 'p');
+    m_host->serve("/page.php", WebHost::hostile(route, page, 50));
+    const QString file = m_dir.filePath(QStringLiteral("page.txt"));
+    writeFile(file, "old");
+    QElapsedTimer clock;
+    clock.start();
+    const UrlDownload::Result r = UrlDownload::toFile(m_host->url("/page.php"), file, 600);
+    QVERIFY2(clock.elapsed() < 2000, "the page bound must end it");
+    QTEST(r.ok, "ok");
+    if (r.ok) {
+        QVERIFY(page.startsWith(readFile(file)));
+    } else {
+        QVERIFY(!r.error.isEmpty());
+        QCOMPARE(readFile(file), QByteArray("old"));
+    }
+}
+
+void TstUrlDownload::transfersUnderTheirBounds_data()
+{
+    QTest::addColumn<QByteArray>("route");   // empty: steady, and longer than a window in all
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("steady") << QByteArray() << true << QString();
+    QTest::newRow("trickle body") << QByteArray("trickle body") << false
+                                  << QStringLiteral("less than 4096 bytes arrived in 1 s");
+    QTest::newRow("trickle head") << QByteArray("trickle head") << false
+                                  << QStringLiteral("no answer head within 1 s");
+    QTest::newRow("stall") << QByteArray("stall") << false << QStringLiteral("no answer head within 1 s");
+    QTest::newRow("cut body") << QByteArray("cut body") << false << QString();
+    QTest::newRow("length above body") << QByteArray("length above body") << false << QString();
+}
+
+void TstUrlDownload::transfersUnderTheirBounds()
+{
+    QFETCH(QByteArray, route);
+    QFETCH(QString, reason);
+    const QByteArray release(160000, 'r');
+    WebHost::Answer steady;
+    steady.body = release;
+    steady.chunkBytes = 2000;
+    steady.chunkIntervalMs = 20;
+    m_host->serve("/release.zip", route.isEmpty() ? steady : WebHost::hostile(route, release, 50));
+    const QString file = m_dir.filePath(QStringLiteral("install.zip"));
+    writeFile(file, "old");
+    QElapsedTimer clock;
+    clock.start();
+    const UrlDownload::Result r = UrlDownload::toFile(m_host->url("/release.zip"), file,
+                                                      UrlDownload::TransferBounds::within(1000), qint64(1) << 30);
+    QVERIFY(clock.elapsed() < 8000);
+    QTEST(r.ok, "ok");
+    if (r.ok)
+        QVERIFY(clock.elapsed() > 1000);   // longer than a window: the floor is no total bound
+    if (!reason.isEmpty()) {
+        QCOMPARE(r.error, reason);
+        QVERIFY(r.timedOut);
+    }
+    QCOMPARE(readFile(file), r.ok ? release : QByteArray("old"));
+    // Nothing half-written beside it either.
+    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("install.zip*")}, QDir::Files),
+             QStringList{QStringLiteral("install.zip")});
+}
+
+void TstUrlDownload::cancelAllEndsEveryWait()
+{
+    m_host->stall("/release.zip");
+    m_host->stall("/page.php");
+    const QString file = m_dir.filePath(QStringLiteral("release.zip"));
+    QFile::remove(file);
+    UrlDownload::Result inner;
+    // A page awaited inside the transfer's wait (a timer fires meanwhile).
+    QTimer::singleShot(50, this, [&] {
+        QByteArray body;
+        QTimer::singleShot(100, this, [] { UrlDownload::cancelAll(); });
+        inner = UrlDownload::fetch(m_host->url("/page.php"), &body, 60000);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const UrlDownload::Result outer = UrlDownload::toFile(m_host->url("/release.zip"), file,
+                                                          UrlDownload::TransferBounds::within(60000));
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(!outer.ok && outer.cancelled);
+    QVERIFY(!inner.ok && inner.cancelled);
+    QVERIFY(!QFile::exists(file));
+    QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("release.zip*")}, QDir::Files).isEmpty());
+    // Nothing is left to cancel afterwards, and a new fetch works.
+    UrlDownload::cancelAll();
+    m_host->serve("/page.php", "fine");
+    QByteArray body;
+    QVERIFY(UrlDownload::fetch(m_host->url("/page.php"), &body).ok);
+}
+
+void TstUrlDownload::realPageBound()
+{
+    QCOMPARE(UrlDownload::PageLimitMs, 15000);
+    UrlDownload::setDefaultTimeout(0);
+    QCOMPARE(UrlDownload::defaultTimeout(), 15000);
+    UrlDownload::setDefaultTimeout(3000);
 }
 
 void TstUrlDownload::servesFilesAndFolders()
