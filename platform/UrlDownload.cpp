@@ -5,10 +5,19 @@
 #include "platform/PageFetch.h"
 
 #include <QEventLoop>
+#include <QList>
 
 namespace {
 
 int g_defaultTimeoutMs = 5000;
+
+// The fetches running now, innermost last; cancelAll() ends each.
+struct Running
+{
+    QEventLoop *loop = nullptr;
+    bool cancelled = false;
+};
+QList<Running *> g_running;
 
 UrlDownload::Result get(const QUrl &url, QByteArray *body, int timeoutMs, qint64 maxBytes)
 {
@@ -28,9 +37,18 @@ UrlDownload::Result get(const QUrl &url, QByteArray *body, int timeoutMs, qint64
                          done = true;
                          loop.quit();
                      });
+    Running running{&loop};
+    g_running.append(&running);
     fetch.start(url, timeoutMs, maxBytes);
-    if (!done)
+    if (!done && !running.cancelled)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    g_running.removeOne(&running);
+    if (running.cancelled) {
+        result = UrlDownload::Result();
+        result.cancelled = true;
+        result.error = QStringLiteral("The transfer was cancelled.");
+        body->clear();
+    }
     return result;
 }
 
@@ -46,6 +64,14 @@ int defaultTimeout()
 void setDefaultTimeout(int timeoutMs)
 {
     g_defaultTimeoutMs = timeoutMs > 0 ? timeoutMs : 5000;
+}
+
+void cancelAll()
+{
+    for (Running *running : std::as_const(g_running)) {
+        running->cancelled = true;
+        running->loop->quit();
+    }
 }
 
 Result fetch(const QUrl &url, QByteArray *body, int timeoutMs)

@@ -16,6 +16,7 @@ struct Result
     bool ok = false;       // a 2xx answer arrived in full
     int status = 0;        // the HTTP status; 0 when none arrived
     bool timedOut = false; // nothing arrived for timeoutMs
+    bool cancelled = false; // ended by cancelAll()
     QString error;         // why it failed; empty on success
 };
 
@@ -34,5 +35,9 @@ Result fetch(const QUrl &url, QByteArray *body, int timeoutMs = -1);
 // before is left exactly as it was.
 Result toFile(const QUrl &url, const QString &file, int timeoutMs = -1,
               qint64 maxBytes = MaxBodyBytes);
+
+// Ends every fetch and toFile running now at once, as a failure with
+// `cancelled` set; toFile then leaves no file behind.
+void cancelAll();
 
 } // namespace UrlDownload

@@ -16,6 +16,10 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <memory>
+
+#include <csignal>
+
 namespace {
 
 // Lets the window catch up between the steps; the run itself holds the thread.
@@ -25,6 +29,36 @@ void showProgress()
 }
 
 constexpr char NotInstalledText[] = "\n\nThe update was not installed; the current version starts again.";
+
+// Passes every step on and kills the process right after the n-th: the
+// updater's own hook for tests that cut a real install short.
+class KillAfterSteps : public ReleaseInstall::FileSystem
+{
+public:
+    explicit KillAfterSteps(int steps) : m_left(steps) {}
+    bool rename(const QString &from, const QString &to) override { return step(FileSystem::rename(from, to)); }
+    bool keepCopy(const QString &from, const QString &to) override
+    {
+        return step(FileSystem::keepCopy(from, to));
+    }
+    bool makeFolder(const QString &path) override { return step(FileSystem::makeFolder(path)); }
+    bool removeFile(const QString &path) override { return step(FileSystem::removeFile(path)); }
+    bool removeEmptyFolder(const QString &path) override { return step(FileSystem::removeEmptyFolder(path)); }
+    bool removeTree(const QString &path) override { return step(FileSystem::removeTree(path)); }
+    bool writeJournal(const QString &path, const QByteArray &text) override
+    {
+        return step(FileSystem::writeJournal(path, text));
+    }
+
+private:
+    bool step(bool result)
+    {
+        if (--m_left == 0)
+            ::raise(SIGKILL);
+        return result;
+    }
+    int m_left;
+};
 
 } // namespace
 
@@ -72,15 +106,39 @@ UpdaterRun::Outcome UpdaterRun::run()
     Q_EMIT started(captionText());
     showProgress();
 
+    // Nothing in the folder is touched before the lock is held.
+    QString why;
+    UpdateLock lock(m_programFolder);
+    if (!lock.acquire(m_lockWaitMs, [this] {
+            showProgress();
+            return !m_cancelRequested;
+        }, &why)) {
+        if (m_cancelRequested)
+            return Outcome::Cancelled; // another run has the folder and starts the client itself
+        m_dialogs.message(why + QStringLiteral(" The update was not started."));
+        return Outcome::Busy;
+    }
+    if (lock.waited() && !Files::FileExists(cfg))
+        return Outcome::AlreadyDone; // the run we waited for installed it and started the client
+    m_running = true;
+
     // Whatever an interrupted earlier run left is put back first, so that the
     // folder holds one whole release before this one starts.
-    QString why;
     if (!ReleaseInstall(m_programFolder, m_fileSystem).recover(&why)) {
+        m_running = false;
         giveUp(why + QLatin1String(NotInstalledText));
         return Outcome::InstallFailed;
     }
 
-    if (!DownloadUpdate()) {
+    const bool gotIt = keepGoing(Phase::Downloading) && DownloadUpdate();
+    if (m_cancelRequested) {
+        m_running = false;
+        QFile::remove(file("install.zip"));
+        startClient();
+        return Outcome::Cancelled;
+    }
+    if (!gotIt) {
+        m_running = false;
         giveUp(QStringLiteral("You don't have internet access or the update file doesn't "
                               "exist. Please mail this to ")
                + QLatin1String(SupportAddress) + QLatin1Char('!'));
@@ -89,7 +147,13 @@ UpdaterRun::Outcome UpdaterRun::run()
     Q_EMIT downloaded();
     showProgress();
 
-    if (!InstallUpdate(&why)) {
+    const bool installedNow = InstallUpdate(&why);
+    m_running = false;
+    if (!installedNow && m_cancelRequested) {
+        startClient();
+        return Outcome::Cancelled;
+    }
+    if (!installedNow) {
         giveUp(why + QLatin1String(NotInstalledText));
         return Outcome::InstallFailed;
     }
@@ -104,6 +168,24 @@ UpdaterRun::Outcome UpdaterRun::run()
     if (!QFile::remove(cfg) && QFileInfo::exists(cfg))
         m_dialogs.message(QStringLiteral("updater.cfg could not be deleted!"));
     return Outcome::Done;
+}
+
+void UpdaterRun::cancel()
+{
+    if (m_cancelRequested)
+        return;
+    m_cancelRequested = true;
+    if (m_running && m_phase == Phase::Downloading)
+        UrlDownload::cancelAll();
+}
+
+bool UpdaterRun::keepGoing(Phase phase)
+{
+    m_phase = phase;
+    Q_EMIT working(phase);
+    // The run holds the thread; a close of the window arrives only here.
+    showProgress();
+    return !m_cancelRequested;
 }
 
 bool UpdaterRun::startClient()
@@ -135,7 +217,21 @@ bool UpdaterRun::DownloadUpdate()
 bool UpdaterRun::InstallUpdate(QString *why)
 {
     const QString archive = file("install.zip");
-    ReleaseInstall install(m_programFolder, m_fileSystem);
+    ReleaseInstall::FileSystem *fileSystem = m_fileSystem;
+    std::unique_ptr<KillAfterSteps> killing;
+    if (!fileSystem) {
+        bool number = false;
+        const int steps = qEnvironmentVariableIntValue(KillAfterStepVariable, &number);
+        if (number && steps > 0) {
+            killing = std::make_unique<KillAfterSteps>(steps);
+            fileSystem = killing.get();
+        }
+    }
+    ReleaseInstall install(m_programFolder, fileSystem);
+    const QFileInfo client(CodePage::toUnicode(m_config.RestartCommand));
+    if (QDir(client.absolutePath()) == QDir(m_programFolder))
+        install.setClientName(client.fileName());
+    install.setStopRequest([this] { return !keepGoing(Phase::Moving); });
     bool unpacked = false;
     if (!QDir().mkpath(install.stagingFolder())) {
         *why = QStringLiteral("The folder ") + install.stagingFolder() + QStringLiteral(" cannot be made!");
@@ -144,9 +240,12 @@ bool UpdaterRun::InstallUpdate(QString *why)
         unzip.setZipFileName(archive);
         unzip.setExtractDir(install.stagingFolder());
         unzip.setHonorDirectories(true);
+        unzip.setEntryHook([this] { return keepGoing(Phase::Unpacking); });
         const qint32 result = unzip.Unzip();
-        unpacked = result == 0;
-        if (!unpacked) {
+        unpacked = result == 0 && !m_cancelRequested;
+        if (!unpacked && m_cancelRequested) {
+            *why = QStringLiteral("The update was stopped.");
+        } else if (!unpacked) {
             *why = unzip.GetLastMessage();
             if (result == CGUnzipFiles::RaisedFailure)
                 *why = unzip.LastFailure().description;

@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +32,11 @@ public:
         return step(++renames == m_at && m_mode == Mode::FailAt ? false
                                                                  : FileSystem::rename(from, to));
     }
+    bool keepCopy(const QString &from, const QString &to) override
+    {
+        // Failing it only makes the install move the old file aside instead.
+        return step(m_noLinks ? false : FileSystem::keepCopy(from, to));
+    }
     bool makeFolder(const QString &path) override
     {
         if (QFileInfo(path).isDir())
@@ -49,6 +56,7 @@ public:
 
     int renames = 0;
     int steps = 0;
+    bool m_noLinks = false;
 
 private:
     bool step(bool result)
@@ -99,6 +107,23 @@ struct Release
     }
 };
 
+// A copy whose files keep their modification times to the nanosecond, as the
+// install knows its added files by them.
+void copyTreeKeepingTimes(const QString &from, const QString &to)
+{
+    copyTree(from, to);
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        struct stat st {};
+        if (::lstat(QFile::encodeName(it.filePath()).constData(), &st) != 0)
+            continue;
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        const QString copy = to + QLatin1Char('/') + QDir(from).relativeFilePath(it.filePath());
+        ::utimensat(AT_FDCWD, QFile::encodeName(copy).constData(), times, AT_SYMLINK_NOFOLLOW);
+    }
+}
+
 // Runs `body` in a child process; true when the child was killed by SIGKILL,
 // false when it ran to its end.
 template<typename Body>
@@ -139,7 +164,7 @@ private Q_SLOTS:
             QVERIFY(ReleaseInstall(r.home, &counter).commit());
             renames = counter.renames;
         }
-        QCOMPARE(renames, 8); // three replaced files (aside and in), two added
+        QCOMPARE(renames, 5); // three replaced files (the old ones kept by a link), two added
         for (int at = 1; at <= renames; ++at) {
             Release r;
             CountingFileSystem failing(CountingFileSystem::Mode::FailAt, at);
@@ -147,6 +172,16 @@ private Q_SLOTS:
             QString why;
             QVERIFY(!install.commit(&why));
             QVERIFY(why.contains(QLatin1String("could not be put in place")));
+            install.discardStaging();
+            QCOMPARE(fileSnapshot(r.home), r.before);
+        }
+        // Where the file system has no links, each old file is moved aside.
+        for (int at = 1; at <= 8; ++at) {
+            Release r;
+            CountingFileSystem failing(CountingFileSystem::Mode::FailAt, at);
+            failing.m_noLinks = true;
+            ReleaseInstall install(r.home, &failing);
+            QVERIFY(!install.commit());
             install.discardStaging();
             QCOMPARE(fileSnapshot(r.home), r.before);
         }
@@ -172,7 +207,7 @@ private Q_SLOTS:
             for (int again = 1;; ++again) {
                 // Every kill point of the next run's clean-up, from the same half-way state.
                 QTemporaryDir copy;
-                copyTree(r.home, copy.path());
+                copyTreeKeepingTimes(r.home, copy.path());
                 const bool killedAgain = killedInChild([&] {
                     CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, again);
                     ReleaseInstall(copy.path(), &killing).recover();
