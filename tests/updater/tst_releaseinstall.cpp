@@ -285,6 +285,93 @@ private Q_SLOTS:
         QCOMPARE(fileSnapshot(base.path()), before);
     }
 
+    // The journal of a run killed after it moved everything in: the client
+    // is its last line, so until the very end the client in place is the old one.
+    void clientIsMovedLastAndPutBackFirst()
+    {
+        Release r;
+        QByteArray journal;
+        {
+            CountingFileSystem counter;
+            ReleaseInstall install(r.home, &counter);
+            QVERIFY(install.commit());
+        }
+        Release again;
+        const bool killed = killedInChild([&] {
+            // Killed right after the journal is written.
+            CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, 1);
+            ReleaseInstall(again.home, &killing).commit();
+        });
+        QVERIFY(killed);
+        journal = readFile(again.home + QStringLiteral("/update-journal.txt"));
+        const QList<QByteArray> lines = journal.trimmed().split('\n');
+        QCOMPARE(lines.last(), QByteArray("F Zorbel1"));
+        QCOMPARE(lines.count(QByteArray("F Zorbel1")), 1);
+        QVERIFY(lines.contains(QByteArray("F updater")));
+    }
+
+    // What the player (or the client) made at an added path, or put in an
+    // added folder, after the install added it stays through a rollback, and
+    // the rollback still ends: the next start is not blocked by it.
+    void rollbackKeepsWhatTheInstallDidNotAdd_data()
+    {
+        QTest::addColumn<QString>("playerFile");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("player's file at an added path") << "readme.txt" << "readme.txt was kept";
+        QTest::newRow("player's file at an added path, same size")
+            << "skins/Night/deep/qxskin.ini" << "skins/Night/deep/qxskin.ini was kept";
+        QTest::newRow("player's file in an added folder")
+            << "skins/Night/mine.txt" << "The folder skins/Night was kept";
+    }
+
+    void rollbackKeepsWhatTheInstallDidNotAdd()
+    {
+        QFETCH(QString, playerFile);
+        QFETCH(QString, note);
+        Release r;
+        // Killed after the whole move, before the journal went.
+        int steps = 0;
+        {
+            Release count;
+            CountingFileSystem counter;
+            QVERIFY(ReleaseInstall(count.home, &counter).commit());
+            steps = counter.steps;
+        }
+        QVERIFY(killedInChild([&] {
+            CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, steps - 3);
+            ReleaseInstall(r.home, &killing).commit();
+        }));
+        QVERIFY(QFileInfo::exists(r.home + QStringLiteral("/update-journal.txt")));
+        QCOMPARE(readFile(r.home + QStringLiteral("/Zorbel1")), QByteArray("new client"));
+        // The player's file, made after the install's (its time differs).
+        const QString path = r.home + QLatin1Char('/') + playerFile;
+        const QByteArray mine = playerFile.endsWith(QLatin1String("qxskin.ini")) ? QByteArray("nyte skin")
+                                                                                 : QByteArray("the player's");
+        QFile::remove(path);
+        writeFile(path, mine);
+
+        ReleaseInstall install(r.home);
+        QString why;
+        QVERIFY2(install.recover(&why), qPrintable(why));
+        QVERIFY(install.undidInterruptedRun());
+        QCOMPARE(readFile(path), mine);
+        QVERIFY2(install.notes().join(QLatin1Char('\n')).contains(note),
+                 qPrintable(install.notes().join(QLatin1Char('\n'))));
+        QVERIFY(!QFileInfo::exists(r.home + QStringLiteral("/update-journal.txt")));
+        // Everything else is the old release.
+        Tree expected = r.before;
+        for (QString folder = QFileInfo(playerFile).path(); folder != QLatin1String(".");
+             folder = QFileInfo(folder).path())
+            expected.insert(folder, "<folder>");
+        expected.insert(playerFile, mine);
+        QCOMPARE(fileSnapshot(r.home), expected);
+        // A later start has nothing left to do.
+        ReleaseInstall later(r.home);
+        QVERIFY(later.recover(&why));
+        QVERIFY(!later.undidInterruptedRun());
+        QCOMPARE(fileSnapshot(r.home), expected);
+    }
+
     void recoverWithNothingToDoChangesNothing()
     {
         Release r;
