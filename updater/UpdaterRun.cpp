@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -211,6 +212,13 @@ void UpdaterRun::giveUp(const QString &message)
 bool UpdaterRun::DownloadUpdate()
 {
     const QUrl url(CodePage::toUnicode(m_config.UpdateUrl), QUrl::TolerantMode);
+    // The transfer's own wait holds back the window system's input, a close
+    // of the window among it; this lets it in now and then, so that closing
+    // the window ends the download at once instead of after it.
+    QTimer letWindowIn;
+    letWindowIn.setInterval(100);
+    QObject::connect(&letWindowIn, &QTimer::timeout, &letWindowIn, [] { showProgress(); });
+    letWindowIn.start();
     return UrlDownload::toFile(url, file("install.zip"), m_downloadTimeoutMs, MaxReleaseBytes).ok;
 }
 
