@@ -7,6 +7,11 @@
 
 int main(int argc, char **argv)
 {
+    // The download's wait holds back window input, a close of the window among
+    // it, and the run lets it in now and then (UpdaterRun). Under the GLib
+    // event loop such held-back X events stay held until another one comes;
+    // Qt's own loop delivers them, so that a close ends the download at once.
+    qputenv("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Update Tool"));
     // A closed window cancels the run, which then still puts the old files
