@@ -15,6 +15,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "updater/UpdateLock.h"
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 using Tree = QMap<QString, QByteArray>;
@@ -370,6 +376,49 @@ private Q_SLOTS:
         QCOMPARE(fileTree(s.home), (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("docs"),
                                                 QStringLiteral("docs/readme.txt")}));
         QCOMPARE(readFile(s.clientPath()), QByteArray("new client"));
+    }
+
+    // Another run holds the folder: this one waits for it, then gives up
+    // without touching anything, says so, and starts nothing (the other run
+    // starts the client at its end).
+    void runThatWaitsTooLongTouchesNothing()
+    {
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        writeFile(s.clientPath(), "old client");
+        writeFile(s.file(QStringLiteral("update-staging/theirs.txt")), "the other run's");
+        s.writeConfig(s.configText());
+        s.serveZip({ZipEntry("Zorbel1", "new client")});
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t other = ::fork();
+        if (other == 0) {
+            UpdateLock lock(s.home);
+            if (lock.acquire(1000))
+                (void)!::write(ready[1], "x", 1);
+            for (;;)
+                ::pause();
+        }
+        char c = 0;
+        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
+        ::close(ready[0]);
+        ::close(ready[1]);
+        Tree before = fileSnapshot(s.home);
+        before.remove(QLatin1String(UpdateLock::FileName));
+
+        s.run.setLockWait(300);
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::Busy);
+        ::kill(other, SIGKILL);
+        ::waitpid(other, nullptr, 0);
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QVERIFY2(s.dialogs.messages().first().text.contains(QLatin1String("nothing was changed")),
+                 qPrintable(s.dialogs.messages().first().text));
+        QVERIFY(s.startedPrograms.isEmpty());
+        QVERIFY(s.host.requests.isEmpty());
+        // The other run's lock file is its own to remove.
+        Tree after = fileSnapshot(s.home);
+        after.remove(QLatin1String(UpdateLock::FileName));
+        QCOMPARE(after, before);
     }
 
     void clientThatCannotStartKeepsConfig()
