@@ -243,6 +243,7 @@ private Q_SLOTS:
         QTest::newRow("staging name") << "update-staging/x" << "" << "keeps for itself";
         QTest::newRow("backup name") << "update-backup/Zorbel1" << "" << "keeps for itself";
         QTest::newRow("journal name") << "update-journal.txt" << "" << "keeps for itself";
+        QTest::newRow("lock name") << "update.lock" << "" << "keeps for itself";
         QTest::newRow("folder where a file goes") << "docs" << "" << "folder is in the way";
         QTest::newRow("file where a folder goes") << "qx.ini/inside.txt" << "" << "file is in the way";
     }
