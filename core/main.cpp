@@ -22,7 +22,7 @@ int main(int argc, char **argv)
     RealPlatform platform(Files::ProgramFolder());
     ClientApp client(platform.services());
     for (const QByteArray &line : recovery.statusLines)
-        client.chat().AddSystemMessage(line);
+        client.addStartupStatus(line);
     if (!client.Main())
         return 0;
     return app.exec();
