@@ -108,6 +108,7 @@ UpdaterRun::Outcome UpdaterRun::run()
     showProgress();
 
     // Nothing in the folder is touched before the lock is held.
+    const bool failedBefore = QFileInfo::exists(file(FailedMarkerName));
     QString why;
     UpdateLock lock(m_programFolder);
     if (!lock.acquire(m_lockWaitMs, [this] {
@@ -119,8 +120,10 @@ UpdaterRun::Outcome UpdaterRun::run()
         m_dialogs.message(why + QStringLiteral(" The update was not started."));
         return Outcome::Busy;
     }
-    if (lock.waited() && !Files::FileExists(cfg))
-        return Outcome::AlreadyDone; // the run we waited for installed it and started the client
+    // The run we waited for installed the release, or gave up on it; either
+    // way it started the client, and one more try would only start another.
+    if (lock.waited() && (!Files::FileExists(cfg) || (!failedBefore && QFileInfo::exists(file(FailedMarkerName)))))
+        return Outcome::AlreadyDone;
     m_running = true;
 
     // Whatever an interrupted earlier run left is put back first, so that the
@@ -166,7 +169,10 @@ UpdaterRun::Outcome UpdaterRun::run()
         // updater.cfg stays: the update is in place, the user starts the client.
         return Outcome::StartFailed;
     }
-    if (!QFile::remove(cfg) && QFileInfo::exists(cfg))
+    const bool removed = QFile::remove(cfg) || !QFileInfo::exists(cfg);
+    // The client just started waits for the folder; it must not wait on this box.
+    lock.release();
+    if (!removed)
         m_dialogs.message(QStringLiteral("updater.cfg could not be deleted!"));
     return Outcome::Done;
 }

@@ -35,7 +35,7 @@ public:
         StartFailed,    // the update is in place, the client could not be started
         Done,           // the client was started and updater.cfg deleted
         Busy,           // another run held the folder too long: nothing was touched
-        AlreadyDone,    // another run finished this update while this one waited
+        AlreadyDone,    // another run finished (or gave up on) this update while this one waited
         Cancelled,      // stopped by cancel(): the old files are whole, the old client started
     };
 

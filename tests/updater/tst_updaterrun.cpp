@@ -421,6 +421,58 @@ private Q_SLOTS:
         QCOMPARE(after, before);
     }
 
+    // The run this one waited for finished the same update: installed it
+    // (updater.cfg gone) or gave up on it (the failure marker appeared).
+    // Either way it started the client; this run ends without a second one.
+    void runThatWaitedForAFinishedRunEnds_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("the other run installed it") << true;
+        QTest::newRow("the other run gave up") << false;
+    }
+
+    void runThatWaitedForAFinishedRunEnds()
+    {
+        QFETCH(bool, installed);
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        writeFile(s.clientPath(), "old client");
+        s.writeConfig(s.configText());
+        s.serveZip({ZipEntry("Zorbel1", "new client")});
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t other = ::fork();
+        if (other == 0) {
+            UpdateLock lock(s.home);
+            if (!lock.acquire(1000))
+                ::_exit(1);
+            (void)!::write(ready[1], "x", 1);
+            ::usleep(300 * 1000);
+            if (installed) {
+                writeFile(s.clientPath(), "new client");
+                QFile::remove(s.file(QStringLiteral("updater.cfg")));
+            } else {
+                writeFile(s.file(QStringLiteral("update-failed.txt")), "1.1.0\r\n");
+            }
+            lock.release();
+            ::_exit(0);
+        }
+        char c = 0;
+        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
+        ::close(ready[0]);
+        ::close(ready[1]);
+
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::AlreadyDone);
+        int status = 0;
+        ::waitpid(other, &status, 0);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(s.dialogs.messages().isEmpty());
+        QVERIFY(s.startedPrograms.isEmpty());
+        QVERIFY(s.host.requests.isEmpty());
+        QCOMPARE(readFile(s.clientPath()), installed ? QByteArray("new client") : QByteArray("old client"));
+        QVERIFY(!QFileInfo::exists(s.file(QLatin1String(UpdateLock::FileName))));
+    }
+
     void clientThatCannotStartKeepsConfig()
     {
         Sandbox s;
