@@ -3,6 +3,8 @@
 #include "core/util/CodePage.h"
 #include "updater/ReleaseInstall.h"
 
+#include <QFile>
+
 StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs)
 {
     StartRecovery result;
@@ -17,6 +19,9 @@ StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs)
     }
     ReleaseInstall install(programFolder);
     const bool recovered = install.recover(&why);
+    // An archive that a killed updater left behind is no part of any release;
+    // under the lock no updater can be using it.
+    QFile::remove(programFolder + QStringLiteral("/install.zip"));
     if (!recovered) {
         result.ok = false;
         result.statusLines.append("An interrupted update could not be undone: " + CodePage::fromUnicode(why)

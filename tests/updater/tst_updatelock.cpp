@@ -185,6 +185,20 @@ private Q_SLOTS:
         killChild(holder);
     }
 
+    // A run killed while it unpacked leaves its archive and staging folder;
+    // the client's start clears both, silently.
+    void startRecoveryClearsWhatAnUnpackLeft()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("Zorbel1")), "old client");
+        writeFile(dir.filePath(QStringLiteral("install.zip")), "PK");
+        writeFile(dir.filePath(QStringLiteral("update-staging/Zorbel1")), "new cli");
+        const StartRecovery result = StartRecovery::run(dir.path());
+        QVERIFY(result.ok);
+        QVERIFY(result.statusLines.isEmpty());
+        QCOMPARE(fileTree(dir.path()), QStringList{QStringLiteral("Zorbel1")});
+    }
+
     void startRecoveryReportsWhatItCannotUndo()
     {
         QTemporaryDir dir;
