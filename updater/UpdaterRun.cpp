@@ -110,7 +110,14 @@ UpdaterRun::Outcome UpdaterRun::run()
     // Nothing in the folder is touched before the lock is held.
     const bool failedBefore = QFileInfo::exists(file(FailedMarkerName));
     QString why;
-    UpdateLock lock(m_programFolder);
+    m_lock = std::make_unique<UpdateLock>(m_programFolder);
+    // Let go of the folder whichever way the run ends.
+    struct LetGo
+    {
+        UpdaterRun *run;
+        ~LetGo() { run->m_lock.reset(); }
+    } letGo{this};
+    UpdateLock &lock = *m_lock;
     if (!lock.acquire(m_lockWaitMs, [this] {
             showProgress();
             return !m_cancelRequested;
@@ -138,6 +145,7 @@ UpdaterRun::Outcome UpdaterRun::run()
     if (m_cancelRequested) {
         m_running = false;
         QFile::remove(file("install.zip"));
+        releaseFolder();
         startClient();
         return Outcome::Cancelled;
     }
@@ -154,6 +162,7 @@ UpdaterRun::Outcome UpdaterRun::run()
     const bool installedNow = InstallUpdate(&why);
     m_running = false;
     if (!installedNow && m_cancelRequested) {
+        releaseFolder();
         startClient();
         return Outcome::Cancelled;
     }
@@ -171,7 +180,7 @@ UpdaterRun::Outcome UpdaterRun::run()
     }
     const bool removed = QFile::remove(cfg) || !QFileInfo::exists(cfg);
     // The client just started waits for the folder; it must not wait on this box.
-    lock.release();
+    releaseFolder();
     if (!removed)
         m_dialogs.message(QStringLiteral("updater.cfg could not be deleted!"));
     return Outcome::Done;
@@ -200,17 +209,29 @@ bool UpdaterRun::startClient()
     const QString program = CodePage::toUnicode(m_config.RestartCommand);
     if (m_starter(program))
         return true;
+    // The player is asked to start the client by hand: it must find the folder free.
+    releaseFolder();
     m_dialogs.message(program + QStringLiteral(" could not be started! Please start it yourself."));
     return false;
 }
 
+void UpdaterRun::releaseFolder()
+{
+    if (m_lock)
+        m_lock->release();
+}
+
 void UpdaterRun::giveUp(const QString &message)
 {
-    m_dialogs.message(message);
     // updater.cfg stays, so that the updater started by hand tries again; the
     // client's next version check reads this marker and goes on to the login
-    // instead of handing over for the same version.
-    if (!AtomicFile::write(file(FailedMarkerName), m_config.UpdateVersion + Text::NewLine()))
+    // instead of handing over for the same version. A run that waited for
+    // this one reads it too, and ends.
+    const bool marked = AtomicFile::write(file(FailedMarkerName), m_config.UpdateVersion + Text::NewLine());
+    // The folder is settled; nobody waits for it while the box is up.
+    releaseFolder();
+    m_dialogs.message(message);
+    if (!marked)
         m_dialogs.message(QStringLiteral("update-failed.txt could not be written!"));
     startClient();
 }

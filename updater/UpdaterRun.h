@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class Dialogs;
 
@@ -93,6 +94,8 @@ private:
     QString file(const char *name) const;
     // Lets the window's events (a close among them) in; false once cancelled.
     bool keepGoing(Phase phase);
+    // Lets go of the folder's lock early, once the folder is settled.
+    void releaseFolder();
 
     Dialogs &m_dialogs;
     QString m_programFolder;
@@ -104,4 +107,5 @@ private:
     Phase m_phase = Phase::Downloading;
     bool m_cancelRequested = false;
     bool m_running = false;   // between the lock and the new release in place
+    std::unique_ptr<UpdateLock> m_lock; // held for the run
 };
