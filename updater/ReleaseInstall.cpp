@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -38,6 +39,23 @@ bool exists(const QString &path)
     return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
 }
 
+// Size and modification time (nanoseconds) of a file as it is now; a rename
+// keeps both, so the file the install added is known again after the move.
+bool identity(const QString &path, qint64 *size, qint64 *mtimeNs)
+{
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) != 0)
+        return false;
+    *size = qint64(st.st_size);
+    *mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
+    return true;
+}
+
+bool isEmptyFolder(const QString &path)
+{
+    return QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
 } // namespace
 
 bool ReleaseInstall::FileSystem::rename(const QString &from, const QString &to)
@@ -46,6 +64,11 @@ bool ReleaseInstall::FileSystem::rename(const QString &from, const QString &to)
     // process keeps its own copy of the old file until it ends. This is how
     // a release replaces the updater that installs it.
     return ::rename(native(from).constData(), native(to).constData()) == 0;
+}
+
+bool ReleaseInstall::FileSystem::keepCopy(const QString &from, const QString &to)
+{
+    return ::link(native(from).constData(), native(to).constData()) == 0;
 }
 
 bool ReleaseInstall::FileSystem::makeFolder(const QString &path)
@@ -106,8 +129,12 @@ QString ReleaseInstall::journalPath() const
 QByteArray ReleaseInstall::journalText(const QList<Step> &steps)
 {
     QByteArray text;
-    for (const Step &step : steps)
-        text += step.kind + QByteArray(" ") + native(step.path) + '\n';
+    for (const Step &step : steps) {
+        text += step.kind + QByteArray(" ");
+        if (step.kind == 'A')
+            text += QByteArray::number(step.size) + ' ' + QByteArray::number(step.mtimeNs) + ' ';
+        text += native(step.path) + '\n';
+    }
     return text;
 }
 
@@ -118,12 +145,29 @@ bool ReleaseInstall::parseJournal(const QByteArray &text, QList<Step> *steps)
         return false; // written whole or not at all: a torn file is not ours
     lines.removeLast();
     for (const QByteArray &line : lines) {
-        if (line.size() < 3 || line[1] != ' ' || (line[0] != 'F' && line[0] != 'N' && line[0] != 'D'))
+        if (line.size() < 3 || line[1] != ' '
+            || (line[0] != 'F' && line[0] != 'N' && line[0] != 'D' && line[0] != 'A'))
             return false;
-        const QString path = QFile::decodeName(line.mid(2));
-        if (!isConfinedRelative(path))
+        Step step{line[0], QString()};
+        QByteArray rest = line.mid(2);
+        if (step.kind == 'A') {
+            // "A <size> <mtime ns> <path>"
+            const qsizetype a = rest.indexOf(' ');
+            const qsizetype b = a < 0 ? -1 : rest.indexOf(' ', a + 1);
+            bool sizeOk = false;
+            bool timeOk = false;
+            if (b < 0)
+                return false;
+            step.size = rest.left(a).toLongLong(&sizeOk);
+            step.mtimeNs = rest.mid(a + 1, b - a - 1).toLongLong(&timeOk);
+            if (!sizeOk || !timeOk || step.size < 0)
+                return false;
+            rest = rest.mid(b + 1);
+        }
+        step.path = QFile::decodeName(rest);
+        if (!isConfinedRelative(step.path))
             return false;
-        steps->append(Step{line[0], path});
+        steps->append(step);
     }
     return true;
 }
@@ -144,7 +188,7 @@ bool ReleaseInstall::plan(QList<Step> *steps, QString *error) const
     for (const QString &relative : std::as_const(relatives)) {
         const QString top = relative.section(QLatin1Char('/'), 0, 0);
         if (top == QLatin1String(StagingName) || top == QLatin1String(BackupName)
-            || top == QLatin1String(JournalName)) {
+            || top == QLatin1String(JournalName) || top == QLatin1String(LockName)) {
             *error = QStringLiteral("The release holds a name the updater keeps for itself: ") + relative;
             return false;
         }
@@ -168,7 +212,20 @@ bool ReleaseInstall::plan(QList<Step> *steps, QString *error) const
             *error = QStringLiteral("A folder is in the way of the release's file ") + relative;
             return false;
         }
-        steps->append(Step{targetThere ? 'F' : 'N', relative});
+        Step step{targetThere ? 'F' : 'A', relative};
+        if (!targetThere && !identity(staged.filePath(), &step.size, &step.mtimeNs)) {
+            *error = QStringLiteral("The release's file cannot be read: ") + relative;
+            return false;
+        }
+        steps->append(step);
+    }
+    // The client last (and so put back first): until the very end of the
+    // move, a client that starts is the old one, which knows the old files.
+    for (qsizetype i = 0; i < steps->size(); ++i) {
+        if ((*steps)[i].path == m_clientName && (*steps)[i].kind != 'D') {
+            steps->append(steps->takeAt(i));
+            break;
+        }
     }
     return true;
 }
@@ -186,13 +243,30 @@ bool ReleaseInstall::undo(const QList<Step> &steps, QString *error)
                 ok = m_fs->makeFolder(QFileInfo(target).absolutePath())
                     && m_fs->rename(inBackup(step.path), target);
             break;
+        case 'A': {
+            qint64 size = -1;
+            qint64 mtimeNs = -1;
+            if (!identity(target, &size, &mtimeNs))
+                break; // never moved in, or gone since
+            if (size == step.size && mtimeNs == step.mtimeNs && !QFileInfo(target).isDir())
+                ok = m_fs->removeFile(target);
+            else
+                m_notes.append(QStringLiteral("%1 was kept: it is not the file the update put there.")
+                                   .arg(step.path));
+            break;
+        }
         case 'N':
             if (exists(target))
                 ok = m_fs->removeFile(target);
             break;
         case 'D':
-            if (QFileInfo(target).isDir())
+            if (!QFileInfo(target).isDir() || QFileInfo(target).isSymLink())
+                break;
+            if (isEmptyFolder(target))
                 ok = m_fs->removeEmptyFolder(target);
+            else
+                m_notes.append(QStringLiteral("The folder %1 was kept with what is in it now.")
+                                   .arg(step.path));
             break;
         }
         if (!ok) {
@@ -205,6 +279,8 @@ bool ReleaseInstall::undo(const QList<Step> &steps, QString *error)
 
 bool ReleaseInstall::commit(QString *error)
 {
+    m_stopped = false;
+    m_notes.clear();
     QString why;
     QList<Step> steps;
     if (!plan(&steps, &why)) {
@@ -222,21 +298,29 @@ bool ReleaseInstall::commit(QString *error)
     for (const Step &step : std::as_const(steps)) {
         const QString target = inFolder(step.path);
         const QString staged = staging + QLatin1Char('/') + step.path;
-        bool ok = true;
-        switch (step.kind) {
+        const bool stop = m_stop && m_stop();
+        bool ok = !stop;
+        switch (stop ? '-' : step.kind) {
         case 'D':
             ok = m_fs->makeFolder(target);
             break;
-        case 'F':
-            ok = m_fs->makeFolder(QFileInfo(inBackup(step.path)).absolutePath())
-                && m_fs->rename(target, inBackup(step.path)) && m_fs->rename(staged, target);
+        case 'F': {
+            // The old file keeps its name until the new one replaces it in
+            // one rename; without links it is moved aside first.
+            const QString backup = inBackup(step.path);
+            ok = m_fs->makeFolder(QFileInfo(backup).absolutePath())
+                && (m_fs->keepCopy(target, backup) || m_fs->rename(target, backup))
+                && m_fs->rename(staged, target);
             break;
-        case 'N':
+        }
+        case 'A':
             ok = m_fs->rename(staged, target);
             break;
         }
         if (!ok) {
-            why = QStringLiteral("The new file could not be put in place: ") + step.path;
+            m_stopped = stop;
+            why = stop ? QStringLiteral("The update was stopped; the earlier files are back in place.")
+                       : QStringLiteral("The new file could not be put in place: ") + step.path;
             QString undoWhy;
             // Put back now; if even that fails, the journal stays for the next run.
             if (undo(steps, &undoWhy) && m_fs->removeFile(journalPath()))
@@ -266,6 +350,8 @@ bool ReleaseInstall::commit(QString *error)
 
 bool ReleaseInstall::recover(QString *error)
 {
+    m_undid = false;
+    m_notes.clear();
     QString why;
     if (exists(journalPath())) {
         bool read = false;
@@ -281,6 +367,7 @@ bool ReleaseInstall::recover(QString *error)
                 *error = why.isEmpty() ? QStringLiteral("The update journal cannot be removed") : why;
             return false;
         }
+        m_undid = true;
     }
     if (!m_fs->removeTree(stagingFolder()) || !m_fs->removeTree(inFolder(QLatin1String(BackupName)))) {
         if (error)

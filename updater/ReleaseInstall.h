@@ -1,17 +1,26 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Puts an unpacked release in place whole or not at all.
 //
 // The release is unpacked into stagingFolder() inside the program folder, so
 // that every move is a rename on one file system. commit() first writes a
-// journal of every file it is about to place, then moves each replaced file
-// aside into the backup folder and the new one into its place. Removing the
-// journal is the moment the new release counts as installed. A move that fails
-// puts everything back at once; a run that is killed half way is put back by
-// recover() at the start of the next run. Either way the folder holds the old
-// release or the new one, never a mix.
+// journal of every file it is about to place, then keeps each replaced file in
+// the backup folder (a second link to it, so that its name never goes missing)
+// and renames the new one over it. The client's own executable goes last, so
+// that a client that starts while an install was cut short is still the old
+// one. Removing the journal is the moment the new release counts as
+// installed. A move that fails puts everything back at once; a run that is
+// killed half way is put back by recover(), which the updater and the client
+// both run at their start (under UpdateLock). Either way the folder holds the
+// old release or the new one, never a mix.
+//
+// A rollback removes only what the install itself added: an added file is
+// recorded with its size and modification time, and a file at that path that
+// differs (the player's, made since) stays; an added folder that is no longer
+// empty stays with what is in it. Each such case is told in notes().
 class ReleaseInstall
 {
 public:
@@ -23,6 +32,9 @@ public:
         virtual ~FileSystem() = default;
         // Replaces `to` when it exists.
         virtual bool rename(const QString &from, const QString &to);
+        // A second name for the file `from` (a hard link); false where the
+        // file system has none, and the install then moves the file aside.
+        virtual bool keepCopy(const QString &from, const QString &to);
         virtual bool makeFolder(const QString &path);
         virtual bool removeFile(const QString &path);
         virtual bool removeEmptyFolder(const QString &path);
@@ -35,10 +47,24 @@ public:
     static constexpr char StagingName[] = "update-staging";
     static constexpr char BackupName[] = "update-backup";
     static constexpr char JournalName[] = "update-journal.txt";
+    static constexpr char LockName[] = "update.lock";
+    static constexpr char DefaultClientName[] = "Zorbel1";
 
     explicit ReleaseInstall(QString programFolder, FileSystem *fileSystem = nullptr);
 
     QString stagingFolder() const;
+
+    // The client's executable, relative to the program folder: moved last.
+    void setClientName(const QString &relative) { m_clientName = relative; }
+    // Asked before every step of commit(); true stops the move and puts the
+    // earlier files back (the updater's window was closed).
+    void setStopRequest(std::function<bool()> stop) { m_stop = std::move(stop); }
+    // True when the last commit() ended because of the stop request.
+    bool stopped() const { return m_stopped; }
+    // True when the last recover() found a journal and put its files back.
+    bool undidInterruptedRun() const { return m_undid; }
+    // What a rollback left in place and why, one line each.
+    const QStringList &notes() const { return m_notes; }
 
     // Undoes an interrupted earlier run (files moved aside go back, files it
     // added go) and clears the staging and backup folders. False, with the
@@ -56,8 +82,13 @@ public:
 private:
     struct Step
     {
-        char kind; // 'F' replaces a file, 'N' adds a file, 'D' adds a folder
+        // 'F' replaces a file, 'A' adds a file (with its size and time),
+        // 'D' adds a folder; 'N' (a file added, nothing known of it) is read
+        // from journals of earlier builds only.
+        char kind;
         QString path; // relative to the program folder, '/' separated
+        qint64 size = -1;
+        qint64 mtimeNs = -1;
     };
 
     bool plan(QList<Step> *steps, QString *error) const;
@@ -72,4 +103,9 @@ private:
     QString m_programFolder;
     FileSystem m_defaultFileSystem;
     FileSystem *m_fs;
+    QString m_clientName = QLatin1String(DefaultClientName);
+    std::function<bool()> m_stop;
+    bool m_stopped = false;
+    bool m_undid = false;
+    QStringList m_notes;
 };

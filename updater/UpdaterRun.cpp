@@ -14,7 +14,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 #include <QUrl>
+
+#include <memory>
+
+#include <csignal>
 
 namespace {
 
@@ -25,6 +30,36 @@ void showProgress()
 }
 
 constexpr char NotInstalledText[] = "\n\nThe update was not installed; the current version starts again.";
+
+// Passes every step on and kills the process right after the n-th: the
+// updater's own hook for tests that cut a real install short.
+class KillAfterSteps : public ReleaseInstall::FileSystem
+{
+public:
+    explicit KillAfterSteps(int steps) : m_left(steps) {}
+    bool rename(const QString &from, const QString &to) override { return step(FileSystem::rename(from, to)); }
+    bool keepCopy(const QString &from, const QString &to) override
+    {
+        return step(FileSystem::keepCopy(from, to));
+    }
+    bool makeFolder(const QString &path) override { return step(FileSystem::makeFolder(path)); }
+    bool removeFile(const QString &path) override { return step(FileSystem::removeFile(path)); }
+    bool removeEmptyFolder(const QString &path) override { return step(FileSystem::removeEmptyFolder(path)); }
+    bool removeTree(const QString &path) override { return step(FileSystem::removeTree(path)); }
+    bool writeJournal(const QString &path, const QByteArray &text) override
+    {
+        return step(FileSystem::writeJournal(path, text));
+    }
+
+private:
+    bool step(bool result)
+    {
+        if (--m_left == 0)
+            ::raise(SIGKILL);
+        return result;
+    }
+    int m_left;
+};
 
 } // namespace
 
@@ -72,15 +107,50 @@ UpdaterRun::Outcome UpdaterRun::run()
     Q_EMIT started(captionText());
     showProgress();
 
+    // Nothing in the folder is touched before the lock is held.
+    const bool failedBefore = QFileInfo::exists(file(FailedMarkerName));
+    QString why;
+    m_lock = std::make_unique<UpdateLock>(m_programFolder);
+    // Let go of the folder whichever way the run ends.
+    struct LetGo
+    {
+        UpdaterRun *run;
+        ~LetGo() { run->m_lock.reset(); }
+    } letGo{this};
+    UpdateLock &lock = *m_lock;
+    if (!lock.acquire(m_lockWaitMs, [this] {
+            showProgress();
+            return !m_cancelRequested;
+        }, &why)) {
+        if (m_cancelRequested)
+            return Outcome::Cancelled; // another run has the folder and starts the client itself
+        m_dialogs.message(why + QStringLiteral(" The update was not started."));
+        return Outcome::Busy;
+    }
+    // The run we waited for installed the release, or gave up on it; either
+    // way it started the client, and one more try would only start another.
+    if (lock.waited() && (!Files::FileExists(cfg) || (!failedBefore && QFileInfo::exists(file(FailedMarkerName)))))
+        return Outcome::AlreadyDone;
+    m_running = true;
+
     // Whatever an interrupted earlier run left is put back first, so that the
     // folder holds one whole release before this one starts.
-    QString why;
     if (!ReleaseInstall(m_programFolder, m_fileSystem).recover(&why)) {
+        m_running = false;
         giveUp(why + QLatin1String(NotInstalledText));
         return Outcome::InstallFailed;
     }
 
-    if (!DownloadUpdate()) {
+    const bool gotIt = keepGoing(Phase::Downloading) && DownloadUpdate();
+    if (m_cancelRequested) {
+        m_running = false;
+        QFile::remove(file("install.zip"));
+        releaseFolder();
+        startClient();
+        return Outcome::Cancelled;
+    }
+    if (!gotIt) {
+        m_running = false;
         giveUp(QStringLiteral("You don't have internet access or the update file doesn't "
                               "exist. Please mail this to ")
                + QLatin1String(SupportAddress) + QLatin1Char('!'));
@@ -89,7 +159,14 @@ UpdaterRun::Outcome UpdaterRun::run()
     Q_EMIT downloaded();
     showProgress();
 
-    if (!InstallUpdate(&why)) {
+    const bool installedNow = InstallUpdate(&why);
+    m_running = false;
+    if (!installedNow && m_cancelRequested) {
+        releaseFolder();
+        startClient();
+        return Outcome::Cancelled;
+    }
+    if (!installedNow) {
         giveUp(why + QLatin1String(NotInstalledText));
         return Outcome::InstallFailed;
     }
@@ -101,9 +178,30 @@ UpdaterRun::Outcome UpdaterRun::run()
         // updater.cfg stays: the update is in place, the user starts the client.
         return Outcome::StartFailed;
     }
-    if (!QFile::remove(cfg) && QFileInfo::exists(cfg))
+    const bool removed = QFile::remove(cfg) || !QFileInfo::exists(cfg);
+    // The client just started waits for the folder; it must not wait on this box.
+    releaseFolder();
+    if (!removed)
         m_dialogs.message(QStringLiteral("updater.cfg could not be deleted!"));
     return Outcome::Done;
+}
+
+void UpdaterRun::cancel()
+{
+    if (m_cancelRequested)
+        return;
+    m_cancelRequested = true;
+    if (m_running && m_phase == Phase::Downloading)
+        UrlDownload::cancelAll();
+}
+
+bool UpdaterRun::keepGoing(Phase phase)
+{
+    m_phase = phase;
+    Q_EMIT working(phase);
+    // The run holds the thread; a close of the window arrives only here.
+    showProgress();
+    return !m_cancelRequested;
 }
 
 bool UpdaterRun::startClient()
@@ -111,17 +209,29 @@ bool UpdaterRun::startClient()
     const QString program = CodePage::toUnicode(m_config.RestartCommand);
     if (m_starter(program))
         return true;
+    // The player is asked to start the client by hand: it must find the folder free.
+    releaseFolder();
     m_dialogs.message(program + QStringLiteral(" could not be started! Please start it yourself."));
     return false;
 }
 
+void UpdaterRun::releaseFolder()
+{
+    if (m_lock)
+        m_lock->release();
+}
+
 void UpdaterRun::giveUp(const QString &message)
 {
-    m_dialogs.message(message);
     // updater.cfg stays, so that the updater started by hand tries again; the
     // client's next version check reads this marker and goes on to the login
-    // instead of handing over for the same version.
-    if (!AtomicFile::write(file(FailedMarkerName), m_config.UpdateVersion + Text::NewLine()))
+    // instead of handing over for the same version. A run that waited for
+    // this one reads it too, and ends.
+    const bool marked = AtomicFile::write(file(FailedMarkerName), m_config.UpdateVersion + Text::NewLine());
+    // The folder is settled; nobody waits for it while the box is up.
+    releaseFolder();
+    m_dialogs.message(message);
+    if (!marked)
         m_dialogs.message(QStringLiteral("update-failed.txt could not be written!"));
     startClient();
 }
@@ -129,6 +239,13 @@ void UpdaterRun::giveUp(const QString &message)
 bool UpdaterRun::DownloadUpdate()
 {
     const QUrl url(CodePage::toUnicode(m_config.UpdateUrl), QUrl::TolerantMode);
+    // The transfer's own wait holds back the window system's input, a close
+    // of the window among it; this lets it in now and then, so that closing
+    // the window ends the download at once instead of after it.
+    QTimer letWindowIn;
+    letWindowIn.setInterval(100);
+    QObject::connect(&letWindowIn, &QTimer::timeout, &letWindowIn, [] { showProgress(); });
+    letWindowIn.start();
     return UrlDownload::toFile(url, file("install.zip"), UrlDownload::TransferBounds::within(m_downloadTimeoutMs),
                                MaxReleaseBytes).ok;
 }
@@ -136,7 +253,21 @@ bool UpdaterRun::DownloadUpdate()
 bool UpdaterRun::InstallUpdate(QString *why)
 {
     const QString archive = file("install.zip");
-    ReleaseInstall install(m_programFolder, m_fileSystem);
+    ReleaseInstall::FileSystem *fileSystem = m_fileSystem;
+    std::unique_ptr<KillAfterSteps> killing;
+    if (!fileSystem) {
+        bool number = false;
+        const int steps = qEnvironmentVariableIntValue(KillAfterStepVariable, &number);
+        if (number && steps > 0) {
+            killing = std::make_unique<KillAfterSteps>(steps);
+            fileSystem = killing.get();
+        }
+    }
+    ReleaseInstall install(m_programFolder, fileSystem);
+    const QFileInfo client(CodePage::toUnicode(m_config.RestartCommand));
+    if (QDir(client.absolutePath()) == QDir(m_programFolder))
+        install.setClientName(client.fileName());
+    install.setStopRequest([this] { return !keepGoing(Phase::Moving); });
     bool unpacked = false;
     if (!QDir().mkpath(install.stagingFolder())) {
         *why = QStringLiteral("The folder ") + install.stagingFolder() + QStringLiteral(" cannot be made!");
@@ -145,9 +276,12 @@ bool UpdaterRun::InstallUpdate(QString *why)
         unzip.setZipFileName(archive);
         unzip.setExtractDir(install.stagingFolder());
         unzip.setHonorDirectories(true);
+        unzip.setEntryHook([this] { return keepGoing(Phase::Unpacking); });
         const qint32 result = unzip.Unzip();
-        unpacked = result == 0;
-        if (!unpacked) {
+        unpacked = result == 0 && !m_cancelRequested;
+        if (!unpacked && m_cancelRequested) {
+            *why = QStringLiteral("The update was stopped.");
+        } else if (!unpacked) {
             *why = unzip.GetLastMessage();
             if (result == CGUnzipFiles::RaisedFailure)
                 *why = unzip.LastFailure().description;

@@ -1,10 +1,12 @@
 #pragma once
 #include "updater/ReleaseInstall.h"
+#include "updater/UpdateLock.h"
 #include "updater/UpdaterConfig.h"
 
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class Dialogs;
 
@@ -15,6 +17,13 @@ class Dialogs;
 // stay as they were, update-failed.txt names the version for the client's
 // version check, and the old client is started again. Messages go through
 // Dialogs; the window only follows the signals.
+//
+// The whole run, from before the earlier run's leftovers are cleared up to the
+// start of the client, holds the folder's UpdateLock: a second updater (or a
+// client starting) waits for it, and gives up after a while without touching
+// anything. cancel() (the window was closed) stops the download or the unpack,
+// or puts back the files of a move in progress, and the old client starts
+// again; updater.cfg stays for a later try.
 class UpdaterRun : public QObject
 {
     Q_OBJECT
@@ -26,7 +35,12 @@ public:
         InstallFailed,  // unpack or move failed; the old client's files are as they were
         StartFailed,    // the update is in place, the client could not be started
         Done,           // the client was started and updater.cfg deleted
+        Busy,           // another run held the folder too long: nothing was touched
+        AlreadyDone,    // another run finished (or gave up on) this update while this one waited
+        Cancelled,      // stopped by cancel(): the old files are whole, the old client started
     };
+
+    enum class Phase { Downloading, Unpacking, Moving };
 
     // Starts a program without arguments and without waiting; true when it started.
     using ProgramStarter = std::function<bool(const QString &program)>;
@@ -39,12 +53,22 @@ public:
     // How long the download may go without any data arriving.
     static constexpr int DefaultDownloadTimeoutMs = 30000;
 
+    // For tests of the real program: after this many disk steps of the move
+    // the updater kills itself, as a power cut or a kill would.
+    static constexpr char KillAfterStepVariable[] = "ZORBEL_UPDATER_KILL_AFTER_STEP";
+
     UpdaterRun(Dialogs &dialogs, QString programFolder, QObject *parent = nullptr);
 
     Outcome run();
 
+    // Stops the run as soon as it can (see above). Once the new release is
+    // in place it is too late, and the run ends as it would have.
+    void cancel();
+    bool cancelRequested() const { return m_cancelRequested; }
+
     void setProgramStarter(ProgramStarter starter) { m_starter = std::move(starter); }
     void setDownloadTimeout(int timeoutMs) { m_downloadTimeoutMs = timeoutMs; }
+    void setLockWait(int waitMs) { m_lockWaitMs = waitMs; }
     // For tests: the disk operations of putting the release in place.
     void setFileSystem(ReleaseInstall::FileSystem *fileSystem) { m_fileSystem = fileSystem; }
 
@@ -56,6 +80,9 @@ Q_SIGNALS:
     void started(const QString &caption); // updater.cfg read: the window shows
     void downloaded();                    // install.zip is here
     void installed();                     // the release is in place, install.zip removed
+    // Before the download, before each entry is unpacked and before each
+    // step of the move: the moments at which cancel() takes effect.
+    void working(UpdaterRun::Phase phase);
 
 private:
     bool DownloadUpdate();
@@ -65,11 +92,20 @@ private:
     void giveUp(const QString &message);
     bool startClient();
     QString file(const char *name) const;
+    // Lets the window's events (a close among them) in; false once cancelled.
+    bool keepGoing(Phase phase);
+    // Lets go of the folder's lock early, once the folder is settled.
+    void releaseFolder();
 
     Dialogs &m_dialogs;
     QString m_programFolder;
     ProgramStarter m_starter;
     int m_downloadTimeoutMs = DefaultDownloadTimeoutMs;
+    int m_lockWaitMs = UpdateLock::DefaultWaitMs;
     ReleaseInstall::FileSystem *m_fileSystem = nullptr;
     UpdaterConfig m_config;
+    Phase m_phase = Phase::Downloading;
+    bool m_cancelRequested = false;
+    bool m_running = false;   // between the lock and the new release in place
+    std::unique_ptr<UpdateLock> m_lock; // held for the run
 };

@@ -1,78 +1,36 @@
 #include "core/util/Files.h"
 #include "platform/ui/WidgetDialogs.h"
 #include "updater/UpdaterRun.h"
+#include "updater/frmMain.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QGridLayout>
-#include <QLabel>
-#include <QVBoxLayout>
-#include <QWidget>
-
-namespace {
-
-// The updater's one window: the caption line and three steps the user
-// watches while the run goes on.
-class frmMain : public QWidget
-{
-public:
-    frmMain()
-    {
-        setWindowTitle(QStringLiteral("Update Tool"));
-        auto *layout = new QVBoxLayout(this);
-        lblApp = new QLabel(this);
-        lblApp->setTextFormat(Qt::PlainText);
-        layout->addWidget(lblApp);
-        auto *rows = new QGridLayout;
-        Check1 = addRow(rows, 0, QStringLiteral("Downloading..."));
-        Check2 = addRow(rows, 1, QStringLiteral("Installing..."));
-        Check3 = addRow(rows, 2, QStringLiteral("Running..."));
-        layout->addLayout(rows);
-        setMinimumWidth(320);
-    }
-
-    QLabel *lblApp = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QCheckBox *Check2 = nullptr;
-    QCheckBox *Check3 = nullptr;
-
-private:
-    QCheckBox *addRow(QGridLayout *rows, int row, const QString &text)
-    {
-        auto *box = new QCheckBox(this);
-        // Shows progress only; the user cannot tick it.
-        box->setAttribute(Qt::WA_TransparentForMouseEvents);
-        box->setFocusPolicy(Qt::NoFocus);
-        auto *label = new QLabel(text, this);
-        rows->addWidget(box, row, 0);
-        rows->addWidget(label, row, 1);
-        rows->setColumnStretch(1, 1);
-        return box;
-    }
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
+    // The download's wait holds back window input, a close of the window among
+    // it, and the run lets it in now and then (UpdaterRun). Under the GLib
+    // event loop such held-back X events stay held until another one comes;
+    // Qt's own loop delivers them, so that a close ends the download at once.
+    qputenv("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Update Tool"));
+    // A closed window cancels the run, which then still puts the old files
+    // back and starts the old client before the program ends.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     frmMain window;
     WidgetDialogs dialogs(&window);
     UpdaterRun run(dialogs, Files::ProgramFolder());
-    QObject::connect(&run, &UpdaterRun::started, &window, [&window](const QString &caption) {
-        window.lblApp->setText(caption);
-        window.show();
-        window.repaint();
-    });
-    QObject::connect(&run, &UpdaterRun::downloaded, &window, [&window] {
-        window.Check1->setChecked(true);
-        window.repaint();
-    });
-    QObject::connect(&run, &UpdaterRun::installed, &window, [&window] {
-        window.Check2->setChecked(true);
-        window.repaint();
-    });
-    return run.run() == UpdaterRun::Outcome::Done ? 0 : 1;
+    window.follow(run);
+    switch (run.run()) {
+    case UpdaterRun::Outcome::Done:
+    case UpdaterRun::Outcome::AlreadyDone:
+        return 0;
+    case UpdaterRun::Outcome::Busy:
+        return 3;
+    case UpdaterRun::Outcome::Cancelled:
+        return 4;
+    default:
+        return 1;
+    }
 }

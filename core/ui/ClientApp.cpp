@@ -7,6 +7,7 @@
 #include "core/Settings.h"
 #include "core/StartupSequence.h"
 #include "core/VersionCheck.h"
+#include "core/api/ChatOutput.h"
 #include "core/ui/LoginForm.h"
 #include "core/ui/frmError.h"
 #include "core/ui/frmStartup.h"
@@ -52,7 +53,26 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <utility>
+
 namespace {
+
+// Status lines written before the lobby's chat is on screen would be lost
+// (the log is cleared as the lobby opens); these wait for it.
+class HeldStatus : public ChatOutput
+{
+public:
+    explicit HeldStatus(std::function<void(const QByteArray &)> keep) : m_keep(std::move(keep)) {}
+    void AddSystemMessage(const QByteArray &text) override { m_keep(text); }
+    void AddLogRTF(const QByteArray &text, qint16, qint32, const QByteArray &, qint32, bool, bool) override
+    {
+        m_keep(text.trimmed());
+    }
+    qint16 RoomFocus() const override { return 0; }
+
+private:
+    std::function<void(const QByteArray &)> m_keep;
+};
 
 void centreOnScreen(QWidget *window)
 {
@@ -153,6 +173,11 @@ bool ClientApp::ExitClient()
     return m_exit->ExitClient();
 }
 
+void ClientApp::addStartupStatus(const QByteArray &line)
+{
+    m_startupStatus.append(line);
+}
+
 bool ClientApp::Main()
 {
     const bool ran = m_startup->Main() && !exiting();
@@ -220,7 +245,8 @@ void ClientApp::createCapabilities()
     caps.chat = std::make_unique<Chat>(m_state, commands, dialogs, m_events);
     caps.chat->registerHandlers(m_dispatcher);
     m_chat = &caps.chat->logs();
-    m_versionCheck->setStatusOutput(m_chat);
+    m_heldStatus = std::make_unique<HeldStatus>([this](const QByteArray &line) { addStartupStatus(line); });
+    m_versionCheck->setStatusOutput(m_heldStatus.get());
 
     // --- lobby window, user and room tables, huts tree
     caps.lobbyForm = std::make_unique<LobbyForm>(m_state, m_events, commands);
@@ -241,7 +267,11 @@ void ClientApp::createCapabilities()
     });
     connect(m_connection.get(), &LobbyConnection::closed, lobby, &QWidget::hide);
     caps.chat->handlers().setHooks({
-        .showLobbyWindow = [lobby] { lobby->show(); },
+        .showLobbyWindow = [this, lobby] {
+            lobby->show();
+            for (const QByteArray &line : std::exchange(m_startupStatus, {}))
+                m_chat->AddSystemMessage(line);
+        },
         .hideLoginWindow = [this] {
             m_loginForm->hide();
             m_loginForm->setStatus(QByteArray());

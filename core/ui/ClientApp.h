@@ -74,6 +74,11 @@ public:
     // (Cancel in an error report, an update hand-over, a failed version file).
     bool Main();
 
+    // A status line from before the lobby window is on screen (the recovery
+    // of an interrupted update, the version check): kept, and written into
+    // the chat once the lobby window shows after the login.
+    void addStartupStatus(const QByteArray &line);
+
     // The exit guard: false (refused) while a game runs; otherwise everything
     // is saved and closed, and the event loop is asked to quit.
     bool ExitClient();
@@ -118,6 +123,8 @@ private:
     std::unique_ptr<StartupSequence> m_startup;
     ChatOutput *m_chat = nullptr;   // owned by the chat block below
     bool m_loginLoaded = false;
+    QList<QByteArray> m_startupStatus;
+    std::unique_ptr<ChatOutput> m_heldStatus; // the version check's lines go to m_startupStatus
 
     // --- capabilities, one block each (ClientApp.cpp, createCapabilities)
     struct Capabilities;

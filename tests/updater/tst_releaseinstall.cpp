@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +32,11 @@ public:
         return step(++renames == m_at && m_mode == Mode::FailAt ? false
                                                                  : FileSystem::rename(from, to));
     }
+    bool keepCopy(const QString &from, const QString &to) override
+    {
+        // Failing it only makes the install move the old file aside instead.
+        return step(m_noLinks ? false : FileSystem::keepCopy(from, to));
+    }
     bool makeFolder(const QString &path) override
     {
         if (QFileInfo(path).isDir())
@@ -49,6 +56,7 @@ public:
 
     int renames = 0;
     int steps = 0;
+    bool m_noLinks = false;
 
 private:
     bool step(bool result)
@@ -99,6 +107,23 @@ struct Release
     }
 };
 
+// A copy whose files keep their modification times to the nanosecond, as the
+// install knows its added files by them.
+void copyTreeKeepingTimes(const QString &from, const QString &to)
+{
+    copyTree(from, to);
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        struct stat st {};
+        if (::lstat(QFile::encodeName(it.filePath()).constData(), &st) != 0)
+            continue;
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        const QString copy = to + QLatin1Char('/') + QDir(from).relativeFilePath(it.filePath());
+        ::utimensat(AT_FDCWD, QFile::encodeName(copy).constData(), times, AT_SYMLINK_NOFOLLOW);
+    }
+}
+
 // Runs `body` in a child process; true when the child was killed by SIGKILL,
 // false when it ran to its end.
 template<typename Body>
@@ -139,7 +164,7 @@ private Q_SLOTS:
             QVERIFY(ReleaseInstall(r.home, &counter).commit());
             renames = counter.renames;
         }
-        QCOMPARE(renames, 8); // three replaced files (aside and in), two added
+        QCOMPARE(renames, 5); // three replaced files (the old ones kept by a link), two added
         for (int at = 1; at <= renames; ++at) {
             Release r;
             CountingFileSystem failing(CountingFileSystem::Mode::FailAt, at);
@@ -147,6 +172,16 @@ private Q_SLOTS:
             QString why;
             QVERIFY(!install.commit(&why));
             QVERIFY(why.contains(QLatin1String("could not be put in place")));
+            install.discardStaging();
+            QCOMPARE(fileSnapshot(r.home), r.before);
+        }
+        // Where the file system has no links, each old file is moved aside.
+        for (int at = 1; at <= 8; ++at) {
+            Release r;
+            CountingFileSystem failing(CountingFileSystem::Mode::FailAt, at);
+            failing.m_noLinks = true;
+            ReleaseInstall install(r.home, &failing);
+            QVERIFY(!install.commit());
             install.discardStaging();
             QCOMPARE(fileSnapshot(r.home), r.before);
         }
@@ -172,7 +207,7 @@ private Q_SLOTS:
             for (int again = 1;; ++again) {
                 // Every kill point of the next run's clean-up, from the same half-way state.
                 QTemporaryDir copy;
-                copyTree(r.home, copy.path());
+                copyTreeKeepingTimes(r.home, copy.path());
                 const bool killedAgain = killedInChild([&] {
                     CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, again);
                     ReleaseInstall(copy.path(), &killing).recover();
@@ -208,6 +243,7 @@ private Q_SLOTS:
         QTest::newRow("staging name") << "update-staging/x" << "" << "keeps for itself";
         QTest::newRow("backup name") << "update-backup/Zorbel1" << "" << "keeps for itself";
         QTest::newRow("journal name") << "update-journal.txt" << "" << "keeps for itself";
+        QTest::newRow("lock name") << "update.lock" << "" << "keeps for itself";
         QTest::newRow("folder where a file goes") << "docs" << "" << "folder is in the way";
         QTest::newRow("file where a folder goes") << "qx.ini/inside.txt" << "" << "file is in the way";
     }
@@ -248,6 +284,86 @@ private Q_SLOTS:
         QVERIFY(!ReleaseInstall(home).recover(&why));
         QVERIFY2(why.contains(QLatin1String("cannot be read")), qPrintable(why));
         QCOMPARE(fileSnapshot(base.path()), before);
+    }
+
+    // The journal of a run killed after it moved everything in: the client
+    // is its last line, so until the very end the client in place is the old one.
+    void clientIsMovedLastAndPutBackFirst()
+    {
+        Release again;
+        const bool killed = killedInChild([&] {
+            // Killed right after the journal is written.
+            CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, 1);
+            ReleaseInstall(again.home, &killing).commit();
+        });
+        QVERIFY(killed);
+        const QByteArray journal = readFile(again.home + QStringLiteral("/update-journal.txt"));
+        const QList<QByteArray> lines = journal.trimmed().split('\n');
+        QCOMPARE(lines.last(), QByteArray("F Zorbel1"));
+        QCOMPARE(lines.count(QByteArray("F Zorbel1")), 1);
+        QVERIFY(lines.contains(QByteArray("F updater")));
+    }
+
+    // What the player (or the client) made at an added path, or put in an
+    // added folder, after the install added it stays through a rollback, and
+    // the rollback still ends: the next start is not blocked by it.
+    void rollbackKeepsWhatTheInstallDidNotAdd_data()
+    {
+        QTest::addColumn<QString>("playerFile");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("player's file at an added path") << "readme.txt" << "readme.txt was kept";
+        QTest::newRow("player's file at an added path, same size")
+            << "skins/Night/deep/qxskin.ini" << "skins/Night/deep/qxskin.ini was kept";
+        QTest::newRow("player's file in an added folder")
+            << "skins/Night/mine.txt" << "The folder skins/Night was kept";
+    }
+
+    void rollbackKeepsWhatTheInstallDidNotAdd()
+    {
+        QFETCH(QString, playerFile);
+        QFETCH(QString, note);
+        Release r;
+        // Killed after the whole move, before the journal went.
+        int steps = 0;
+        {
+            Release count;
+            CountingFileSystem counter;
+            QVERIFY(ReleaseInstall(count.home, &counter).commit());
+            steps = counter.steps;
+        }
+        QVERIFY(killedInChild([&] {
+            CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, steps - 3);
+            ReleaseInstall(r.home, &killing).commit();
+        }));
+        QVERIFY(QFileInfo::exists(r.home + QStringLiteral("/update-journal.txt")));
+        QCOMPARE(readFile(r.home + QStringLiteral("/Zorbel1")), QByteArray("new client"));
+        // The player's file, made after the install's (its time differs).
+        const QString path = r.home + QLatin1Char('/') + playerFile;
+        const QByteArray mine = playerFile.endsWith(QLatin1String("qxskin.ini")) ? QByteArray("nyte skin")
+                                                                                 : QByteArray("the player's");
+        QFile::remove(path);
+        writeFile(path, mine);
+
+        ReleaseInstall install(r.home);
+        QString why;
+        QVERIFY2(install.recover(&why), qPrintable(why));
+        QVERIFY(install.undidInterruptedRun());
+        QCOMPARE(readFile(path), mine);
+        QVERIFY2(install.notes().join(QLatin1Char('\n')).contains(note),
+                 qPrintable(install.notes().join(QLatin1Char('\n'))));
+        QVERIFY(!QFileInfo::exists(r.home + QStringLiteral("/update-journal.txt")));
+        // Everything else is the old release.
+        Tree expected = r.before;
+        for (QString folder = QFileInfo(playerFile).path(); folder != QLatin1String(".");
+             folder = QFileInfo(folder).path())
+            expected.insert(folder, "<folder>");
+        expected.insert(playerFile, mine);
+        QCOMPARE(fileSnapshot(r.home), expected);
+        // A later start has nothing left to do.
+        ReleaseInstall later(r.home);
+        QVERIFY(later.recover(&why));
+        QVERIFY(!later.undidInterruptedRun());
+        QCOMPARE(fileSnapshot(r.home), expected);
     }
 
     void recoverWithNothingToDoChangesNothing()

@@ -15,6 +15,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "updater/UpdateLock.h"
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 using Tree = QMap<QString, QByteArray>;
@@ -370,6 +376,101 @@ private Q_SLOTS:
         QCOMPARE(fileTree(s.home), (QStringList{QStringLiteral("Zorbel1"), QStringLiteral("docs"),
                                                 QStringLiteral("docs/readme.txt")}));
         QCOMPARE(readFile(s.clientPath()), QByteArray("new client"));
+    }
+
+    // Another run holds the folder: this one waits for it, then gives up
+    // without touching anything, says so, and starts nothing (the other run
+    // starts the client at its end).
+    void runThatWaitsTooLongTouchesNothing()
+    {
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        writeFile(s.clientPath(), "old client");
+        writeFile(s.file(QStringLiteral("update-staging/theirs.txt")), "the other run's");
+        s.writeConfig(s.configText());
+        s.serveZip({ZipEntry("Zorbel1", "new client")});
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t other = ::fork();
+        if (other == 0) {
+            UpdateLock lock(s.home);
+            if (lock.acquire(1000))
+                (void)!::write(ready[1], "x", 1);
+            for (;;)
+                ::pause();
+        }
+        char c = 0;
+        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
+        ::close(ready[0]);
+        ::close(ready[1]);
+        Tree before = fileSnapshot(s.home);
+        before.remove(QLatin1String(UpdateLock::FileName));
+
+        s.run.setLockWait(300);
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::Busy);
+        ::kill(other, SIGKILL);
+        ::waitpid(other, nullptr, 0);
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QVERIFY2(s.dialogs.messages().first().text.contains(QLatin1String("nothing was changed")),
+                 qPrintable(s.dialogs.messages().first().text));
+        QVERIFY(s.startedPrograms.isEmpty());
+        QVERIFY(s.host.requests.isEmpty());
+        // The other run's lock file is its own to remove.
+        Tree after = fileSnapshot(s.home);
+        after.remove(QLatin1String(UpdateLock::FileName));
+        QCOMPARE(after, before);
+    }
+
+    // The run this one waited for finished the same update: installed it
+    // (updater.cfg gone) or gave up on it (the failure marker appeared).
+    // Either way it started the client; this run ends without a second one.
+    void runThatWaitedForAFinishedRunEnds_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("the other run installed it") << true;
+        QTest::newRow("the other run gave up") << false;
+    }
+
+    void runThatWaitedForAFinishedRunEnds()
+    {
+        QFETCH(bool, installed);
+        Sandbox s;
+        QVERIFY(s.host.listen());
+        writeFile(s.clientPath(), "old client");
+        s.writeConfig(s.configText());
+        s.serveZip({ZipEntry("Zorbel1", "new client")});
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t other = ::fork();
+        if (other == 0) {
+            UpdateLock lock(s.home);
+            if (!lock.acquire(1000))
+                ::_exit(1);
+            (void)!::write(ready[1], "x", 1);
+            ::usleep(300 * 1000);
+            if (installed) {
+                writeFile(s.clientPath(), "new client");
+                QFile::remove(s.file(QStringLiteral("updater.cfg")));
+            } else {
+                writeFile(s.file(QStringLiteral("update-failed.txt")), "1.1.0\r\n");
+            }
+            lock.release();
+            ::_exit(0);
+        }
+        char c = 0;
+        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
+        ::close(ready[0]);
+        ::close(ready[1]);
+
+        QCOMPARE(s.run.run(), UpdaterRun::Outcome::AlreadyDone);
+        int status = 0;
+        ::waitpid(other, &status, 0);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(s.dialogs.messages().isEmpty());
+        QVERIFY(s.startedPrograms.isEmpty());
+        QVERIFY(s.host.requests.isEmpty());
+        QCOMPARE(readFile(s.clientPath()), installed ? QByteArray("new client") : QByteArray("old client"));
+        QVERIFY(!QFileInfo::exists(s.file(QLatin1String(UpdateLock::FileName))));
     }
 
     void clientThatCannotStartKeepsConfig()

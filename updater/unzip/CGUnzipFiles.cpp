@@ -29,6 +29,7 @@ qint32 CGUnzipFiles::Unzip(const QString &sZipFileName, const QString &sExtractD
     CodeModule::SetDialogs(m_Dialogs);
     CodeModule::SetLimits(m_Limits);
     CodeModule::SetEntryPolicy(m_Policy);
+    CodeModule::SetServiceHook(m_EntryHook);
     const qint32 result = CodeModule::VBUnzip(
         m_ZipFileName, m_ExtractDir, m_ExtractNewer, m_SpaceToUnderScore, m_PromptOverwrite,
         qint16(m_MessageLevel), m_WriteToStdOut, m_TestZip, qint16(m_ExtractList), m_ExtractOnlyNewer,
@@ -38,6 +39,7 @@ qint32 CGUnzipFiles::Unzip(const QString &sZipFileName, const QString &sExtractD
     CodeModule::SetDialogs(nullptr);
     CodeModule::SetLimits(CodeModule::UnzipLimits());
     CodeModule::SetEntryPolicy(nullptr);
+    CodeModule::SetServiceHook(nullptr);
     return result;
 }
 

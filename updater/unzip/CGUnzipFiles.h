@@ -65,6 +65,8 @@ public:
     // Limits and entry policy for this object's extractions.
     void setLimits(const CodeModule::UnzipLimits &limits) { m_Limits = limits; }
     void setEntryPolicy(CodeModule::EntryPolicy policy) { m_Policy = std::move(policy); }
+    // Asked before each entry is written; false stops the extraction.
+    void setEntryHook(CodeModule::ServiceHook hook) { m_EntryHook = std::move(hook); }
 
     // Non-empty arguments replace ZipFileName / ExtractDir for this and later
     // calls. 0 is success; other values are the engine's result codes;
@@ -95,5 +97,6 @@ private:
     QString m_ExtractDir;
     CodeModule::UnzipLimits m_Limits;
     CodeModule::EntryPolicy m_Policy;
+    CodeModule::ServiceHook m_EntryHook;
     Failure m_Failure;
 };

@@ -30,6 +30,8 @@ QByteArray Accumulated; // the print callback's running text
 Dialogs *g_dialogs = nullptr;
 UnzipLimits g_limits;
 EntryPolicy g_policy;
+ServiceHook g_service;
+bool g_serviceStopped = false;
 
 constexpr qint64 ReadChunk = qint64(256) << 10;
 
@@ -48,6 +50,12 @@ void SetLimits(const UnzipLimits &limits)
 void SetEntryPolicy(EntryPolicy policy)
 {
     g_policy = std::move(policy);
+}
+
+void SetServiceHook(ServiceHook hook)
+{
+    g_service = std::move(hook);
+    g_serviceStopped = false;
 }
 
 qint32 UnzipPrintCallback(const char *buffer, quint32 length)
@@ -70,7 +78,9 @@ qint32 UnzipServiceCallback(const char *name, quint32 size)
 {
     Q_UNUSED(name);
     Q_UNUSED(size);
-    return 0;
+    if (!g_serviceStopped && g_service && !g_service())
+        g_serviceStopped = true;
+    return g_serviceStopped ? 1 : 0;
 }
 
 qint32 UnzipPasswordCallback(char *buffer, qint32 size, const char *prompt, const char *name)

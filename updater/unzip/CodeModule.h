@@ -114,6 +114,11 @@ void SetLimits(const UnzipLimits &limits);
 using EntryPolicy = std::function<bool(QStringList &parts, bool isDirectory)>;
 void SetEntryPolicy(EntryPolicy policy);
 
+// Asked before each entry is written; false skips it and every later one
+// (the extraction then ends with a warning result): how a run is stopped.
+using ServiceHook = std::function<bool()>;
+void SetServiceHook(ServiceHook hook);
+
 // The callbacks.
 qint32 UnzipPrintCallback(const char *buffer, quint32 length);
 qint32 UnzipServiceCallback(const char *name, quint32 size);

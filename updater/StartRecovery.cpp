@@ -1,0 +1,35 @@
+#include "updater/StartRecovery.h"
+
+#include "core/util/CodePage.h"
+#include "updater/ReleaseInstall.h"
+
+#include <QFile>
+
+StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs)
+{
+    StartRecovery result;
+    UpdateLock lock(programFolder);
+    QString why;
+    if (!lock.acquire(lockWaitMs, {}, &why)) {
+        // The updater is still at work (or hangs): its own run ends with one
+        // whole release, and this start leaves the folder to it.
+        result.ok = false;
+        result.statusLines.append("An update of this folder is still running; it was left alone. " + CodePage::fromUnicode(why));
+        return result;
+    }
+    ReleaseInstall install(programFolder);
+    const bool recovered = install.recover(&why);
+    // An archive that a killed updater left behind is no part of any release;
+    // under the lock no updater can be using it.
+    QFile::remove(programFolder + QStringLiteral("/install.zip"));
+    if (!recovered) {
+        result.ok = false;
+        result.statusLines.append("An interrupted update could not be undone: " + CodePage::fromUnicode(why)
+                                  + " Start the updater again to finish it.");
+    } else if (install.undidInterruptedRun()) {
+        result.statusLines.append("An update was interrupted; the files of the earlier version were put back.");
+    }
+    for (const QString &note : install.notes())
+        result.statusLines.append(CodePage::fromUnicode(note));
+    return result;
+}
