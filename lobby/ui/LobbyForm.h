@@ -150,8 +150,10 @@ protected:
 private:
     struct Ui;
     void buildUi();
+    void measurePanels();
     void placeAll();
     void keepChatClearOfHutArea();
+    void paintCaptions();
     void setTabPictures();
 
     ClientState &m_state;
@@ -160,4 +162,5 @@ private:
     Hooks m_hooks;
     std::unique_ptr<Ui> ui;
     bool m_loaded = false;
+    bool m_inPass = false;
 };

@@ -125,7 +125,8 @@ void tst_LobbyWindowLayout::panelsBuiltLaterArePlaced()
     menu->setObjectName(QStringLiteral("picDLMapsMenu"));
     auto *list = new QListWidget(menu);
     list->setObjectName(QStringLiteral("lstMapPacks"));
-    // One that its own Qt layout places is left to it.
+    // One that its owner put into a Qt layout of its own is taken out of it
+    // and into its container: no Qt layout places a control of the rules.
     auto *own = new QWidget(rig.form.FrameMods());
     auto *ownLayout = new QVBoxLayout(own);
     auto *mods = new QListWidget(own);
@@ -141,7 +142,10 @@ void tst_LobbyWindowLayout::panelsBuiltLaterArePlaced()
     QCOMPARE(packs->geometry(), pixels(m.get("lstPacks")));
     QCOMPARE(menu->geometry(), pixels(m.get("picDLMapsMenu")));
     QCOMPARE(list->geometry(), pixels(m.get("lstMapPacks")));
-    QCOMPARE(mods->geometry(), modsBefore);
+    QVERIFY(mods->geometry() != modsBefore);
+    QCOMPARE(mods->parentWidget(), rig.form.FrameMods());
+    QCOMPARE(mods->geometry(), pixels(m.get("LstMods")));
+    QCOMPARE(ownLayout->indexOf(mods), -1);
     // The maps panel has the lobby panel's size.
     QCOMPARE(rig.form.FrameMaps()->size(), rig.form.FrameMain()->size());
 }
