@@ -260,6 +260,10 @@ void LobbyLayout::layoutChatArea()
     left("Trim(10)") = w("txtOut(0)") - w("Trim(11)") - 120;
     left("cmdRoomClose") = L("Trim(10)") + 230;
     setWidth("Trim(23)", w("txtOut(0)") - 334 + 30);
+    // Ours: the piece behind the close button ends 10 twips past the chat
+    // area's right edge by the rules above; it stays inside (the button has
+    // taken its place from the piece already).
+    left("Trim(10)") = std::min(L("Trim(10)"), w("ChatFrame") - w("Trim(10)"));
 }
 
 void LobbyLayout::layoutButtonsAndHuts()

@@ -327,10 +327,11 @@ void LobbyForm::placeAll()
             continue;
         }
         if (it.key() == Place::ChatTabs) {
-            // The room captions: the band above the log, up to the close button.
             const QWidget *parent = w->parentWidget();
             const QRect log = layout.rectIn("txtOut(0)", parent).value_or(QRect());
-            const QRect close = layout.rectIn("cmdRoomClose", parent).value_or(log);
+            // The room captions: the band above the log, up to the frame
+            // piece behind the close button.
+            const QRect close = layout.rectIn("Trim(10)", parent).value_or(log);
             const int bottom = layout.rectIn("Trim(23)", parent).value_or(log).top();
             w->setGeometry(QRect(QPoint(log.left(), 8), QPoint(close.left() - 1, bottom - 1)));
             continue;

@@ -95,6 +95,19 @@ std::optional<QRect> LobbyFormLayout::rectIn(const QByteArray &row, const QWidge
     return QRect(at, QSize(px(t.Width), px(t.Height)));
 }
 
+std::optional<QRect> LobbyFormLayout::placedRect(const QByteArray &row, const QWidget *parent) const
+{
+    std::optional<QRect> r = rectIn(row, parent);
+    const QByteArray inside = LobbyLayout::containerOf(row);
+    if (!r || !row.startsWith("Trim(") || inside.isEmpty())
+        return r;
+    const LobbyLayout::Twips box = m_model.get(inside);
+    QRect area(QPoint(), QSize(px(box.Width), px(box.Height)));
+    if (parent != container(row))
+        area.moveTopLeft(r->topLeft() - QPoint(px(m_model.get(row).Left), px(m_model.get(row).Top)));
+    return r->intersected(area);
+}
+
 void LobbyFormLayout::atLeast(const QByteArray &row, QSize pixels)
 {
     // From the design size, not the present one: a panel that shrinks back
@@ -124,8 +137,11 @@ void LobbyFormLayout::apply()
         // panel on the lobby panel: placed in window coordinates, not moved.
         if (inside != &m_window && w->parentWidget() != inside)
             moveInto(w, inside);
-        if (const std::optional<QRect> r = rectIn(row, w->parentWidget()))
+        if (const std::optional<QRect> r = placedRect(row, w->parentWidget())) {
             w->setGeometry(*r);
+            if (row.startsWith("Trim("))
+                w->setVisible(!r->isEmpty());
+        }
     }
 }
 

@@ -36,6 +36,11 @@ public:
     // A row's rectangle in pixels, in the coordinates of `parent` (a widget
     // of the window); nothing when the row's container does not exist.
     std::optional<QRect> rectIn(const QByteArray &row, const QWidget *parent) const;
+    // What the window puts there: the row's rectangle, for a frame strip
+    // only the part inside its container (the rules run some of the chat's
+    // strips past its lower edge, where the container cuts them off; a strip
+    // wholly outside is hidden).
+    std::optional<QRect> placedRect(const QByteArray &row, const QWidget *parent) const;
     // A row's size from what its widget holds: the design size, or more when
     // `pixels` needs more (a width of 0 leaves the width to the rules).
     void atLeast(const QByteArray &row, QSize pixels);
