@@ -304,6 +304,10 @@ void LobbyForm::measurePanels()
             layout.atLeast(rowsOf(p).constFirst(), QSize(p == Place::CreateRoomPanel ? hint.width() : 0, hint.height()));
         }
     }
+    // The create-room button shows its whole caption; the logout picture
+    // beside it follows its width (the rules place it from there).
+    if (const QWidget *button = layout.widget("cmdShowRoomT"))
+        layout.atLeast("cmdShowRoomT", QSize(button->sizeHint().width(), 0));
 }
 
 void LobbyForm::placeAll()

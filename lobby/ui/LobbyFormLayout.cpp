@@ -116,7 +116,8 @@ void LobbyFormLayout::atLeast(const QByteArray &row, QSize pixels)
     const LobbyLayout::Twips design = m_design.get(row);
     if (pixels.width() > 0)
         t.Width = std::max(design.Width, pixels.width() * TwipsPerPixel);
-    t.Height = std::max(design.Height, pixels.height() * TwipsPerPixel);
+    if (pixels.height() > 0 || pixels.width() == 0)
+        t.Height = std::max(design.Height, pixels.height() * TwipsPerPixel);
     m_model.set(row, t);
 }
 

@@ -42,7 +42,8 @@ public:
     // wholly outside is hidden).
     std::optional<QRect> placedRect(const QByteArray &row, const QWidget *parent) const;
     // A row's size from what its widget holds: the design size, or more when
-    // `pixels` needs more (a width of 0 leaves the width to the rules).
+    // `pixels` needs more. A width of 0 leaves the width as it is; a height
+    // of 0 beside a width leaves the height.
     void atLeast(const QByteArray &row, QSize pixels);
 
     // The options tab's controls take the skin's options colours: check and
