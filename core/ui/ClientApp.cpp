@@ -329,7 +329,7 @@ void ClientApp::createCapabilities()
         panel->setParent(frame);
         panel->hide();
     }
-    lobby->Form_Resize();
+    lobby->layoutPass();
 
     // --- getting packs: catalogues, catalogue and hut downloads
     {

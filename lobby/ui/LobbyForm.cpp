@@ -283,7 +283,7 @@ void LobbyForm::place(Place where, QWidget *widget)
     widget->setParent(parent);
     widget->setVisible(shown);
     widget->installEventFilter(this);
-    Form_Resize();
+    layoutPass();
 }
 
 QWidget *LobbyForm::placed(Place where) const
@@ -397,7 +397,7 @@ bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
     }
     if (type == QEvent::LayoutRequest || (type == QEvent::Show && watched != placed(Place::ChatView))) {
         // A panel shown, grown or shrunk by its owner: a pass with its new size.
-        Form_Resize();
+        layoutPass();
     } else if (type == QEvent::Hide && (watched == placed(Place::GamePanel) || watched == placed(Place::TribePanel))) {
         keepChatClearOfHutArea();
     }
@@ -412,6 +412,14 @@ void LobbyForm::resizeEvent(QResizeEvent *event)
 
 void LobbyForm::Form_Resize()
 {
+    layoutPass();
+    // The options colours, and every caption in the skin's text colour.
+    ui->layout->paintOptionControls(m_state.Options.OptionsBackColor, m_state.Options.OptionsForeColor);
+    paintCaptions();
+}
+
+void LobbyForm::layoutPass()
+{
     if (m_inPass)
         return;
     m_inPass = true;
@@ -424,8 +432,6 @@ void LobbyForm::Form_Resize()
             game->hide();
     }
     placeAll();
-    ui->layout->paintOptionControls(m_state.Options.OptionsBackColor, m_state.Options.OptionsForeColor);
-    paintCaptions();
     m_inPass = false;
 }
 
@@ -516,7 +522,7 @@ void LobbyForm::TabText_Click(int index)
     if (index < 0 || index > 4)
         return;
     ui->stack->setCurrentIndex(index);
-    Form_Resize();
+    layoutPass();
     if (index == 2 && m_hooks.FillMapPackList)
         m_hooks.FillMapPackList();
     for (int i = 0; i < 5; ++i)

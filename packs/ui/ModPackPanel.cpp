@@ -25,6 +25,7 @@ ModPackPanel::ModPackPanel(const GameSetup &setup, const InstalledPacks &install
 
     auto *left = new QVBoxLayout;
     LstMods = PackPanelLooks::packList(QStringLiteral("LstMods"), PackPanelLooks::Packs, this);
+    LstMods->setMinimumWidth(2775 / 15);
     left->addWidget(LstMods, 1);
     cmdmodsRefresh = new QPushButton(tr("Refresh"), this);
     cmdmodsRefresh->setObjectName(QStringLiteral("cmdmodsRefresh"));
@@ -47,6 +48,7 @@ ModPackPanel::ModPackPanel(const GameSetup &setup, const InstalledPacks &install
     txtModDesc = new QPlainTextEdit(this);
     txtModDesc->setObjectName(QStringLiteral("txtModDesc"));
     txtModDesc->setReadOnly(true);
+    txtModDesc->setMinimumWidth(2895 / 15);
     QPalette p = txtModDesc->palette();
     p.setColor(QPalette::Base, Qt::black);
     p.setColor(QPalette::Text, QColor(200, 214, 222));

@@ -61,7 +61,7 @@ PackDownloadWidgets::PackDownloadWidgets(LobbyForm &form, PackDownloads &downloa
     cmdmodsDownload = button(QObject::tr("Download mod packs"), "cmdmodsDownload", form.FrameMods());
     for (QPushButton *b : {cmdDownloadQX, cmdRefreshQX, cmdmodsDownload})
         b->show();
-    form.Form_Resize();
+    form.layoutPass();
     PackDownloads *d = &downloads;
     QObject::connect(cmdDownloadQX, &QPushButton::clicked, mapCatalog, [d] { d->mapRun.Open(); });
     QObject::connect(cmdmodsDownload, &QPushButton::clicked, modCatalog, [d] { d->modRun.Open(); });

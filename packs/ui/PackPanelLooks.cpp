@@ -23,6 +23,7 @@ PackListBox *packList(const QString &name, ListLook look, QWidget *parent)
     list->setPalette(p);
     list->setFrameShape(QFrame::Box);
     list->setFrameShadow(QFrame::Plain);
+    list->setMinimumWidth(3015 / 15);
     return list;
 }
 
@@ -31,6 +32,7 @@ MorphListBox *morphList(const QString &name, ListLook look, QWidget *parent)
     auto *list = new MorphListBox(parent);
     list->setObjectName(name);
     list->ReadProperties(look == Packs ? MorphListBoxPresets::lstPacks() : MorphListBoxPresets::lstMaps());
+    list->setMinimumWidth(3015 / 15);
     return list;
 }
 

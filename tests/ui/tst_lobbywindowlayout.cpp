@@ -45,6 +45,14 @@ QRect pixels(const LobbyLayout::Twips &t)
     return QRect(qRound(t.Left / 15), qRound(t.Top / 15), qRound(t.Width / 15), qRound(t.Height / 15));
 }
 
+// A tribe colour panel of a fixed height.
+class TribeArea : public QWidget
+{
+public:
+    TribeArea() { setObjectName(QStringLiteral("FraTribePal")); }
+    QSize sizeHint() const override { return QSize(400, 340); }
+};
+
 // A hut area of a fixed height, as the game panel is.
 class HutArea : public QWidget
 {
@@ -137,6 +145,7 @@ private Q_SLOTS:
     void widgetsTakeTheRules();
     void panelsBuiltLaterArePlaced();
     void chatLineVisibleInHut();
+    void firstChatLineClearOfTribePanel();
     void hutAreaHiddenOutsideAHut();
     void everyControlOnEveryTab_data();
     void everyControlOnEveryTab();
@@ -263,6 +272,39 @@ void tst_LobbyWindowLayout::chatLineVisibleInHut()
     // Out of the hut the log has its whole height again.
     hut->hide();
     QTRY_COMPARE(rig.view->topMargin(), 0);
+}
+
+// The tribe panel lies over the top of the chat log, taller than the hut
+// area: the log's first line starts below it, and gets its place back when
+// the panel closes.
+void tst_LobbyWindowLayout::firstChatLineClearOfTribePanel()
+{
+    Rig rig;
+    rig.state.own()->State = "HOST";
+    auto *hut = new HutArea;
+    auto *tribes = new TribeArea;
+    tribes->hide();
+    rig.form.place(LobbyForm::Place::GamePanel, hut);
+    rig.form.place(LobbyForm::Place::TribePanel, tribes);
+    rig.show(QSize(14235 / 15, 11040 / 15));
+    hut->show();
+    rig.logs.AddSystemMessage("first line");
+    QTRY_VERIFY(rig.view->toPlainText().contains(QStringLiteral("first line")));
+    QTRY_COMPARE(rig.view->topMargin(), hut->geometry().bottom() + 1 - rig.view->geometry().top());
+
+    tribes->show();
+    QTRY_VERIFY(tribes->isVisible());
+    QVERIFY(tribes->height() >= 340);
+    QCOMPARE(tribes->parentWidget(), rig.view->parentWidget());
+    QTRY_COMPARE(rig.view->topMargin(), tribes->geometry().bottom() + 1 - rig.view->geometry().top());
+    QTextCursor start(rig.view->document());
+    const QRect line = rig.view->cursorRect(start);
+    const QPoint lineTop = rig.view->viewport()->mapTo(rig.view->parentWidget(), line.topLeft());
+    QVERIFY2(lineTop.y() > tribes->geometry().bottom(),
+             qPrintable(QStringLiteral("line at %1, panel to %2").arg(lineTop.y()).arg(tribes->geometry().bottom())));
+
+    tribes->hide();
+    QTRY_COMPARE(rig.view->topMargin(), hut->geometry().bottom() + 1 - rig.view->geometry().top());
 }
 
 void tst_LobbyWindowLayout::hutAreaHiddenOutsideAHut()
