@@ -1,5 +1,7 @@
 #include "lobby/LobbyLayout.h"
 
+#include <algorithm>
+
 namespace {
 
 struct Row
@@ -63,6 +65,19 @@ const Row StartingRows[] = {
 
     {"lstRanks", "frameranks", 120, 120, 7095, 9855},
     {"lblYourRank", "frameranks", 7440, 120, 4500, 375},   // ours: beside the list
+
+    // Ours: the captions of the pack tabs, which no rule moves. The level's
+    // lines stand in a band at the top of the preview, the chosen mod pack's
+    // under its progress bar, the catalogue's title above its list and its
+    // status line between the list and the buttons.
+    {"lblMapName", "MapPreview", 120, 60, 10215, 270},
+    {"lblMapCreator", "MapPreview", 120, 330, 10215, 270},
+    {"lblhdrs", "MapPreview", 120, 600, 10215, 270},
+    {"lbltxture", "MapPreview", 120, 870, 10215, 270},
+    {"lblDLMapsMenu", "picDLMapsMenu", 120, 120, 10095, 300},
+    {"lblStat", "picDLMapsMenu", 120, 7955, 10095, 300},
+    {"lblModName", "FrameMods", 3000, 8535, 7815, 300},
+    {"lblModCreator", "FrameMods", 3000, 8865, 7815, 300},
 
     // Border strips around the user list, the huts list and the chat.
     {"Trim(4)", "FrameMain", 11280, 600, 1065, 345},
@@ -188,6 +203,8 @@ LobbyLayout::HutArea LobbyLayout::Form_Resize(double W, double H, const std::opt
     setWidth("frameranks", w("FrameMods"));
     setHeight("frameranks", h("FrameMods"));
     setHeight("lstRanks", h("frameranks") - T("frameranks"));
+    // Ours: the own rank beside the list, never past the panel's right edge.
+    setWidth("lblYourRank", std::min(4500.0, w("frameranks") - L("lblYourRank") - 120));
 
     // Only the own hut shows the hut area. Before the own record has arrived
     // the state test cannot be made, and the area is moved as if in a hut.
@@ -243,6 +260,10 @@ void LobbyLayout::layoutChatArea()
     left("Trim(10)") = w("txtOut(0)") - w("Trim(11)") - 120;
     left("cmdRoomClose") = L("Trim(10)") + 230;
     setWidth("Trim(23)", w("txtOut(0)") - 334 + 30);
+    // Ours: the piece behind the close button ends 10 twips past the chat
+    // area's right edge by the rules above; it stays inside (the button has
+    // taken its place from the piece already).
+    left("Trim(10)") = std::min(L("Trim(10)"), w("ChatFrame") - w("Trim(10)"));
 }
 
 void LobbyLayout::layoutButtonsAndHuts()
@@ -282,6 +303,9 @@ void LobbyLayout::layoutMapsPanel()
     setHeight("lstMaps", h("lstPacks"));
     setWidth("lstMapPacks", L("picDLMapsMenu") + w("picDLMapsMenu") - 3600);
     setHeight("lstMapPacks", T("picDLMapsMenu") + h("picDLMapsMenu") - 2400);
+    // A bar wider than the panel would push the buttons that hang on it out
+    // of the panel: it keeps 120 twips from either side.
+    setWidth("PBMapsDownloadM", std::min(10095.0, w("picDLMapsMenu") - 240));
     left("PBMapsDownloadM") = w("picDLMapsMenu") / 2 - w("PBMapsDownloadM") / 2;
     top("PBMapsDownloadM") = h("picDLMapsMenu") - h("PBMapsDownloadM") - 150;
     top("cmdDownloadMappacksM") = T("PBMapsDownloadM") - h("cmdDownloadMappacksM") - 90;
@@ -293,11 +317,33 @@ void LobbyLayout::layoutMapsPanel()
     top("cmdDoneMaps") = T("cmdSelectAll");
     left("cmdDoneMaps") = L("cmdSelectNone") + w("cmdSelectNone") + 50;
     left("CancelDLMaps") = L("cmdDownloadMappacksM") - w("CancelDLMaps") - 40;
+    // The cancel button stays on the row, where the design has it, at any height.
+    top("CancelDLMaps") = T("cmdSelectAll") + 40;
+    // A panel too narrow for one row: cancel and download go one row up,
+    // and the list makes room for them.
+    if (L("cmdDoneMaps") + w("cmdDoneMaps") + 90 > L("CancelDLMaps")) {
+        const double row = h("cmdSelectAll") + 90;
+        left("cmdDownloadMappacksM") = L("PBMapsDownloadM") + w("PBMapsDownloadM") - w("cmdDownloadMappacksM");
+        top("cmdDownloadMappacksM") = T("cmdSelectAll") - row;
+        top("CancelDLMaps") = T("cmdDownloadMappacksM") + 40;
+        left("CancelDLMaps") = std::max(L("cmdSelectAll"), L("cmdDownloadMappacksM") - w("CancelDLMaps") - 40);
+        setHeight("lstMapPacks", h("lstMapPacks") - row);
+    }
+    // Ours: the catalogue's title and status line, and the level's captions.
+    setWidth("lblDLMapsMenu", w("lstMapPacks"));
+    left("lblStat") = L("lstMapPacks");
+    top("lblStat") = T("lstMapPacks") + h("lstMapPacks") + 60;
+    setWidth("lblStat", w("lstMapPacks"));
+    for (const char *caption : {"lblMapName", "lblMapCreator", "lblhdrs", "lbltxture"})
+        setWidth(caption, w("MapPreview") - 240);
 }
 
 void LobbyLayout::layoutModsPanel()
 {
     setWidth("PreviewMods", w("FrameMods") - 3105 - 2930);
+    // A panel larger than the tab would reach past it: it shrinks to the tab.
+    setWidth("framoddownload", std::min(7575.0, w("FrameMods")));
+    setHeight("framoddownload", std::min(6975.0, h("FrameMods")));
     left("framoddownload") = w("FrameMods") / 2 - w("framoddownload") / 2;
     top("framoddownload") = h("FrameMods") / 2 - h("framoddownload") / 2;
     left("txtModDesc") = w("FrameMods") - w("txtModDesc") - 90;
@@ -310,4 +356,11 @@ void LobbyLayout::layoutModsPanel()
     top("PBModsDL") = h("LstMods") - h("PBModsDL");
     setWidth("PBModsDL", w("PreviewMods"));
     setHeight("PreviewMods", T("PBModsDL") - 150);
+    // Ours: the chosen pack's title and creator under the bar.
+    left("lblModName") = L("PreviewMods");
+    top("lblModName") = T("PBModsDL") + h("PBModsDL") + 90;
+    setWidth("lblModName", w("PreviewMods"));
+    left("lblModCreator") = L("PreviewMods");
+    top("lblModCreator") = T("lblModName") + h("lblModName") + 30;
+    setWidth("lblModCreator", w("PreviewMods"));
 }

@@ -15,6 +15,12 @@ bool ownRankIsStaff(const ClientState &state)
     return rank == "admin" || rank == "mod";
 }
 
+QByteArray literalCaption(const QByteArray &text)
+{
+    QByteArray caption = text;
+    return caption.replace('&', "&&");
+}
+
 UserMenuState forSlot(const ClientState &state, qint32 slot)
 {
     UserMenuState m;

@@ -31,4 +31,8 @@ UserMenuState forSlot(const ClientState &state, qint32 slot);
 // The admin and mod test: the own record's Rank in lower case.
 bool ownRankIsStaff(const ClientState &state);
 
+// A name or text from the network as a menu caption: shown literally, each
+// "&" doubled so that none is taken as a mnemonic.
+QByteArray literalCaption(const QByteArray &text);
+
 } // namespace UserMenu

@@ -359,13 +359,13 @@ void ClientApp::createCapabilities()
         if (row >= 0)
             options.cmbModPack_Click(row);
     });
+    // The window's layout takes the panels' controls onto the tabs.
     for (auto [frame, panel] : {std::pair<QWidget *, QWidget *>{lobby->FrameMaps(), caps.mapPackPanel},
                                 {lobby->FrameMods(), caps.modPackPanel}}) {
-        auto *box = qobject_cast<QBoxLayout *>(frame->layout());
-        if (!box)
-            box = new QHBoxLayout(frame);
-        box->insertWidget(0, panel);
+        panel->setParent(frame);
+        panel->hide();
     }
+    lobby->layoutPass();
 
     // --- getting packs: catalogues, catalogue and hut downloads
     {

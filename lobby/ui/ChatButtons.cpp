@@ -12,7 +12,7 @@ ChatButtons::ChatButtons(QWidget *parent) : QWidget(parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     bttnSmileys = new QToolButton(this);
-    bttnSmileys->setObjectName(QStringLiteral("bttnSmileys"));
+    bttnSmileys->setObjectName(QStringLiteral("cmdSmileys"));   // the layout's name for it
     bttnSmileys->setAutoRaise(true);
     bttnSmileys->setIconSize(QSize(Smileys::PictureSize, Smileys::PictureSize + 1));
     cmdShowRoomT = new QPushButton(QStringLiteral("Create Room"), this);

@@ -19,6 +19,10 @@ CreateRoomPanel::CreateRoomPanel(ChatRooms &rooms, QWidget *parent) : QFrame(par
     txtRoomName->setObjectName(QStringLiteral("txtRoomName"));
     txtRoomPW = new QLineEdit(this);
     txtRoomPW->setObjectName(QStringLiteral("txtRoomPW"));
+    // Room names and passwords are typed in full: a box shows some sixteen
+    // characters, and the panel grows to hold both.
+    for (QLineEdit *box : {txtRoomName, txtRoomPW})
+        box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 16 + 8);
     cmdCreateRoom = new QPushButton(QStringLiteral("Create"), this);
     cmdCreateRoom->setObjectName(QStringLiteral("cmdCreateRoom"));
     cmdCreateRoom->setEnabled(false);

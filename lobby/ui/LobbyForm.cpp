@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMap>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStackedWidget>
 #include <QTreeWidget>
 
@@ -45,7 +46,7 @@ QList<QByteArray> rowsOf(LobbyForm::Place p)
 {
     using P = LobbyForm::Place;
     switch (p) {
-    case P::ChatTabs: return {"txtOut(0)", "cmdRoomClose"};
+    case P::ChatTabs: return {"txtOut(0)"};
     case P::ChatView: return {"txtOut(0)"};
     case P::ChatInput: return {"txtInput"};
     case P::RoomList: return {"lstRooms"};
@@ -70,6 +71,22 @@ void paintTree(QAbstractItemView *view, qint32 back, qint32 fore)
     p.setColor(QPalette::Text, ColourValue::toColor(fore));
     view->setPalette(p);
     view->setAutoFillBackground(true);
+}
+
+QPixmap logoutPicture()
+{
+    // 810 by 315 twips: a caption plate in the skin's frame colours.
+    QPixmap pixmap(54, 21);
+    pixmap.fill(QColor(41, 49, 57));
+    QPainter p(&pixmap);
+    p.setPen(QColor(99, 107, 115));
+    p.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
+    p.setPen(QColor(156, 173, 173));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("Logout"));
+    return pixmap;
 }
 
 bool isFloating(LobbyForm::Place p)
@@ -173,6 +190,11 @@ void LobbyForm::buildUi()
         new TrimStrip(i, container == "ChatFrame" ? ui->chatFrame
                          : container == "frarooms" ? ui->frarooms : main);
     }
+    // The logout picture of the bottom row: an image, no click is handled.
+    auto *logout = new QLabel(main);
+    logout->setObjectName(QStringLiteral("logout"));
+    logout->setPixmap(logoutPicture());
+    logout->setAlignment(Qt::AlignCenter);
     connect(ui->lstUsers, &UserListView::privateMessageRequested, this,
             &LobbyForm::privateMessageRequested);
     connect(ui->lstUsers, &UserListView::detailedInfoRequested, this,
@@ -261,7 +283,7 @@ void LobbyForm::place(Place where, QWidget *widget)
     widget->setParent(parent);
     widget->setVisible(shown);
     widget->installEventFilter(this);
-    placeAll();
+    layoutPass();
 }
 
 QWidget *LobbyForm::placed(Place where) const
@@ -269,15 +291,28 @@ QWidget *LobbyForm::placed(Place where) const
     return ui->placed.value(where).data();
 }
 
+void LobbyForm::measurePanels()
+{
+    // A pop-up panel is as tall as what it shows (the game menu open or
+    // closed, the editor of the tribe panel), never less than the design;
+    // the create-room panel also as wide as its boxes need.
+    LobbyFormLayout &layout = *ui->layout;
+    for (Place p : {Place::GamePanel, Place::TribePanel, Place::MapDownloadPanel, Place::ModDownloadPanel,
+                    Place::CreateHutPanel, Place::CreateRoomPanel}) {
+        if (QWidget *w = placed(p)) {
+            const QSize hint = w->sizeHint();
+            layout.atLeast(rowsOf(p).constFirst(), QSize(p == Place::CreateRoomPanel ? hint.width() : 0, hint.height()));
+        }
+    }
+    // The create-room button shows its whole caption; the logout picture
+    // beside it follows its width (the rules place it from there).
+    if (const QWidget *button = layout.widget("cmdShowRoomT"))
+        layout.atLeast("cmdShowRoomT", QSize(button->sizeHint().width(), 0));
+}
+
 void LobbyForm::placeAll()
 {
     LobbyFormLayout &layout = *ui->layout;
-    // Panels that need more room than the design gave them get it.
-    for (Place p : {Place::GamePanel, Place::TribePanel, Place::MapDownloadPanel, Place::ModDownloadPanel,
-                    Place::CreateHutPanel, Place::CreateRoomPanel}) {
-        if (QWidget *w = placed(p))
-            layout.atLeast(rowsOf(p).constFirst(), QSize(0, w->sizeHint().height()));
-    }
     if (const std::optional<QRect> r = layout.rectIn("FrameMain", this)) {
         ui->stack->setGeometry(*r);
         // The stack sizes only the page on top; the others have the same size.
@@ -289,25 +324,26 @@ void LobbyForm::placeAll()
         QWidget *w = it.value();
         if (!w)
             continue;
-        QRect area;
-        for (const QByteArray &row : rowsOf(it.key())) {
-            if (const std::optional<QRect> r = layout.rectIn(row, w->parentWidget()))
-                area = area.isNull() ? *r : area.united(*r);
+        if (it.key() == Place::HutButtons || it.key() == Place::ChatButtons) {
+            // Their buttons are controls of the rules, each placed on its own;
+            // the empty row keeps no room that could lie over them.
+            w->setGeometry(QRect());
+            continue;
         }
         if (it.key() == Place::ChatTabs) {
-            // The room captions: the band above the log, out to the close button.
             const QWidget *parent = w->parentWidget();
             const QRect log = layout.rectIn("txtOut(0)", parent).value_or(QRect());
-            const QRect close = layout.rectIn("cmdRoomClose", parent).value_or(log);
+            // The room captions: the band above the log, up to the frame
+            // piece behind the close button.
+            const QRect close = layout.rectIn("Trim(10)", parent).value_or(log);
             const int bottom = layout.rectIn("Trim(23)", parent).value_or(log).top();
-            area = QRect(QPoint(log.left(), 8), QPoint(close.right() + 3, bottom - 1));
+            w->setGeometry(QRect(QPoint(log.left(), 8), QPoint(close.left() - 1, bottom - 1)));
+            continue;
         }
-        if (it.key() == Place::HutButtons || it.key() == Place::ChatButtons) {
-            // A row of buttons keeps its place and is never narrower than its captions.
-            area.setWidth(qMax(area.width(), w->sizeHint().width()));
-            area.setHeight(qMax(area.height(), w->sizeHint().height()));
-        }
-        w->setGeometry(area);
+        // A panel is its control of the rules (found by name above, or
+        // placed here when its owner named it otherwise).
+        if (const std::optional<QRect> r = layout.rectIn(rowsOf(it.key()).constFirst(), w->parentWidget()))
+            w->setGeometry(*r);
         if (isFloating(it.key()))
             w->raise();
     }
@@ -319,11 +355,15 @@ void LobbyForm::keepChatClearOfHutArea()
     auto *view = qobject_cast<ChatView *>(placed(Place::ChatView));
     if (!view)
         return;
-    const QWidget *game = placed(Place::GamePanel);
+    // The hut area and the tribe panel both lie over the top of the log:
+    // its lines start below whichever reaches further down.
     int overlap = 0;
-    if (game && !game->isHidden() && game->parentWidget() == view->parentWidget()
-        && game->geometry().intersects(view->geometry()))
-        overlap = game->geometry().bottom() + 1 - view->geometry().top();
+    for (Place p : {Place::GamePanel, Place::TribePanel}) {
+        const QWidget *w = placed(p);
+        if (w && !w->isHidden() && w->parentWidget() == view->parentWidget()
+            && w->geometry().intersects(view->geometry()))
+            overlap = qMax(overlap, w->geometry().bottom() + 1 - view->geometry().top());
+    }
     view->setTopMargin(overlap);
 }
 
@@ -356,9 +396,9 @@ bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
             Q_EMIT FrameMainClicked();
     }
     if (type == QEvent::LayoutRequest || (type == QEvent::Show && watched != placed(Place::ChatView))) {
-        // A panel shown or grown by its owner.
-        placeAll();
-    } else if (type == QEvent::Hide && watched == placed(Place::GamePanel)) {
+        // A panel shown, grown or shrunk by its owner: a pass with its new size.
+        layoutPass();
+    } else if (type == QEvent::Hide && (watched == placed(Place::GamePanel) || watched == placed(Place::TribePanel))) {
         keepChatClearOfHutArea();
     }
     return QWidget::eventFilter(watched, event);
@@ -372,15 +412,42 @@ void LobbyForm::resizeEvent(QResizeEvent *event)
 
 void LobbyForm::Form_Resize()
 {
+    layoutPass();
+    // The options colours, and every caption in the skin's text colour.
+    ui->layout->paintOptionControls(m_state.Options.OptionsBackColor, m_state.Options.OptionsForeColor);
+    paintCaptions();
+}
+
+void LobbyForm::layoutPass()
+{
+    if (m_inPass)
+        return;
+    m_inPass = true;
+    measurePanels();
     const UserRecord *own = m_state.own();
     const LobbyLayout::HutArea hut
-        = ui->layout->Form_Resize(own ? std::optional<QByteArray>(own->State) : std::nullopt);
+        = ui->layout->run(own ? std::optional<QByteArray>(own->State) : std::nullopt);
     if (hut == LobbyLayout::HutArea::Hidden) {
         if (QWidget *game = placed(Place::GamePanel))
             game->hide();
     }
     placeAll();
-    ui->layout->paintOptionControls(m_state.Options.OptionsBackColor, m_state.Options.OptionsForeColor);
+    m_inPass = false;
+}
+
+void LobbyForm::paintCaptions()
+{
+    // Every caption on the skin in the skin's text colour: labels, flat tabs
+    // (the hut area's "Tribe colours") and buttons, which get the skin's dark
+    // fill so that the light text stands on it.
+    QPalette p = palette();
+    const QColor fore = ColourValue::toColor(m_state.Options.OptionsForeColor);
+    if (p.color(QPalette::WindowText) == fore && p.color(QPalette::ButtonText) == fore)
+        return;
+    p.setColor(QPalette::WindowText, fore);
+    p.setColor(QPalette::ButtonText, fore);
+    p.setColor(QPalette::Button, QColor(41, 49, 57));
+    setPalette(p);
 }
 
 void LobbyForm::Form_Load()
@@ -455,6 +522,7 @@ void LobbyForm::TabText_Click(int index)
     if (index < 0 || index > 4)
         return;
     ui->stack->setCurrentIndex(index);
+    layoutPass();
     if (index == 2 && m_hooks.FillMapPackList)
         m_hooks.FillMapPackList();
     for (int i = 0; i < 5; ++i)

@@ -34,10 +34,13 @@ struct ClientState;
 // them over with place(); the layout rules put them where their controls go
 // (floating places keep their visibility with their owner). The tab panels
 // FrameSettings, FrameMaps, FrameMods and frameranks are widgets their owners
-// fill: a child named after a control of the layout rules (lstPacks,
-// picDLMapsMenu, LstMods, ...) and not in a Qt layout of its own is placed by
-// the rules as soon as it exists. The options tab's seven framed sub-panels
-// and the rankings list's columns exist from the start.
+// fill: a widget named after a control of the layout rules (lstPacks,
+// picDLMapsMenu, LstMods, ...) is taken into the container the rules give it,
+// out of whatever panel or Qt layout its owner built it in, and placed by the
+// rules alone from the next pass on. Each size change, tab change and pop-up
+// panel that its owner shows, hides or resizes makes one pass. The options
+// tab's seven framed sub-panels and the rankings list's columns exist from
+// the start.
 //
 // Created hidden during start-up (before the login); Form_Load runs once the
 // hooks are set; ShowLobby after every accepted login.
@@ -116,6 +119,10 @@ public:
     LobbyFormLayout &layout() const;
     // One pass of the layout rules (the window does it on every size change).
     void Form_Resize();
+    // The same pass without the colours of the options tab and the captions:
+    // what a tab change, a pop-up panel's change or a panel's new controls
+    // need.
+    void layoutPass();
     FlatPanel *optionsPanel(OptionsPanel which) const;
     QTreeWidget *lstRanks() const;
     QLabel *lblYourRank() const;
@@ -150,8 +157,10 @@ protected:
 private:
     struct Ui;
     void buildUi();
+    void measurePanels();
     void placeAll();
     void keepChatClearOfHutArea();
+    void paintCaptions();
     void setTabPictures();
 
     ClientState &m_state;
@@ -160,4 +169,5 @@ private:
     Hooks m_hooks;
     std::unique_ptr<Ui> ui;
     bool m_loaded = false;
+    bool m_inPass = false;
 };

@@ -2,7 +2,6 @@
 
 #include "lobby/ColourValue.h"
 
-#include <QLayout>
 #include <QWidget>
 #include <algorithm>
 
@@ -13,10 +12,16 @@ int px(double twips)
     return qRound(twips / LobbyFormLayout::TwipsPerPixel);
 }
 
-bool placedByLayout(const QWidget *w)
+// A control of the rules lives in the container the rules give it, and no
+// Qt layout places it: one that its owner built elsewhere (inside a panel of
+// its own, in a row of buttons) is taken out of there and into its container,
+// keeping the visibility its owner gave it.
+void moveInto(QWidget *w, QWidget *container)
 {
-    const QWidget *parent = w->parentWidget();
-    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
+    const bool hidden = w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide);
+    w->setParent(container);
+    if (!hidden)
+        w->show();
 }
 
 } // namespace
@@ -36,7 +41,13 @@ QString LobbyFormLayout::objectNameOf(const QByteArray &row)
 
 QWidget *LobbyFormLayout::widget(const QByteArray &row) const
 {
-    return m_window.findChild<QWidget *>(objectNameOf(row));
+    // Another window's widgets (the details window, a dialog) are not ours.
+    const QString name = objectNameOf(row);
+    for (QWidget *w : m_window.findChildren<QWidget *>(name)) {
+        if (w->window() == &m_window)
+            return w;
+    }
+    return nullptr;
 }
 
 QWidget *LobbyFormLayout::container(const QByteArray &row) const
@@ -55,11 +66,19 @@ int LobbyFormLayout::depth(const QByteArray &row) const
 
 LobbyLayout::HutArea LobbyFormLayout::Form_Resize(const std::optional<QByteArray> &ownState)
 {
-    const double W = m_window.width() * TwipsPerPixel + FrameWidth;
-    const double H = m_window.height() * TwipsPerPixel + FrameHeight;
-    const LobbyLayout::HutArea hut = m_model.Form_Resize(W, H, ownState);
+    const LobbyLayout::HutArea hut = run(ownState);
     apply();
     return hut;
+}
+
+LobbyLayout::HutArea LobbyFormLayout::run(const std::optional<QByteArray> &ownState)
+{
+    const double W = m_window.width() * TwipsPerPixel + FrameWidth;
+    const double H = m_window.height() * TwipsPerPixel + FrameHeight;
+    // The corner strip Trim(20) reads a height of the pass before; the rules
+    // run twice so that the window's layout depends on its size alone.
+    m_model.Form_Resize(W, H, ownState);
+    return m_model.Form_Resize(W, H, ownState);
 }
 
 std::optional<QRect> LobbyFormLayout::rectIn(const QByteArray &row, const QWidget *parent) const
@@ -76,12 +95,29 @@ std::optional<QRect> LobbyFormLayout::rectIn(const QByteArray &row, const QWidge
     return QRect(at, QSize(px(t.Width), px(t.Height)));
 }
 
+std::optional<QRect> LobbyFormLayout::placedRect(const QByteArray &row, const QWidget *parent) const
+{
+    std::optional<QRect> r = rectIn(row, parent);
+    const QByteArray inside = LobbyLayout::containerOf(row);
+    if (!r || !row.startsWith("Trim(") || inside.isEmpty())
+        return r;
+    const LobbyLayout::Twips box = m_model.get(inside);
+    QRect area(QPoint(), QSize(px(box.Width), px(box.Height)));
+    if (parent != container(row))
+        area.moveTopLeft(r->topLeft() - QPoint(px(m_model.get(row).Left), px(m_model.get(row).Top)));
+    return r->intersected(area);
+}
+
 void LobbyFormLayout::atLeast(const QByteArray &row, QSize pixels)
 {
+    // From the design size, not the present one: a panel that shrinks back
+    // (a menu closed) gets its smaller size again.
     LobbyLayout::Twips t = m_model.get(row);
     const LobbyLayout::Twips design = m_design.get(row);
-    t.Width = std::max({t.Width, design.Width, pixels.width() * TwipsPerPixel});
-    t.Height = std::max({t.Height, design.Height, pixels.height() * TwipsPerPixel});
+    if (pixels.width() > 0)
+        t.Width = std::max(design.Width, pixels.width() * TwipsPerPixel);
+    if (pixels.height() > 0 || pixels.width() == 0)
+        t.Height = std::max(design.Height, pixels.height() * TwipsPerPixel);
     m_model.set(row, t);
 }
 
@@ -93,10 +129,20 @@ void LobbyFormLayout::apply()
                      [this](const QByteArray &a, const QByteArray &b) { return depth(a) < depth(b); });
     for (const QByteArray &row : rows) {
         QWidget *w = widget(row);
-        if (!w || w->isWindow() || placedByLayout(w))
+        if (!w || w->isWindow())
             continue;
-        if (const std::optional<QRect> r = rectIn(row, w->parentWidget()))
+        QWidget *inside = container(row);
+        if (!inside)
+            continue;
+        // The tab panels live in the window's page stack and the create-room
+        // panel on the lobby panel: placed in window coordinates, not moved.
+        if (inside != &m_window && w->parentWidget() != inside)
+            moveInto(w, inside);
+        if (const std::optional<QRect> r = placedRect(row, w->parentWidget())) {
             w->setGeometry(*r);
+            if (row.startsWith("Trim("))
+                w->setVisible(!r->isEmpty());
+        }
     }
 }
 

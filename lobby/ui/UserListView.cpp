@@ -124,7 +124,7 @@ bool UserListView::showUserMenu(qint32 slot, const QPoint &globalPos)
     if (!m.valid)
         return false;
     m_menu = m;
-    mnuUserName->setText(CodePage::toUnicode(m.name));
+    mnuUserName->setText(CodePage::toUnicode(UserMenu::literalCaption(m.name)));
     mnuClNr->setText(QString::number(m.slot));
     mnuDetailed->setVisible(m.detailedVisible);
     mnuDetailed->setEnabled(true);

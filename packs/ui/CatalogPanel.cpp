@@ -16,11 +16,11 @@ void setButtonPicture(QPushButton *button, const QString &file)
     const QPixmap picture(file);
     if (picture.isNull())
         return;
+    // The button keeps the size the window's layout gives it.
     button->setIcon(picture);
     button->setIconSize(picture.size());
     button->setText(QString());
     button->setFlat(true);
-    button->setFixedSize(picture.size());
 }
 
 CatalogPanel::CatalogPanel(CatalogDownload &run, Dialogs *dialogs, QWidget *parent)
@@ -33,16 +33,12 @@ CatalogPanel::CatalogPanel(CatalogDownload &run, Dialogs *dialogs, QWidget *pare
     };
     named(this, "picDLMapsMenu", "framoddownload", map);
     setAutoFillBackground(true);
-    auto *layout = new QVBoxLayout(this);
     auto *title = new QLabel(map ? tr("Map packs to download") : tr("Mod packs to download"), this);
+    named(title, "lblDLMapsMenu", "lblDLModsMenu", map);
     title->setTextFormat(Qt::PlainText);
-    layout->addWidget(title);
     list = new QListWidget(this);
     named(list, "lstMapPacks", "lstmodPacks", map);
     list->setSelectionMode(QAbstractItemView::MultiSelection);
-    layout->addWidget(list, 1);
-
-    auto *buttons = new QHBoxLayout;
     selectAll = new QPushButton(tr("All"), this);
     named(selectAll, "cmdSelectAll", "modsselectall", map);
     selectNone = new QPushButton(tr("None"), this);
@@ -53,21 +49,35 @@ CatalogPanel::CatalogPanel(CatalogDownload &run, Dialogs *dialogs, QWidget *pare
     named(cancel, "CancelDLMaps", "modsdlcancel", map);
     download = new QPushButton(tr("Download"), this);
     named(download, "cmdDownloadMappacksM", "cmdDownloadMods", map);
-    for (QPushButton *b : {selectAll, selectNone, done})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    buttons->addWidget(cancel);
-    buttons->addWidget(download);
-    layout->addLayout(buttons);
-
     status = new QLabel(this);
     named(status, "lblStat", "lblStatMods", map);
     status->setTextFormat(Qt::PlainText);
-    layout->addWidget(status);
     bar = new CoolProgressBar(this);
     named(bar, "PBMapsDownloadM", "PBModsDL", map);
     bar->setDialogs(dialogs);
-    layout->addWidget(bar);
+
+    if (!map) {
+        // The mod panel's controls are its own (the lobby window's layout
+        // places the panel and, on the tab, its progress bar): the buttons
+        // at the top, where the bar standing on the panel's lower edge
+        // during a run never covers them.
+        auto *layout = new QVBoxLayout(this);
+        auto *top = new QHBoxLayout;
+        top->addWidget(title, 1);
+        top->addWidget(done);
+        layout->addLayout(top);
+        auto *buttons = new QHBoxLayout;
+        for (QPushButton *b : {selectAll, selectNone})
+            buttons->addWidget(b);
+        buttons->addStretch(1);
+        buttons->addWidget(cancel);
+        buttons->addWidget(download);
+        layout->addLayout(buttons);
+        layout->addWidget(status);
+        layout->addWidget(list, 1);
+    }
+    // The map panel has no Qt layout: the window's layout places each of its
+    // controls.
 
     connect(selectAll, &QPushButton::clicked, this, [this] { selectRows(true); });
     connect(selectNone, &QPushButton::clicked, this, [this] { selectRows(false); });
@@ -110,12 +120,16 @@ void CatalogPanel::refresh()
 {
     const CatalogDownload::State &s = m_run.state();
     setVisible(s.panelVisible);
+    if (s.panelVisible)
+        raise();   // over the preview it covers
     list->setEnabled(s.listEnabled);
     download->setEnabled(s.downloadEnabled);
     selectAll->setEnabled(s.selectEnabled);
     selectNone->setEnabled(s.selectEnabled);
     cancel->setVisible(s.cancelVisible);
     bar->setVisible(s.barVisible);
+    if (bar->parentWidget() != this)
+        bar->raise();   // on the tab, beside the panel: never under it
     bar->setMax(s.barMax);
     bar->setValue(s.barValue);
     status->setText(CodePage::toUnicode(s.status));

@@ -11,6 +11,9 @@ class QPushButton;
 // The map pack catalogue panel (picDLMapsMenu) or the mod pack one
 // (framoddownload): the catalogue list, select all / none, close, cancel,
 // download, the status label and the progress bar. A view of CatalogDownload.
+// The map panel's controls are placed by the lobby window's layout; the mod
+// panel lays its own out, apart from its progress bar, which the window's
+// layout puts on the mods tab.
 class CatalogPanel : public QWidget
 {
     Q_OBJECT

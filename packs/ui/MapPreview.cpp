@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QPaintEvent>
 
 MapPreview::MapPreview(QWidget *parent)
     : QWidget(parent)
@@ -38,8 +39,16 @@ void MapPreview::ShowLevelData(const QByteArray &levelData)
 
 QRect MapPreview::pictureRect() const
 {
-    const int side = qMin(width(), height());
-    return QRect((width() - side) / 2, (height() - side) / 2, side, side);
+    // The level's captions, when the window puts them on the preview, stand
+    // in a band at its top: the picture fills what is below them.
+    int band = 0;
+    for (const QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!child->isHidden())
+            band = qMax(band, child->geometry().bottom() + 1);
+    }
+    const QRect area = rect().adjusted(0, band, 0, 0);
+    const int side = qMax(0, qMin(area.width(), area.height()));
+    return QRect(area.left() + (area.width() - side) / 2, area.top() + (area.height() - side) / 2, side, side);
 }
 
 void MapPreview::paintEvent(QPaintEvent *)

@@ -20,30 +20,6 @@ QPushButton *button(const QString &caption, const char *name, QWidget *parent)
     return b;
 }
 
-// The right-hand side of a tab: the catalogue panel above, its buttons below.
-QWidget *side(QWidget *frame, CatalogPanel *panel, const QList<QPushButton *> &buttons)
-{
-    auto *box = qobject_cast<QBoxLayout *>(frame->layout());
-    if (!box)
-        box = new QHBoxLayout(frame);
-    auto *holder = new QWidget(frame);
-    holder->setObjectName(panel->objectName() + QStringLiteral("Side"));
-    auto *column = new QVBoxLayout(holder);
-    column->setContentsMargins(0, 0, 0, 0);
-    panel->setParent(holder);
-    column->addWidget(panel, 1);
-    column->addStretch(0);
-    auto *row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QPushButton *b : buttons) {
-        b->setParent(holder);
-        row->addWidget(b);
-    }
-    column->addLayout(row);
-    box->addWidget(holder, 1);
-    return holder;
-}
-
 // The download button and progress bar inside a hut pack's download area.
 CoolProgressBar *hutRow(HutPackPanel *area, QPushButton *download, QPushButton *extra, const char *barName,
                         Dialogs *dialogs)
@@ -76,13 +52,16 @@ void showBar(CoolProgressBar *bar, const HutPackDownload::State &s)
 PackDownloadWidgets::PackDownloadWidgets(LobbyForm &form, PackDownloads &downloads, HutPanels &panels,
                                          HutPackPanel *mapArea, HutPackPanel *modArea, Dialogs *dialogs)
 {
-    mapCatalog = new CatalogPanel(downloads.mapRun, dialogs);
-    modCatalog = new CatalogPanel(downloads.modRun, dialogs);
-    cmdDownloadQX = button(QObject::tr("Download map packs"), "cmdDownloadQX", nullptr);
-    cmdRefreshQX = button(QObject::tr("Refresh"), "cmdRefreshQX", nullptr);
-    cmdmodsDownload = button(QObject::tr("Download mod packs"), "cmdmodsDownload", nullptr);
-    side(form.FrameMaps(), mapCatalog, {cmdDownloadQX, cmdRefreshQX});
-    side(form.FrameMods(), modCatalog, {cmdmodsDownload});
+    // Straight on the tabs: the window's layout places the panels over the
+    // previews and the buttons under the lists.
+    mapCatalog = new CatalogPanel(downloads.mapRun, dialogs, form.FrameMaps());
+    modCatalog = new CatalogPanel(downloads.modRun, dialogs, form.FrameMods());
+    cmdDownloadQX = button(QObject::tr("Download map packs"), "cmdDownloadQX", form.FrameMaps());
+    cmdRefreshQX = button(QObject::tr("Refresh"), "cmdRefreshQX", form.FrameMaps());
+    cmdmodsDownload = button(QObject::tr("Download mod packs"), "cmdmodsDownload", form.FrameMods());
+    for (QPushButton *b : {cmdDownloadQX, cmdRefreshQX, cmdmodsDownload})
+        b->show();
+    form.layoutPass();
     PackDownloads *d = &downloads;
     QObject::connect(cmdDownloadQX, &QPushButton::clicked, mapCatalog, [d] { d->mapRun.Open(); });
     QObject::connect(cmdmodsDownload, &QPushButton::clicked, modCatalog, [d] { d->modRun.Open(); });

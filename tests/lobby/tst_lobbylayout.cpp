@@ -45,6 +45,8 @@ private Q_SLOTS:
     void hutArea_data();
     void hutArea();
     void moreChatLogs();
+    void panelsHoldTheirControls_data();
+    void panelsHoldTheirControls();
 };
 
 void tst_LobbyLayout::designSize()
@@ -254,6 +256,47 @@ void tst_LobbyLayout::moreChatLogs()
     layout.setChatLogCount(1);
     QVERIFY(!layout.has("txtOut(1)"));
     QCOMPARE(LobbyLayout::containerOf("txtOut(1)"), QByteArray("ChatFrame"));
+}
+
+// At any window size the catalogue panels' controls lie inside their panel
+// and beside each other, cancel included (shown only during a run), and the
+// mod panel inside its tab.
+void tst_LobbyLayout::panelsHoldTheirControls_data()
+{
+    QTest::addColumn<QSizeF>("window");   // outer size in twips
+    QTest::newRow("design") << QSizeF(DW, DH);
+    QTest::newRow("1400 x 1000") << QSizeF(1400 * 15 + 120, 1000 * 15 + 395);
+    QTest::newRow("640 x 480") << QSizeF(640 * 15 + 120, 480 * 15 + 395);
+    QTest::newRow("tall and narrow") << QSizeF(700 * 15 + 120, 1100 * 15 + 395);
+}
+
+void tst_LobbyLayout::panelsHoldTheirControls()
+{
+    QFETCH(QSizeF, window);
+    LobbyLayout layout = atDesignSize();
+    layout.Form_Resize(window.width(), window.height(), Idle);
+    const auto rect = [&](const char *name) {
+        const Twips t = layout.get(name);
+        return QRectF(t.Left, t.Top, t.Width, t.Height);
+    };
+    const auto inside = [&](const char *name) {
+        const Twips c = layout.get(LobbyLayout::containerOf(name));
+        return QRectF(0, 0, c.Width, c.Height).contains(rect(name));
+    };
+    const char *const menu[] = {"lstMapPacks", "PBMapsDownloadM", "cmdSelectAll", "cmdSelectNone",
+                                "cmdDoneMaps", "CancelDLMaps", "cmdDownloadMappacksM", "lblStat", "lblDLMapsMenu"};
+    for (const char *name : menu)
+        QVERIFY2(inside(name), name);
+    for (size_t i = 0; i < std::size(menu); ++i) {
+        for (size_t j = i + 1; j < std::size(menu); ++j)
+            QVERIFY2(!rect(menu[i]).intersects(rect(menu[j])), qPrintable(QStringLiteral("%1 and %2").arg(
+                                                                     QLatin1String(menu[i]), QLatin1String(menu[j]))));
+    }
+    // Cancel stands beside the download button, as in the design.
+    QCOMPARE(layout.get("CancelDLMaps").Top, layout.get("cmdDownloadMappacksM").Top + 40);
+    for (const char *name : {"framoddownload", "PreviewMods", "PBModsDL", "txtModDesc", "LstMods", "lblModName",
+                             "lblModCreator", "cmdmodsDownload", "cmdmodsRefresh", "Trim(10)"})
+        QVERIFY2(inside(name), name);
 }
 
 QTEST_APPLESS_MAIN(tst_LobbyLayout)

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void matrix();
     void groupOrFreeSlotHasNoMenu();
     void capturesUserWhenOpened();
+    void captionsAreLiteral_data();
+    void captionsAreLiteral();
 };
 
 void tst_UserMenu::matrix_data()
@@ -81,6 +83,23 @@ void tst_UserMenu::capturesUserWhenOpened()
     QCOMPARE(m.name, QByteArray("under_score"));
     QCOMPARE(m.userId, QByteArray("33"));
     QCOMPARE(m.ip, QByteArray("10.0.0.3"));
+}
+
+void tst_UserMenu::captionsAreLiteral_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("caption");
+    QTest::newRow("plain") << QByteArray("Cleo_x") << QByteArray("Cleo_x");
+    QTest::newRow("entity") << QByteArray("Cleo_x&amp;") << QByteArray("Cleo_x&&amp;");
+    QTest::newRow("double") << QByteArray("a&&b") << QByteArray("a&&&&b");
+    QTest::newRow("last") << QByteArray("me&") << QByteArray("me&&");
+}
+
+void tst_UserMenu::captionsAreLiteral()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, caption);
+    QCOMPARE(UserMenu::literalCaption(text), caption);
 }
 
 QTEST_GUILESS_MAIN(tst_UserMenu)

@@ -147,9 +147,19 @@ private Q_SLOTS:
         Window w;
         CreateRoomPanel *panel = w.widgets.createRoomPanel();
         QVERIFY(panel->isHidden());
-        w.widgets.buttons()->cmdShowRoomT->click();
-        QVERIFY(panel->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        QPushButton *open = w.widgets.buttons()->cmdShowRoomT;
+        QTest::mouseClick(open, Qt::LeftButton, {}, open->rect().center());
+        QTRY_VERIFY(panel->isVisible());
         QVERIFY(!panel->cmdCreateRoom->isEnabled());
+        // Both boxes show a room name or password of some sixteen characters,
+        // and the whole panel lies inside the window, standing on its button.
+        const int sixteen = panel->fontMetrics().horizontalAdvance(QStringLiteral("abcdefghijklmnop"));
+        QVERIFY2(panel->txtRoomName->width() >= sixteen, qPrintable(QString::number(panel->txtRoomName->width())));
+        QVERIFY(panel->txtRoomPW->width() >= sixteen);
+        const QRect inWindow(panel->mapTo(&w.form, QPoint()), panel->size());
+        QVERIFY(w.form.rect().contains(inWindow));
+        QVERIFY(qAbs(inWindow.bottom() + 1 - open->mapTo(&w.form, QPoint()).y()) <= 1);
         QTest::keyClicks(panel->txtRoomName, QStringLiteral("fun room"));
         QVERIFY(panel->cmdCreateRoom->isEnabled());
         panel->cmdCreateRoom->click();

@@ -118,7 +118,11 @@ private Q_SLOTS:
         QVERIFY(alice.view()->toPlainText().endsWith("alice | hello bob " + picture + "\n"));
 
         // A passworded room.
-        alice.widget<QWidget>(LobbyForm::Place::ChatButtons)->findChild<QPushButton *>(QStringLiteral("cmdShowRoomT"))->click();
+        // The button stands in the lobby panel's bottom row, where the layout puts it.
+        auto *showRoom = alice.widget<QWidget>(LobbyForm::Place::ChatView)->window()->findChild<QPushButton *>(
+            QStringLiteral("cmdShowRoomT"));
+        QVERIFY(showRoom);
+        QTest::mouseClick(showRoom, Qt::LeftButton, {}, showRoom->rect().center());
         auto *panel = alice.widget<CreateRoomPanel>(LobbyForm::Place::CreateRoomPanel);
         QVERIFY(panel->isVisible());
         QTest::keyClicks(panel->txtRoomName, QStringLiteral("war room"));

@@ -39,6 +39,9 @@ private Q_SLOTS:
     void gameMenuAndOptions();
     void joinFromTheHutsTree();
     void tribeColoursShown();
+    void tribeColoursTabReadable_data();
+    void tribeColoursTabReadable();
+    void hutAreaShrinksAfterGameMenu();
     void tribeEditor();
     void missingPackPanel();
     void clicksBesideThePopUpsHideThem();
@@ -206,6 +209,86 @@ void tst_HutWidgets::tribeColoursShown()
     QVERIFY(panel->isVisible());
     QVERIFY(panel->Arrow(2)->isVisible());
     QVERIFY(!panel->Arrow(0)->isVisible());
+}
+
+// In a hut with custom colours the "Tribe colours" tab beside the game menu
+// is drawn in the skin's text colour on the hut area's dark fill, for the
+// host and the joiner, and a click on it opens the colour panel.
+void tst_HutWidgets::tribeColoursTabReadable_data()
+{
+    QTest::addColumn<QByteArray>("state");
+    QTest::newRow("host") << QByteArray("HOST");
+    QTest::newRow("joiner") << QByteArray("CLIENT");
+}
+
+void tst_HutWidgets::tribeColoursTabReadable()
+{
+    QFETCH(QByteArray, state);
+    Rig rig;
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+    GamePanel *game = rig.widgets.game;
+    // The hut area takes the chat log's colour, black in the default skin.
+    QPalette dark = game->palette();
+    dark.setColor(QPalette::Window, Qt::black);
+    game->setPalette(dark);
+    game->setAutoFillBackground(true);
+    rig.state.own()->State = state;
+    rig.huts.panels.ownStateRefreshed(true);
+    rig.huts.panels.showGamePanel();
+    rig.huts.panels.update([](HutPanels::State &s) { s.tribeTabVisible = true; });
+    QPushButton *tab = game->lbltribepal;
+    QTRY_VERIFY(tab->isVisible());
+    QVERIFY(tab->width() > 20 && tab->height() > 10);
+
+    const QColor back = game->palette().color(QPalette::Window);
+    const QColor text = tab->palette().color(QPalette::ButtonText);
+    QVERIFY2(qAbs(qGray(text.rgb()) - qGray(back.rgb())) > 100,
+             qPrintable(text.name() + QStringLiteral(" on ") + back.name()));
+    // What the screen shows: caption pixels in the text colour on the fill.
+    const QImage shot = game->grab(tab->geometry()).toImage();
+    int bright = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (qAbs(qGray(shot.pixel(x, y)) - qGray(back.rgb())) > 100)
+                ++bright;
+        }
+    }
+    QVERIFY2(bright > 20, qPrintable(QString::number(bright)));
+
+    // A real click at the caption's centre opens the colour panel.
+    QVERIFY(!rig.widgets.tribes->isVisible());
+    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->rect().center());
+    QTRY_VERIFY(rig.widgets.tribes->isVisible());
+    // It opens over the chat log, beside nothing that covers its middle.
+    const QWidget *tribes = rig.widgets.tribes;
+    const QPoint middle = tribes->mapTo(tribes->parentWidget(), tribes->rect().center());
+    QWidget *hit = tribes->parentWidget()->childAt(middle);
+    QVERIFY(hit == tribes || tribes->isAncestorOf(hit));
+}
+
+// The host's hut area grows for the game menu and shrinks back when it is
+// closed: nothing of it stays between the pack lines and the chat.
+void tst_HutWidgets::hutAreaShrinksAfterGameMenu()
+{
+    Rig rig;
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+    GamePanel *game = rig.widgets.game;
+    rig.state.own()->State = "HOST";
+    rig.huts.panels.ownStateRefreshed(true);
+    rig.huts.panels.showGamePanel();
+    QTRY_VERIFY(game->isVisible());
+    QTRY_VERIFY(game->height() > 0);
+    const int closedHeight = game->height();
+
+    QTest::mouseClick(game->GameMenu, Qt::LeftButton, {}, game->GameMenu->rect().center());
+    QTRY_VERIFY(game->fraGameMenu->isVisible());
+    QTRY_VERIFY(game->height() > closedHeight);
+    // The whole menu shows inside the hut area.
+    QVERIFY(game->rect().contains(game->fraGameMenu->geometry()));
+
+    QTest::mouseClick(game->frmgameclose, Qt::LeftButton, {}, game->frmgameclose->rect().center());
+    QTRY_VERIFY(!game->fraGameMenu->isVisible());
+    QTRY_COMPARE(game->height(), closedHeight);
 }
 
 // The editor's controls: a swatch click picks, typing moves a bar, a drag of a

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QKeySequence>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -195,6 +196,14 @@ void tst_LobbyForm::userMenuActsOnCapturedUser()
     QVERIFY(view->mnuKick->isVisible());
     QCOMPARE(view->mnuClNr->text(), QStringLiteral("2"));
     QCOMPARE(view->mnuUserName->text(), QStringLiteral("target"));
+    view->mnuUser()->hide();
+    // A name from the network is shown as it is: no "&" becomes a mnemonic.
+    rig.addUser(3, "Cleo_x&amp;", "user", "30");
+    QVERIFY(view->showUserMenu(3, QPoint(10, 10)));
+    QCOMPARE(view->mnuUserName->text(), QStringLiteral("Cleo_x&&amp;"));
+    QVERIFY(QKeySequence::mnemonic(view->mnuUserName->text()).isEmpty());
+    view->mnuUser()->hide();
+    QVERIFY(view->showUserMenu(2, QPoint(10, 10)));
     view->mnuUser()->hide();
     // The slot is taken over by someone else before the click: the menu
     // still blocks the user it was opened for.

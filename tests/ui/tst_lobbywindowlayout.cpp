@@ -1,8 +1,22 @@
 // The layout rules on the real lobby window: widgets found by name take the
 // rules' geometry, panels built later are placed as soon as they exist, and
-// the hut area never hides the newest chat line.
+// the hut area never hides the newest chat line. A whole client walks its
+// tabs at several sizes: every control of the rules that shows lies in its
+// container, uncovered, where the rules put it.
 #include "core/ClientState.h"
 #include "core/LobbyEvents.h"
+#include "core/ui/ClientApp.h"
+#include "core/ui/LoginForm.h"
+#include "core/util/Ini.h"
+#include "lobby/ui/TabStrip.h"
+#include "platform/UrlDownload.h"
+#include "tests/fixtures/ChatLobby.h"
+#include "tests/fixtures/DevPreviewContent.h"
+#include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/PackShop.h"
+#include "tests/fixtures/TestFiles.h"
+#include "tests/fixtures/WebHost.h"
+#include "tests/ui/FakeClientPlatform.h"
 #include "lobby/BadWordList.h"
 #include "lobby/ChatLogs.h"
 #include "lobby/ui/ChatView.h"
@@ -12,8 +26,14 @@
 #include "lobby/ui/UserListView.h"
 #include "tests/fixtures/RecordingCommandSink.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -24,6 +44,14 @@ QRect pixels(const LobbyLayout::Twips &t)
 {
     return QRect(qRound(t.Left / 15), qRound(t.Top / 15), qRound(t.Width / 15), qRound(t.Height / 15));
 }
+
+// A tribe colour panel of a fixed height.
+class TribeArea : public QWidget
+{
+public:
+    TribeArea() { setObjectName(QStringLiteral("FraTribePal")); }
+    QSize sizeHint() const override { return QSize(400, 340); }
+};
 
 // A hut area of a fixed height, as the game panel is.
 class HutArea : public QWidget
@@ -61,6 +89,52 @@ struct Rig
     const LobbyLayout &model() const { return form.layout().model(); }
 };
 
+// A whole client, logged in to a lobby whose web host offers both catalogues.
+struct Client
+{
+    QTemporaryDir home;
+    WebHost web;
+    LobbyServer lobby;
+    FakeClientPlatform fakes;
+    std::unique_ptr<ClientApp> app;
+
+    bool start()
+    {
+        copyTree(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), home.filePath("skins"));
+        if (!DevPreviewContent::writePacks(home.path()) || !web.listen() || !lobby.listen())
+            return false;
+        lobby.actAsSimpleLobby();
+        actAsChatLobby(lobby);
+        openPackShop(web, home.filePath("shop"));
+        Ini::WriteIni(home.filePath("qx.ini"), "general", "webhost", web.hostAndPort());
+        web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n");
+        web.serve("/qxserver/list.php",
+                  "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(lobby.port()) + "\n");
+        qputenv("ZORBEL_HOME", home.path().toLocal8Bit());
+        app = std::make_unique<ClientApp>(fakes.platform());
+        if (!app->Main())
+            return false;
+        app->loginForm().UsernameField->setText(QStringLiteral("tester"));
+        app->loginForm().PasswordField->setText(QStringLiteral("x"));
+        app->loginForm().Loginme->click();
+        return QTest::qWaitFor([this] { return app->lobbyForm().isVisible(); }, 5000);
+    }
+};
+
+// The tab panel a row of the rules lies on ("" for the window itself).
+QByteArray tabOf(const QByteArray &row)
+{
+    QByteArray at = row;
+    for (QByteArray c = LobbyLayout::containerOf(at); !c.isEmpty(); c = LobbyLayout::containerOf(at))
+        at = c;
+    return at == row ? QByteArray() : at;
+}
+
+void clickAtCentre(QWidget *w)
+{
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
 } // namespace
 
 class tst_LobbyWindowLayout : public QObject
@@ -71,7 +145,16 @@ private Q_SLOTS:
     void widgetsTakeTheRules();
     void panelsBuiltLaterArePlaced();
     void chatLineVisibleInHut();
+    void firstChatLineClearOfTribePanel();
     void hutAreaHiddenOutsideAHut();
+    void everyControlOnEveryTab_data();
+    void everyControlOnEveryTab();
+    void cleanupTestCase();
+
+private:
+    std::unique_ptr<Client> m_client;
+    // What the first pass at the design size showed: tab, catalogue, row.
+    QMap<QByteArray, QRect> m_designGeometry;
 };
 
 void tst_LobbyWindowLayout::widgetsTakeTheRules_data()
@@ -101,13 +184,15 @@ void tst_LobbyWindowLayout::widgetsTakeTheRules()
     QCOMPARE(rig.form.lstRanks()->parentWidget(), rig.form.frameranks());
     QCOMPARE(rig.form.lstRanks()->geometry(), pixels(m.get("lstRanks")));
     QCOMPARE(rig.form.frameranks()->size(), rig.form.FrameMain()->size());
-    // Every strip exists, in its container, at the rules' place.
+    // Every strip exists, in its container, at the rules' place as far as
+    // its container shows it.
     for (int i : TrimStrip::indexes()) {
         const QByteArray row = "Trim(" + QByteArray::number(i) + ')';
         const QWidget *strip = rig.form.findChild<QWidget *>(QStringLiteral("Trim%1").arg(i));
         QVERIFY2(strip, row.constData());
         QCOMPARE(strip->parentWidget()->objectName().toLatin1(), LobbyLayout::containerOf(row));
-        QCOMPARE(strip->geometry(), pixels(m.get(row)));
+        const QRect rule = pixels(m.get(row));
+        QCOMPARE(strip->geometry(), rule.intersected(QRect(QPoint(), strip->parentWidget()->size())));
     }
     // The user list keeps its distance from the panel's right edge.
     const QWidget *users = rig.form.lstUsers();
@@ -125,7 +210,8 @@ void tst_LobbyWindowLayout::panelsBuiltLaterArePlaced()
     menu->setObjectName(QStringLiteral("picDLMapsMenu"));
     auto *list = new QListWidget(menu);
     list->setObjectName(QStringLiteral("lstMapPacks"));
-    // One that its own Qt layout places is left to it.
+    // One that its owner put into a Qt layout of its own is taken out of it
+    // and into its container: no Qt layout places a control of the rules.
     auto *own = new QWidget(rig.form.FrameMods());
     auto *ownLayout = new QVBoxLayout(own);
     auto *mods = new QListWidget(own);
@@ -141,7 +227,10 @@ void tst_LobbyWindowLayout::panelsBuiltLaterArePlaced()
     QCOMPARE(packs->geometry(), pixels(m.get("lstPacks")));
     QCOMPARE(menu->geometry(), pixels(m.get("picDLMapsMenu")));
     QCOMPARE(list->geometry(), pixels(m.get("lstMapPacks")));
-    QCOMPARE(mods->geometry(), modsBefore);
+    QVERIFY(mods->geometry() != modsBefore);
+    QCOMPARE(mods->parentWidget(), rig.form.FrameMods());
+    QCOMPARE(mods->geometry(), pixels(m.get("LstMods")));
+    QCOMPARE(ownLayout->indexOf(mods), -1);
     // The maps panel has the lobby panel's size.
     QCOMPARE(rig.form.FrameMaps()->size(), rig.form.FrameMain()->size());
 }
@@ -185,6 +274,39 @@ void tst_LobbyWindowLayout::chatLineVisibleInHut()
     QTRY_COMPARE(rig.view->topMargin(), 0);
 }
 
+// The tribe panel lies over the top of the chat log, taller than the hut
+// area: the log's first line starts below it, and gets its place back when
+// the panel closes.
+void tst_LobbyWindowLayout::firstChatLineClearOfTribePanel()
+{
+    Rig rig;
+    rig.state.own()->State = "HOST";
+    auto *hut = new HutArea;
+    auto *tribes = new TribeArea;
+    tribes->hide();
+    rig.form.place(LobbyForm::Place::GamePanel, hut);
+    rig.form.place(LobbyForm::Place::TribePanel, tribes);
+    rig.show(QSize(14235 / 15, 11040 / 15));
+    hut->show();
+    rig.logs.AddSystemMessage("first line");
+    QTRY_VERIFY(rig.view->toPlainText().contains(QStringLiteral("first line")));
+    QTRY_COMPARE(rig.view->topMargin(), hut->geometry().bottom() + 1 - rig.view->geometry().top());
+
+    tribes->show();
+    QTRY_VERIFY(tribes->isVisible());
+    QVERIFY(tribes->height() >= 340);
+    QCOMPARE(tribes->parentWidget(), rig.view->parentWidget());
+    QTRY_COMPARE(rig.view->topMargin(), tribes->geometry().bottom() + 1 - rig.view->geometry().top());
+    QTextCursor start(rig.view->document());
+    const QRect line = rig.view->cursorRect(start);
+    const QPoint lineTop = rig.view->viewport()->mapTo(rig.view->parentWidget(), line.topLeft());
+    QVERIFY2(lineTop.y() > tribes->geometry().bottom(),
+             qPrintable(QStringLiteral("line at %1, panel to %2").arg(lineTop.y()).arg(tribes->geometry().bottom())));
+
+    tribes->hide();
+    QTRY_COMPARE(rig.view->topMargin(), hut->geometry().bottom() + 1 - rig.view->geometry().top());
+}
+
 void tst_LobbyWindowLayout::hutAreaHiddenOutsideAHut()
 {
     Rig rig;
@@ -195,6 +317,146 @@ void tst_LobbyWindowLayout::hutAreaHiddenOutsideAHut()
     rig.show(QSize(1000, 800));
     QTRY_VERIFY(hut->isHidden());
     QCOMPARE(rig.view->topMargin(), 0);
+}
+
+// The tabs in the order Lobby, Maps, Lobby, Maps, Mods, Maps, each with the
+// catalogue of its tab closed and then opened by a click on its opener, at the
+// design size, 1400 x 1000, 640 x 480 and the design size again. The rows run
+// in order on one logged-in client.
+void tst_LobbyWindowLayout::everyControlOnEveryTab_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<int>("pass");   // 0: first design size, 1: other sizes, 2: design size again
+    const QSize design(14235 / 15, 11040 / 15);
+    const struct { QSize size; int pass; const char *name; } sizes[] = {
+        {design, 0, "design"}, {QSize(1400, 1000), 1, "1400x1000"}, {QSize(640, 480), 1, "640x480"},
+        {design, 2, "design again"}};
+    const int tabs[] = {0, 2, 0, 2, 3, 2};
+    for (const auto &size : sizes) {
+        for (int i = 0; i < 6; ++i) {
+            for (bool open : {false, true}) {
+                QTest::addRow("%s, step %d (tab %d), catalogue %s", size.name, i, tabs[i], open ? "open" : "closed")
+                    << size.size << tabs[i] << open << size.pass;
+            }
+        }
+    }
+}
+
+void tst_LobbyWindowLayout::everyControlOnEveryTab()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, tab);
+    QFETCH(bool, open);
+    QFETCH(int, pass);
+    if (!m_client) {
+        QStandardPaths::setTestModeEnabled(true);
+        UrlDownload::setDefaultTimeout(3000);
+        m_client = std::make_unique<Client>();
+        QVERIFY(m_client->start());
+        // Every row of the rules names a real widget of the window.
+        const LobbyFormLayout &layout = m_client->app->lobbyForm().layout();
+        for (const QByteArray &row : layout.model().names())
+            QVERIFY2(layout.widget(row), row.constData());
+    }
+    LobbyForm &form = m_client->app->lobbyForm();
+    WebHost &web = m_client->web;
+    const LobbyFormLayout &layout = form.layout();
+    if (form.size() != size) {
+        form.resize(size);
+        QTRY_COMPARE(form.size(), size);
+    }
+    if (form.currentTab() != tab) {
+        auto *strip = form.findChild<TabStrip *>();
+        QVERIFY(strip);
+        clickAtCentre(strip->TabText(tab));
+        QTRY_COMPARE(form.currentTab(), tab);
+    }
+
+    // The catalogue of this tab: opened by its opener, closed by its close button.
+    const QByteArray panelRow = tab == 2 ? "picDLMapsMenu" : tab == 3 ? "framoddownload" : "";
+    if (!panelRow.isEmpty()) {
+        QWidget *panel = layout.widget(panelRow);
+        QVERIFY(panel);
+        if (open && panel->isHidden()) {
+            QWidget *opener = layout.widget(tab == 2 ? "cmdDownloadQX" : "cmdmodsDownload");
+            QVERIFY(opener && opener->isVisible());
+            const QByteArray page = tab == 2 ? "/qx_mappacks.php" : "/qx_modpacks.php";
+            const int before = web.requestCount(page);
+            clickAtCentre(opener);
+            QTRY_VERIFY(panel->isVisible());
+            QTRY_COMPARE(web.requestCount(page), before + 1);
+            auto *list = panel->findChild<QListWidget *>();
+            QVERIFY(list);
+            QTRY_VERIFY(list->count() > 0);
+        } else if (!open && !panel->isHidden()) {
+            auto *close = panel->findChild<QPushButton *>(tab == 2 ? QStringLiteral("cmdDoneMaps")
+                                                                   : QStringLiteral("ModDownloadClose"));
+            QVERIFY(close && close->isVisible());
+            clickAtCentre(close);
+            QTRY_VERIFY(panel->isHidden());
+        }
+    }
+    QWidget *openPanel = panelRow.isEmpty() ? nullptr : layout.widget(panelRow);
+    if (openPanel && openPanel->isHidden())
+        openPanel = nullptr;
+
+    const QByteArray tabName = tab == 0 ? "FrameMain" : tab == 2 ? "FrameMaps" : "FrameMods";
+    int checked = 0;
+    for (const QByteArray &row : layout.model().names()) {
+        if (tabOf(row) != tabName)
+            continue;
+        QWidget *w = layout.widget(row);
+        QVERIFY2(w, row.constData());
+        if (!w->isVisible())
+            continue;
+        ++checked;
+        const QByteArray what = row + " at " + QByteArray::number(size.width()) + "x"
+            + QByteArray::number(size.height());
+        QWidget *container = layout.widget(LobbyLayout::containerOf(row));
+        QVERIFY2(container, what.constData());
+        QVERIFY2(w->parentWidget() == container,
+                 qPrintable(QString::fromLatin1(what) + QStringLiteral(" in ") + w->parentWidget()->objectName()));
+        const QRect r = w->geometry();
+        QVERIFY2(!r.isEmpty(), what.constData());
+        QVERIFY2(container->rect().contains(r),
+                 qPrintable(QStringLiteral("%1: %2,%3 %4x%5 outside %6x%7").arg(QString::fromLatin1(what))
+                                .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+                                .arg(container->width()).arg(container->height())));
+        QCOMPARE(r, layout.placedRect(row, container).value_or(QRect()));
+        // Nothing lies over its centre, but what the design lays over it: the
+        // room close button over its frame piece, an open catalogue over the
+        // controls of its tab beneath it.
+        QWidget *hit = nullptr;
+        const QObjectList &siblings = container->children();
+        for (auto it = siblings.crbegin(); it != siblings.crend() && !hit; ++it) {
+            auto *sibling = qobject_cast<QWidget *>(*it);
+            if (sibling && !sibling->isWindow() && !sibling->isHidden() && sibling->geometry().contains(r.center()))
+                hit = sibling;
+        }
+        const bool own = hit == w;
+        const bool underCatalogue = openPanel && hit && (hit == openPanel || openPanel->isAncestorOf(hit))
+            && w != openPanel && !openPanel->isAncestorOf(w);
+        const bool designed = row == "Trim(10)" && hit == layout.widget("cmdRoomClose");
+        QVERIFY2(own || underCatalogue || designed,
+                 qPrintable(QString::fromLatin1(what) + QStringLiteral(" covered by ")
+                            + (hit ? hit->objectName() + QLatin1Char(' ') + QString::fromLatin1(hit->metaObject()->className())
+                                   : QStringLiteral("nothing"))));
+        // The same size shows the same layout, whatever came before.
+        const QByteArray key = QByteArray::number(tab) + (open ? "+" : "-") + row;
+        if (pass == 0)
+            m_designGeometry.insert(key, r);
+        else if (pass == 2 && m_designGeometry.contains(key))
+            QCOMPARE(r, m_designGeometry.value(key));
+    }
+    QVERIFY(checked > (tab == 0 ? 30 : tab == 2 ? 8 : 5));
+}
+
+void tst_LobbyWindowLayout::cleanupTestCase()
+{
+    m_client.reset();
+    qunsetenv("ZORBEL_HOME");
 }
 
 QTEST_MAIN(tst_LobbyWindowLayout)
