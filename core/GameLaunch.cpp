@@ -225,13 +225,9 @@ bool GameLaunch::startGame(const QByteArray &commandLine)
                                                        : " (" + CodePage::fromUnicode(started.error) + ")"));
     m_points.closeSockets();
     m_points.closeLog();
-    UserRecord *self = m_state.own();
-    if (self && self->CustomPals) {
-        if (services().RestorePaletteFiles)
-            services().RestorePaletteFiles();
-        self->CustomPals = false;
-    }
     m_watch.RestoreGameFiles();
+    if (UserRecord *self = m_state.own())
+        self->CustomPals = false;
     m_commands.SendCommand("BEIDLE");
     Q_EMIT startFailed(executable);
     return false;

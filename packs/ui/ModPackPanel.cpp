@@ -48,6 +48,8 @@ ModPackPanel::ModPackPanel(const GameSetup &setup, const InstalledPacks &install
     txtModDesc = new QPlainTextEdit(this);
     txtModDesc->setObjectName(QStringLiteral("txtModDesc"));
     txtModDesc->setReadOnly(true);
+    // Word-boundary wrapping of one long line costs far more than the line.
+    txtModDesc->setWordWrapMode(QTextOption::WrapAnywhere);
     txtModDesc->setMinimumWidth(2895 / 15);
     QPalette p = txtModDesc->palette();
     p.setColor(QPalette::Base, Qt::black);
