@@ -112,6 +112,9 @@ void GameLaunch::launch(const LobbyMessage &message, bool host)
     if (refuseSecondLaunch())
         return;
     m_launching = true;
+    // Colours still waiting in the editor go before anything of the launch.
+    if (services().FlushTribeColours)
+        services().FlushTribeColours();
 
     // The table may grow while events run; records are looked up afresh.
     const auto own = [this]() { return m_state.own(); };

@@ -16,6 +16,7 @@ Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &comman
     , messages(state_, packs, commands, dialogs, panels, events)
 {
     options.setSendTribeColours([this] { broadcast.SendTribeColours(); });
+    options.setBeforeLaunch([this] { editor.flushPendingColours(); });
     messages.setSetDefaultTribeColours([this] { colours.SetDefaultTribeColours(); });
     const GameSetup &setup = state.Setup;
     messages.setFetchMappackInfo([&setup](const QByteArray &crc) { return FetchMappackInfo(setup, crc); });

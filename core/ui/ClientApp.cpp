@@ -271,6 +271,7 @@ void ClientApp::createCapabilities()
                                         *m_chat);
         };
         s.RestorePaletteFiles = [this] { RestorePaletteFiles(m_state.Setup.ProgramFolder, m_state.Setup.GamePath); };
+        s.FlushTribeColours = [&huts] { huts.editor.flushPendingColours(); };
         s.PatchGameResolution = [this] {
             PatchGameResolution(GameFolder::resolve(m_state.Setup.GamePath, QStringLiteral("d3dpoptb.exe")),
                                 m_state.Setup.ProgramFolder, *m_chat);

@@ -24,6 +24,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -73,6 +74,7 @@ class tst_HutFlow : public QObject
 
 private Q_SLOTS:
     void hostAndJoin();
+    void colourStepJustBeforeLaunch();
 };
 
 void tst_HutFlow::hostAndJoin()
@@ -164,6 +166,60 @@ void tst_HutFlow::hostAndJoin()
     QVERIFY(lobby.waitForMessage(1, "BEIDLE"));
     QTRY_VERIFY_WITH_TIMEOUT(!joiner.huts->ping.PingProbeConnected(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!host.huts->ping.PingHostListening(), 5000);
+}
+
+// A bar step waits 400 ms for more steps before it is sent; a launch 100 ms
+// after it sends the colours first, so the joiners patch their palettes
+// with them.
+void tst_HutFlow::colourStepJustBeforeLaunch()
+{
+    LobbyServer lobby;
+    QVERIFY(lobby.listen());
+    lobby.actAsSimpleLobby();
+    actAsHutLobby(lobby);
+    WebHost web;
+    QVERIFY(web.listen());
+    const quint16 pingPort = freePort();
+    Client host("Host", pingPort, web.hostAndPort());
+    Client joiner("Joiner", pingPort, web.hostAndPort());
+    host.connection.connectToServer(LobbyServer::host(), lobby.port());
+    QVERIFY(lobby.waitForMessage(0, "USERLIST"));
+    joiner.connection.connectToServer(LobbyServer::host(), lobby.port());
+    QVERIFY(lobby.waitForMessage(1, "USERLIST"));
+    QTRY_VERIFY_WITH_TIMEOUT(host.user(2) && host.user(2)->Name == "Joiner", 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(joiner.user(1) && joiner.user(1)->Name == "Host", 5000);
+
+    host.huts->hosting.Player_Click(1, QByteArray());
+    QTRY_VERIFY_WITH_TIMEOUT(host.huts->panels.state().cmdlaunchVisible, 5000);
+    host.huts->options.chkTribeColors_Click(true);
+    joiner.huts->hosting.lstHuts_DblClick({true, false, "empty1_1", "h1", "1"});
+    QTRY_COMPARE_WITH_TIMEOUT(host.user(2) ? host.user(2)->State : QByteArray(), QByteArray("CLIENT"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(joiner.state.own()->CustomPals, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(host.user(2)->HasMappack, QByteArray("TRUE"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(host.user(2)->HasModpack, QByteArray("TRUE"), 5000);
+
+    // The host opens its tribe panel and steps the red bar once.
+    host.huts->options.lbltribepal_Click();
+    QVERIFY(host.huts->editor.TribeBarsEnabled());
+    const qsizetype sentBefore = lobby.messages(0).size();
+    host.huts->editor.barMoved(TribeColourEditor::Red, 200, false);
+    QVERIFY(host.huts->editor.unsentColours());
+    const QByteArray colours = TribeColourBroadcast::commandFor(host.huts->colours, 0);
+    QCOMPARE(host.huts->colours.colour(0, 0) & 0xFF, 200);
+
+    bool launched = false;
+    QTimer::singleShot(100, &host.huts->options, [&] { launched = host.huts->options.cmdlaunch_Click(); });
+    QVERIFY(lobby.waitForMessage(0, "LAUNCH"));
+    QVERIFY(launched);
+    const QList<QByteArray> sent = lobby.messages(0).mid(sentBefore);
+    QVERIFY2(sent.contains(colours), qPrintable(QString::fromLatin1(sent.join(" | "))));
+    QVERIFY(sent.indexOf(colours) < sent.indexOf("LAUNCH"));
+    QCOMPARE(sent.count(colours), 1);
+    QVERIFY(!host.huts->editor.unsentColours());
+
+    // The joiner has them before its launch message.
+    QTRY_COMPARE_WITH_TIMEOUT(joiner.launches.size(), 1, 5000);
+    QCOMPARE(TribeColourBroadcast::commandFor(joiner.huts->colours, 0), colours);
 }
 
 QTEST_MAIN(tst_HutFlow)
