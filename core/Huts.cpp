@@ -17,7 +17,12 @@ Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &comman
 {
     options.setSendTribeColours([this] { broadcast.SendTribeColours(); });
     options.setBeforeLaunch([this] { editor.flushPendingColours(); });
-    messages.setSetDefaultTribeColours([this] { colours.SetDefaultTribeColours(); });
+    // The previews follow the boxes, or they would go on showing the colours
+    // of the hut the user was in before.
+    messages.setSetDefaultTribeColours([this] {
+        colours.SetDefaultTribeColours();
+        previews.RecolourAll();
+    });
     const GameSetup &setup = state.Setup;
     messages.setFetchMappackInfo([&setup](const QByteArray &crc) { return FetchMappackInfo(setup, crc); });
     messages.setFetchModpackInfo([&setup](const QByteArray &crc) { return FetchModpackInfo(setup, crc); });
