@@ -73,6 +73,8 @@ public:
     // levels came from; nothing when the index is outside the levels or that
     // pack's file is gone.
     std::optional<LevelPreview> ShowMapPreview(int level);
+    // How many times a pack table was read.
+    int tableReads() const { return m_pack.tableReads(); }
 
 private:
     QString packPath(int pack) const;

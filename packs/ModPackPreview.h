@@ -50,6 +50,8 @@ public:
     // or a pack whose file is gone. The table of the pack last shown is kept
     // while that pack stays as it is on disk.
     std::optional<ModPreview> ShowModPreview(int pack);
+    // How many times a pack table was read.
+    int tableReads() const { return m_pack.tableReads(); }
 
 private:
     const GameSetup &m_setup;

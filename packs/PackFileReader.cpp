@@ -66,6 +66,7 @@ const KAFHandler *KeptPack::open(const QString &path)
         m_size = size;
         m_modified = modified;
         m_ok = m_kaf.OpenFile(path);
+        ++m_reads;
     }
     return m_ok ? &m_kaf : nullptr;
 }

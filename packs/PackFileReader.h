@@ -40,6 +40,8 @@ public:
     // pack cannot be read.
     const KAFHandler *open(const QString &path);
     void forget();
+    // How many times a table was read (the tests count them).
+    int tableReads() const { return m_reads; }
 
 private:
     KAFHandler m_kaf;
@@ -47,4 +49,5 @@ private:
     qint64 m_size = -1;
     QDateTime m_modified;
     bool m_ok = false;
+    int m_reads = 0;
 };
