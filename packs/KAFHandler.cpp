@@ -11,6 +11,7 @@
 #include <QTime>
 #include <QtEndian>
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -189,8 +190,16 @@ bool KAFHandler::OpenFile(const QString &KAFFile)
 
     QList<KafFileInfo> records;
     records.reserve(upper + 1);
+    // Slots never written are all zero bytes; they share one record instead
+    // of three allocations each, which is most of the cost of a large table.
+    static const char zeros[RecordSize] = {};
+    const KafFileInfo neverWritten = emptyRecord('\0');
     for (qint64 i = 0; i <= upper; ++i) {
         const char *p = table.constData() + i * RecordSize;
+        if (std::memcmp(p, zeros, RecordSize) == 0) {
+            records.append(neverWritten);
+            continue;
+        }
         KafFileInfo r;
         r.FileName = QByteArray(p, KafFileInfo::FileNameWidth);
         r.DateAdded = QByteArray(p + 255, KafFileInfo::DateWidth);

@@ -52,6 +52,32 @@ QByteArray PackText::cutLine(const QByteArray &text)
     return text.size() > MaxLineChars ? text.left(MaxLineChars) : text;
 }
 
+QByteArray PackText::breakLongLines(const QByteArray &text)
+{
+    QByteArray out;
+    out.reserve(text.size() + text.size() / DisplayLineChars * 2);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        const bool last = end < 0;
+        if (last)
+            end = text.size();
+        qsizetype body = end;
+        if (!last && body > start && text.at(body - 1) == '\r')
+            --body;
+        const QByteArray lineEnd = last ? QByteArray() : text.mid(body, end + 1 - body);
+        for (qsizetype at = start; at < body; at += DisplayLineChars) {
+            const qsizetype n = qMin(DisplayLineChars, body - at);
+            out.append(text.constData() + at, n);
+            if (at + n < body)
+                out += lineEnd.isEmpty() ? QByteArray("\r\n") : lineEnd;
+        }
+        out += lineEnd;
+        start = end + 1;
+    }
+    return out;
+}
+
 const KAFHandler *KeptPack::open(const QString &path)
 {
     const QFileInfo info(path);

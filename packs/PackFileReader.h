@@ -28,6 +28,15 @@ constexpr qint64 MaxDescriptionBytes = 64 * 1024;    // a description
 // At most MaxLineChars characters (the pack's texts are one byte a character).
 QByteArray cutLine(const QByteArray &text);
 
+// A text box lays out a whole paragraph at once, however little of it shows,
+// while paragraphs below the visible part cost nothing until they scroll in.
+// Lines longer than this are therefore shown as paragraphs of this length,
+// each wrapping anywhere in the box.
+constexpr qsizetype DisplayLineChars = 512;
+// `text` with every line longer than DisplayLineChars broken after each
+// DisplayLineChars characters (with the line's own end, "\r\n" or "\n").
+QByteArray breakLongLines(const QByteArray &text);
+
 } // namespace PackText
 
 // One pack archive kept open for a preview: its table is read again only when

@@ -3,6 +3,7 @@
 #include "core/ui/PackListBox.h"
 #include "core/util/CodePage.h"
 #include "packs/InstalledPacks.h"
+#include "packs/PackFileReader.h"
 #include "packs/ui/PackPanelLooks.h"
 #include "packs/ui/PicturePreview.h"
 
@@ -95,7 +96,7 @@ void ModPackPanel::ShowModPreview()
     lblModCreator->setText(CodePage::toUnicode(mod->CreatorText()));
     lblModName->setText(CodePage::toUnicode(mod->Title));
     // Shown with line breaks of its own; the text keeps its final one.
-    QString text = CodePage::toUnicode(mod->Description);
+    QString text = CodePage::toUnicode(PackText::breakLongLines(mod->Description));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     txtModDesc->setPlainText(text);
 }

@@ -4,6 +4,7 @@
 #include "packs/LevelPicture.h"
 #include "packs/MapPackPreview.h"
 #include "packs/ModPackPreview.h"
+#include "packs/PackFileReader.h"
 #include "tests/fixtures/TestFiles.h"
 #include "tests/packs/InstallFixture.h"
 
@@ -100,6 +101,8 @@ private Q_SLOTS:
     void modPreviewOfMissingOrBrokenPack();
     void readingWritesNothing();
     void selectedPackIsReadOnce();
+    void longLinesBreakForDisplay_data();
+    void longLinesBreakForDisplay();
     void packOfTooManyRecords();
     void heightColours_data();
     void heightColours();
@@ -388,6 +391,28 @@ void tst_PackPreview::selectedPackIsReadOnce()
     for (int i = 0; i < 3; ++i)
         QCOMPARE(mods.ShowModPreview(0)->Title, QByteArray("Y"));
     QCOMPARE(mods.tableReads(), 1);
+}
+
+void tst_PackPreview::longLinesBreakForDisplay_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("shown");
+    const qsizetype n = PackText::DisplayLineChars;
+    const QByteArray a(n, 'a'), b(n, 'b');
+    QTest::newRow("short lines stay") << QByteArray("one\r\ntwo\r\n") << QByteArray("one\r\ntwo\r\n");
+    QTest::newRow("exactly one piece") << a + "\r\n" << a + "\r\n";
+    QTest::newRow("two pieces and a bit") << a + b + "c\r\nd\r\n" << a + "\r\n" + b + "\r\nc\r\nd\r\n";
+    QTest::newRow("LF ends") << a + "x\n" << a + "\nx\n";
+    QTest::newRow("no final line end") << a + "x" << a + "\r\nx";
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << QByteArray("\r\n\r\n");
+    QTest::newRow("nothing") << QByteArray() << QByteArray();
+}
+
+void tst_PackPreview::longLinesBreakForDisplay()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, shown);
+    QCOMPARE(PackText::breakLongLines(text), shown);
 }
 
 // A table of 400,000 records (112 MB of records) is refused at once: the
