@@ -112,6 +112,9 @@ void GameLaunch::launch(const LobbyMessage &message, bool host)
     if (refuseSecondLaunch())
         return;
     m_launching = true;
+    // Colours still waiting in the editor go before anything of the launch.
+    if (services().FlushTribeColours)
+        services().FlushTribeColours();
 
     // The table may grow while events run; records are looked up afresh.
     const auto own = [this]() { return m_state.own(); };
@@ -225,13 +228,9 @@ bool GameLaunch::startGame(const QByteArray &commandLine)
                                                        : " (" + CodePage::fromUnicode(started.error) + ")"));
     m_points.closeSockets();
     m_points.closeLog();
-    UserRecord *self = m_state.own();
-    if (self && self->CustomPals) {
-        if (services().RestorePaletteFiles)
-            services().RestorePaletteFiles();
-        self->CustomPals = false;
-    }
     m_watch.RestoreGameFiles();
+    if (UserRecord *self = m_state.own())
+        self->CustomPals = false;
     m_commands.SendCommand("BEIDLE");
     Q_EMIT startFailed(executable);
     return false;

@@ -21,6 +21,9 @@ struct GameServices
     std::function<void()> RestoreConstants;      // when the hut changed constant.dat
     std::function<void()> PatchGameResolution;   // the hardware executable, after a game
 
+    // Colours the editor has not sent yet go to the server now.
+    std::function<void()> FlushTribeColours;
+
     // The hut around the game.
     std::function<void()> ClosePingHost;         // listener closed, its flag cleared
     std::function<void()> ClosePingProbe;        // probe and tmrPing stopped, flag cleared

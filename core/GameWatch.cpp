@@ -149,8 +149,8 @@ void GameWatch::endOfGame()
     if (!friendly)
         QFile::remove(pointsFile());
 
-    undoPaletteAndResolution(m_state.own()); // events ran: look the record up again
     RestoreGameFiles();
+    undoCustomSettings(m_state.own()); // events ran: look the record up again
 
     m_taskId = 0;
     tmrGaming.stop();
@@ -159,20 +159,24 @@ void GameWatch::endOfGame()
     Q_EMIT gameEnded();
 }
 
-// The game's own palette files and screen resolution come back after a game.
-void GameWatch::undoPaletteAndResolution(UserRecord *own)
+// The hut's colours are used up with the game; the screen resolution comes back.
+void GameWatch::undoCustomSettings(UserRecord *own)
 {
-    if (own && own->CustomPals) {
-        if (m_services.RestorePaletteFiles)
-            m_services.RestorePaletteFiles();
+    if (own)
         own->CustomPals = false;
-    }
     if (m_state.Options.CustomRes && m_services.PatchGameResolution)
         m_services.PatchGameResolution();
 }
 
 void GameWatch::RestoreGameFiles()
 {
+    // Palettes first, whether or not this game used custom colours: their
+    // backups were taken after the pack installs, so a palette file that a
+    // mod pack replaced is saved as the pack's copy, and only the journal
+    // replay that follows puts the original back over it. Nothing to restore
+    // is quick and silent.
+    if (m_services.RestorePaletteFiles)
+        m_services.RestorePaletteFiles();
     if (!m_state.Hut.HutMappackOn && m_services.RestoreLevelHeaderFiles)
         m_services.RestoreLevelHeaderFiles();
     if (m_state.Game.ConstantsChanged) {
@@ -253,7 +257,7 @@ void GameWatch::failurePath(const QString &description)
     RestoreGameFiles();
     if (!friendly)
         QFile::remove(pointsFile());
-    undoPaletteAndResolution(own);
+    undoCustomSettings(own);
     m_state.Game.GamePatched = false;
 }
 

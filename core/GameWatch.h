@@ -60,9 +60,10 @@ public:
     // The points.txt of the client's folder.
     QString pointsFile() const;
 
-    // Undoes the pack changes made to the game's files for this game: the
-    // level headers (when the hut's map pack was not installed), constants,
-    // then the mod-pack and map-pack journals (reverse order of the installs).
+    // Undoes the changes made to the game's files for this game: the palette
+    // files (any still saved), the level headers (when the hut's map pack was
+    // not installed), constants, then the mod-pack and map-pack journals
+    // (reverse order of the installs).
     void RestoreGameFiles();
 
     // The composition root wires services that arrive late.
@@ -90,7 +91,7 @@ private:
     void sendAutoMessage(const QByteArray &text);
     void processEvents();
     void stopTimers();
-    void undoPaletteAndResolution(UserRecord *own);
+    void undoCustomSettings(UserRecord *own);
 
     ClientState &m_state;
     CommandSink &m_commands;

@@ -209,6 +209,8 @@ bool HostOptions::cmdlaunch_Click()
             return false;
         }
     }
+    if (m_beforeLaunch)
+        m_beforeLaunch();
     m_commands.SendCommand("LAUNCH");
     m_panels.update([](HutPanels::State &s) {
         s.cmdlaunchEnabled = false;

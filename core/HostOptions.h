@@ -38,6 +38,8 @@ public:
 
     // SendTribeColours (the own tribe's colours to the server).
     void setSendTribeColours(std::function<void()> send) { m_sendTribeColours = std::move(send); }
+    // Runs right before "LAUNCH" is sent (colours still waiting go first).
+    void setBeforeLaunch(std::function<void()> f) { m_beforeLaunch = std::move(f); }
 
     const Boxes &boxes() const { return m_boxes; }
 
@@ -84,6 +86,7 @@ private:
     Dialogs &m_dialogs;
     HutPanels &m_panels;
     const InstalledPacks &m_packs;
+    std::function<void()> m_beforeLaunch;
     std::function<void()> m_sendTribeColours;
     Boxes m_boxes;
     bool m_wasHost = false;

@@ -16,7 +16,13 @@ Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &comman
     , messages(state_, packs, commands, dialogs, panels, events)
 {
     options.setSendTribeColours([this] { broadcast.SendTribeColours(); });
-    messages.setSetDefaultTribeColours([this] { colours.SetDefaultTribeColours(); });
+    options.setBeforeLaunch([this] { editor.flushPendingColours(); });
+    // The previews follow the boxes, or they would go on showing the colours
+    // of the hut the user was in before.
+    messages.setSetDefaultTribeColours([this] {
+        colours.SetDefaultTribeColours();
+        previews.RecolourAll();
+    });
     const GameSetup &setup = state.Setup;
     messages.setFetchMappackInfo([&setup](const QByteArray &crc) { return FetchMappackInfo(setup, crc); });
     messages.setFetchModpackInfo([&setup](const QByteArray &crc) { return FetchModpackInfo(setup, crc); });

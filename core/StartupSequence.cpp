@@ -60,6 +60,7 @@ bool StartupSequence::Main()
         && !versionSaysExit
         && caption("Loading Skin Textures..")
         && caption("Checking for Backup Data..")
+        && step("CheckPaletteRestore", h.CheckPaletteRestore)
         && step("RestoreMapBackup", h.RestoreMapBackup)
         && step("RestoreModBackup", h.RestoreModBackup)
         && step("CheckHeaderRestore", h.CheckHeaderRestore)

@@ -35,7 +35,11 @@ public:
         std::function<void()> FindGamePath;                // fills the game's Setup fields
         std::function<VersionCheck::Result(const QByteArray &)> CheckVersion;
 
-        // Restores and game-data set-up, called in this order.
+        // Restores and game-data set-up, called in this order. The palettes
+        // go back before the pack journals: a palette file that a mod pack
+        // replaced was saved as the pack's copy, and the journal holds the
+        // original.
+        std::function<void()> CheckPaletteRestore;
         std::function<void()> RestoreMapBackup;
         std::function<void()> RestoreModBackup;
         std::function<void()> CheckHeaderRestore;

@@ -7,6 +7,7 @@
 #include "packs/ConfinedPath.h"
 #include "packs/GameFileOperations.h"
 #include "packs/LobbyLevels.h"
+#include "packs/TribePalettes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,14 +38,32 @@ bool GameFileRestore::gameFolderKnown() const
     return !Setup.GamePath.isEmpty() && QFileInfo(Setup.GamePath).isDir();
 }
 
+bool GameFileRestore::palettesBackFirst()
+{
+    // The palette backups were taken after the pack installs: a palette file
+    // that a mod pack replaced is saved as the pack's copy, and the journal
+    // holds the original. The journals therefore come second, and wait while
+    // a palette file could not be put back, or its copy would later land on
+    // top of the original.
+    if (CheckPaletteRestore(Setup.ProgramFolder, Setup.GamePath))
+        return true;
+    if (gameFolderKnown())
+        Chat.AddSystemMessage("Kept for a later restore: the pack backups wait for the palette files");
+    return false;
+}
+
 void GameFileRestore::RestoreMapBackup()
 {
+    if (!palettesBackFirst())
+        return;
     ReplayModJournal();
     ReplayMapJournal();
 }
 
 void GameFileRestore::RestoreModBackup()
 {
+    if (!palettesBackFirst())
+        return;
     ReplayModJournal();
 }
 

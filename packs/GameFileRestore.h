@@ -23,6 +23,9 @@ class GameFileRestore
 public:
     GameFileRestore(const GameSetup &setup, GameFileOperations &ops, ChatOutput &chat);
 
+    // Both restores put any saved palette files back first and replay no
+    // journal while one is left.
+    //
     // The map journal "backup\backup.txt". A pending mod journal is replayed
     // first: the mod install ran after the map install, so a file that both
     // changed must get the map journal's copy last.
@@ -53,6 +56,7 @@ public:
     static constexpr char ModBackupFolder[] = "modbackup";
 
 private:
+    bool palettesBackFirst();
     bool replay(BackupJournal &journal, const QByteArray &firstLine);
     bool gameFolderKnown() const;
     void removeLeftoverTemp(const QString &path);

@@ -11,6 +11,7 @@
 #include <QTime>
 #include <QtEndian>
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -126,16 +127,41 @@ QByteArray KAFHandler::tableBytes() const
 
 int KAFHandler::findRecord(const QByteArray &lowerName) const
 {
-    for (int i = 0; i < Records.size(); ++i) {
-        if (CodePage::toLower(TrimFixedString(Records.at(i).FileName)) == lowerName)
-            return i;
+    if (lowerName.isEmpty()) {
+        for (int i = 0; i < Records.size(); ++i) {
+            if (TrimFixedString(Records.at(i).FileName).isEmpty())
+                return i;
+        }
+        return -1;
     }
-    return -1;
+    // A look-up per member of a large table would read every record each
+    // time; the first record of each name is indexed once per table.
+    if (!IndexValid) {
+        Index.clear();
+        Index.reserve(Records.size());
+        for (int i = 0; i < Records.size(); ++i) {
+            const QByteArray name = TrimFixedString(Records.at(i).FileName);
+            if (name.isEmpty())
+                continue;
+            const QByteArray lower = CodePage::toLower(name);
+            if (!Index.contains(lower))
+                Index.insert(lower, i); // the first of a name wins
+        }
+        IndexValid = true;
+    }
+    return Index.value(lowerName, -1);
+}
+
+int KAFHandler::IndexOf(const QByteArray &FileNameInKaf) const
+{
+    const QByteArray lower = CodePage::toLower(TrimFixedString(FileNameInKaf));
+    return lower.isEmpty() ? -1 : findRecord(lower);
 }
 
 bool KAFHandler::OpenFile(const QString &KAFFile)
 {
     Records.clear();
+    IndexValid = false;
     NumFI = -1;
     CurrentFile.clear();
     LastError.clear();
@@ -150,6 +176,11 @@ bool KAFHandler::OpenFile(const QString &KAFFile)
     const qint32 upper = readInt32(head.constData());
     if (upper < 0)
         return fail(KAFFile + QStringLiteral(": the record table bound is negative"));
+    // The bound CreateFile keeps: a larger table is refused before any of it
+    // is read, whatever the file's size allows.
+    if (upper > MaxNumFI)
+        return fail(KAFFile + QStringLiteral(": a table of ") + QString::number(qint64(upper) + 1)
+                    + QStringLiteral(" records is refused"));
     const qint64 tableEnd = HeaderSize + (qint64(upper) + 1) * RecordSize;
     if (tableEnd > length)
         return fail(KAFFile + QStringLiteral(": the record table does not fit the file"));
@@ -159,8 +190,16 @@ bool KAFHandler::OpenFile(const QString &KAFFile)
 
     QList<KafFileInfo> records;
     records.reserve(upper + 1);
+    // Slots never written are all zero bytes; they share one record instead
+    // of three allocations each, which is most of the cost of a large table.
+    static const char zeros[RecordSize] = {};
+    const KafFileInfo neverWritten = emptyRecord('\0');
     for (qint64 i = 0; i <= upper; ++i) {
         const char *p = table.constData() + i * RecordSize;
+        if (std::memcmp(p, zeros, RecordSize) == 0) {
+            records.append(neverWritten);
+            continue;
+        }
         KafFileInfo r;
         r.FileName = QByteArray(p, KafFileInfo::FileNameWidth);
         r.DateAdded = QByteArray(p + 255, KafFileInfo::DateWidth);
@@ -182,6 +221,7 @@ bool KAFHandler::OpenFile(const QString &KAFFile)
         records.append(r);
     }
     Records = records;
+    IndexValid = false;
     NumFI = upper;
     CurrentFile = KAFFile;
     return true;
@@ -197,6 +237,7 @@ bool KAFHandler::CreateFile(const QString &FileName, qint32 NumFINeeded)
     const QList<KafFileInfo> oldRecords = Records;
     const qint32 oldNumFI = NumFI;
     Records = records;
+    IndexValid = false;
     NumFI = NumFINeeded;
     // The table is written over the start of the file; anything beyond it in
     // an existing file stays (as dead space).
@@ -211,6 +252,7 @@ bool KAFHandler::CreateFile(const QString &FileName, qint32 NumFINeeded)
         }
         if (!ok) {
             Records = oldRecords;
+            IndexValid = false;
             NumFI = oldNumFI;
             return fail(FileName + QStringLiteral(": ") + old.errorString());
         }
@@ -220,6 +262,7 @@ bool KAFHandler::CreateFile(const QString &FileName, qint32 NumFINeeded)
     QString error;
     if (!AtomicFile::write(FileName, contents, &error)) {
         Records = oldRecords;
+        IndexValid = false;
         NumFI = oldNumFI;
         return fail(error);
     }
@@ -282,6 +325,7 @@ bool KAFHandler::AddFile(const QString &FileName)
     r.TimeAdded = nowText();
     r.Offset = qint32(position);
     r.Size = qint32(data.size());
+    IndexValid = false;
 
     const QByteArray table = tableBytes();
     const qint64 end = qMax<qint64>(contents.size(), position - 1 + data.size());
@@ -291,6 +335,7 @@ bool KAFHandler::AddFile(const QString &FileName)
     QString error;
     if (!AtomicFile::write(CurrentFile, contents, &error)) {
         Records[slot] = before;
+        IndexValid = false;
         return fail(error);
     }
     return true;
@@ -310,6 +355,7 @@ bool KAFHandler::DeleteFile(const QByteArray &FileNameInKaf)
             matched = true;
         }
     }
+    IndexValid = false;
     QFile archive(CurrentFile);
     QByteArray contents;
     bool ok = false;
@@ -319,6 +365,7 @@ bool KAFHandler::DeleteFile(const QByteArray &FileNameInKaf)
     }
     if (!ok) {
         Records = before;
+        IndexValid = false;
         return fail(CurrentFile + QStringLiteral(": ") + archive.errorString());
     }
     archive.close();
@@ -329,6 +376,7 @@ bool KAFHandler::DeleteFile(const QByteArray &FileNameInKaf)
     QString error;
     if (!AtomicFile::write(CurrentFile, contents, &error)) {
         Records = before;
+        IndexValid = false;
         return fail(error);
     }
     return matched;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -34,7 +35,8 @@ class KAFHandler
 public:
     static constexpr qint64 HeaderSize = 4;
     static constexpr qint64 RecordSize = 281;
-    // A table larger than this is refused by CreateFile (28 MB of records).
+    // A table larger than this is refused by CreateFile and OpenFile (28 MB
+    // of records).
     static constexpr qint32 MaxNumFI = 99999;
 
     // Reads the table of `KAFFile` (read-only) and makes it the current archive.
@@ -68,6 +70,9 @@ public:
     QList<QByteArray> FileNames() const;
     // True when some record carries that name (compared without case).
     bool Contains(const QByteArray &FileNameInKaf) const;
+    // The index of the first record of that name (compared without case,
+    // trailing blanks ignored), -1 when none; without reading the table again.
+    int IndexOf(const QByteArray &FileNameInKaf) const;
 
     // The part of a path after its last '\' or '/', as code-page bytes.
     static QByteArray getRealFileName(const QString &FN);
@@ -87,6 +92,10 @@ private:
     bool fail(const QString &why);
 
     QList<KafFileInfo> Records;
+    // Lower-cased stored name -> first record of that name; rebuilt on the
+    // next look-up after the table changed.
+    mutable QHash<QByteArray, int> Index;
+    mutable bool IndexValid = false;
     qint32 NumFI = -1;
     QString CurrentFile;
     QString LastError;

@@ -47,25 +47,42 @@ QList<MappackLevel> ReadLevels(const QString &kafPath)
     KAFHandler kaf;
     if (!kaf.OpenFile(kafPath))
         return {};
+    return ReadLevels(kaf);
+}
+
+QList<MappackLevel> ReadLevels(const KAFHandler &openPack)
+{
     QList<MappackLevel> levels
-        = ReadMappackManifestForPreview(ReadSmallPackFile(kaf, "mappack.txt", MaxManifestBytes)).Levels;
+        = ReadMappackManifestForPreview(ReadSmallPackFile(openPack, "mappack.txt", MaxManifestBytes)).Levels;
     // A pack holds at most 16 levels; blocks past those name nothing playable.
     if (levels.size() > MappackInstallManifest::MaxLevels)
         levels.resize(MappackInstallManifest::MaxLevels);
+    for (MappackLevel &level : levels) {
+        level.Name = PackText::cutLine(level.Name);
+        level.Creator = PackText::cutLine(level.Creator);
+    }
     return levels;
 }
 
 LevelPreview ReadLevel(const QString &kafPath, const MappackLevel &level)
 {
-    LevelPreview p;
-    p.Creator = level.Creator;
     KAFHandler kaf;
-    if (!kaf.OpenFile(kafPath))
+    if (!kaf.OpenFile(kafPath)) {
+        LevelPreview p;
+        p.Creator = PackText::cutLine(level.Creator);
         return p;
+    }
+    return ReadLevel(kaf, level);
+}
+
+LevelPreview ReadLevel(const KAFHandler &openPack, const MappackLevel &level)
+{
+    LevelPreview p;
+    p.Creator = PackText::cutLine(level.Creator);
     // Names were cut to the part after their last separator when the manifest
     // was read: only members of this pack are ever looked up.
-    p.LevelData = readStart(kaf, level.DatFile, LevelPicture::Bytes);
-    const QByteArray header = readStart(kaf, level.HdrFile, HeaderBytes);
+    p.LevelData = readStart(openPack, level.DatFile, LevelPicture::Bytes);
+    const QByteArray header = readStart(openPack, level.HdrFile, HeaderBytes);
     p.Players = LevelHeader::Players(header);
     p.LandTexture = LevelHeader::LandTexture(header);
     return p;
@@ -84,6 +101,7 @@ const QList<InstalledPack> &MapPackPreview::FillMapPackList()
     m_packs = m_installed.InstalledMappacks;
     m_levels.clear();
     m_loadedPack = -1;
+    m_pack.forget();
     return m_packs;
 }
 
@@ -91,21 +109,31 @@ bool MapPackPreview::LoadMapPackInfo(int pack)
 {
     m_levels.clear();
     m_loadedPack = -1;
+    // A click on the pack reads its table afresh; level clicks keep it.
+    m_pack.forget();
     if (pack < 0 || pack >= m_packs.size())
         return false;
     m_loadedPack = pack;
-    m_levels = MapPackReading::ReadLevels(packPath(pack));
+    if (const KAFHandler *kaf = m_pack.open(packPath(pack)))
+        m_levels = MapPackReading::ReadLevels(*kaf);
     return true;
 }
 
-std::optional<LevelPreview> MapPackPreview::ShowMapPreview(int level) const
+std::optional<LevelPreview> MapPackPreview::ShowMapPreview(int level)
 {
     if (m_loadedPack < 0 || level < 0 || level >= m_levels.size())
         return std::nullopt;
     const QString path = packPath(m_loadedPack);
     if (!Files::FileExists(path))
         return std::nullopt;
-    return MapPackReading::ReadLevel(path, m_levels.at(level));
+    // Changed on disk since its levels were read: the pack as it is now.
+    const KAFHandler *kaf = m_pack.open(path);
+    if (!kaf) {
+        LevelPreview p;
+        p.Creator = m_levels.at(level).Creator;
+        return p;
+    }
+    return MapPackReading::ReadLevel(*kaf, m_levels.at(level));
 }
 
 QString MapPackPreview::packPath(int pack) const

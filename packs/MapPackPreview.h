@@ -1,5 +1,6 @@
 #pragma once
 #include "packs/InstalledPacks.h"
+#include "packs/PackFileReader.h"
 #include "packs/PackManifest.h"
 
 #include <QByteArray>
@@ -34,10 +35,13 @@ constexpr qint64 MaxManifestBytes = 1024 * 1024;
 constexpr qint64 HeaderBytes = 4096;   // far more than the two bytes read
 
 // The levels of the pack at `kafPath` (its "mappack.txt", as the preview
-// reads it), at most 16; empty when the pack or its manifest cannot be read.
+// reads it), at most 16, names and creators cut to PackText::MaxLineChars;
+// empty when the pack or its manifest cannot be read.
 QList<MappackLevel> ReadLevels(const QString &kafPath);
+QList<MappackLevel> ReadLevels(const KAFHandler &openPack);
 // One level's picture data, header bytes and creator.
 LevelPreview ReadLevel(const QString &kafPath, const MappackLevel &level);
+LevelPreview ReadLevel(const KAFHandler &openPack, const MappackLevel &level);
 
 } // namespace MapPackReading
 
@@ -45,6 +49,10 @@ LevelPreview ReadLevel(const QString &kafPath, const MappackLevel &level);
 // was last filled, and the levels of the pack last loaded. List rows carry an
 // index into packs() and levels() (their item data), so a row always names
 // the pack or level it was filled with, whatever order the list shows them in.
+//
+// The selected pack's table is read once, when its levels are loaded, and
+// kept while it stays selected: a level click or key reads only that level's
+// two members.
 class MapPackPreview
 {
 public:
@@ -64,7 +72,9 @@ public:
     // ShowMapPreview: level `level` of the loaded pack, read from the pack its
     // levels came from; nothing when the index is outside the levels or that
     // pack's file is gone.
-    std::optional<LevelPreview> ShowMapPreview(int level) const;
+    std::optional<LevelPreview> ShowMapPreview(int level);
+    // How many times a pack table was read.
+    int tableReads() const { return m_pack.tableReads(); }
 
 private:
     QString packPath(int pack) const;
@@ -74,4 +84,5 @@ private:
     QList<InstalledPack> m_packs;
     QList<MappackLevel> m_levels;
     int m_loadedPack = -1;
+    KeptPack m_pack;           // the loaded pack's table
 };

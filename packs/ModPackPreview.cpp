@@ -12,17 +12,26 @@ namespace ModPackReading {
 
 ModPreview Read(const QString &kafPath)
 {
-    ModPreview p;
     KAFHandler kaf;
     if (!kaf.OpenFile(kafPath))
-        return p;
-    p.Picture = ReadSmallPackFile(kaf, "modpreview.jpg", MaxPictureBytes);
-    const QList<QByteArray> manifest = ManifestLines(ReadSmallPackFile(kaf, "modpack.txt", MaxTextBytes));
+        return ModPreview();
+    return Read(kaf);
+}
+
+ModPreview Read(const KAFHandler &openPack)
+{
+    ModPreview p;
+    p.Picture = ReadSmallPackFile(openPack, "modpreview.jpg", MaxPictureBytes);
+    const QList<QByteArray> manifest = ManifestLines(ReadSmallPackFile(openPack, "modpack.txt", MaxTextBytes));
     if (manifest.size() > 0)
-        p.Creator = manifest.at(0);
+        p.Creator = PackText::cutLine(manifest.at(0));
     if (manifest.size() > 1)
-        p.Title = manifest.at(1);
-    for (const QByteArray &line : Text::Lines(ReadSmallPackFile(kaf, "Desc.txt", MaxTextBytes)))
+        p.Title = PackText::cutLine(manifest.at(1));
+    // Only the start of a long description is read and shown.
+    QByteArray description;
+    if (!ReadPackFile(openPack, "Desc.txt", &description, nullptr, PackText::MaxDescriptionBytes))
+        description.clear();
+    for (const QByteArray &line : Text::Lines(description))
         p.Description += line + "\r\n";
     return p;
 }
@@ -41,12 +50,13 @@ const QList<InstalledPack> &ModPackPreview::fillModList()
     return m_packs;
 }
 
-std::optional<ModPreview> ModPackPreview::ShowModPreview(int pack) const
+std::optional<ModPreview> ModPackPreview::ShowModPreview(int pack)
 {
     if (pack < 0 || pack >= m_packs.size())
         return std::nullopt;
     const QString path = WinPath::join(m_setup.ModpacksFolder, m_packs.at(pack).FileName);
     if (!Files::FileExists(path))
         return std::nullopt;
-    return ModPackReading::Read(path);
+    const KAFHandler *kaf = m_pack.open(path);
+    return kaf ? ModPackReading::Read(*kaf) : ModPreview();
 }

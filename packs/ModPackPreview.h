@@ -1,5 +1,6 @@
 #pragma once
 #include "packs/InstalledPacks.h"
+#include "packs/PackFileReader.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,9 +15,10 @@ struct GameSetup;
 struct ModPreview
 {
     QByteArray Picture;     // "modpreview.jpg"; empty when missing or too large
-    QByteArray Creator;     // line 1 of "modpack.txt"
-    QByteArray Title;       // line 2 of "modpack.txt"
-    QByteArray Description; // "Desc.txt", every line followed by CR LF
+    QByteArray Creator;     // line 1 of "modpack.txt", at most PackText::MaxLineChars
+    QByteArray Title;       // line 2 of "modpack.txt", likewise
+    QByteArray Description; // the first PackText::MaxDescriptionBytes of "Desc.txt",
+                            // every line followed by CR LF
 
     QByteArray CreatorText() const { return "Creator: " + Creator; }
 };
@@ -29,6 +31,7 @@ constexpr qint64 MaxTextBytes = 1024 * 1024;
 // The preview of the pack at `kafPath`; empty fields for a pack that cannot
 // be read.
 ModPreview Read(const QString &kafPath);
+ModPreview Read(const KAFHandler &openPack);
 
 } // namespace ModPackReading
 
@@ -44,11 +47,15 @@ public:
     const QList<InstalledPack> &packs() const { return m_packs; }
 
     // ShowModPreview: packs()[pack]; nothing for an index outside the list
-    // or a pack whose file is gone.
-    std::optional<ModPreview> ShowModPreview(int pack) const;
+    // or a pack whose file is gone. The table of the pack last shown is kept
+    // while that pack stays as it is on disk.
+    std::optional<ModPreview> ShowModPreview(int pack);
+    // How many times a pack table was read.
+    int tableReads() const { return m_pack.tableReads(); }
 
 private:
     const GameSetup &m_setup;
     const InstalledPacks &m_installed;
     QList<InstalledPack> m_packs;
+    KeptPack m_pack;
 };

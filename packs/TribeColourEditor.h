@@ -73,6 +73,10 @@ public:
 
     // Whether colours are waiting for the end of a bar gesture.
     bool unsentColours() const { return m_unsent; }
+    // Sends at once what is waiting for the end of a bar gesture; nothing
+    // when nothing waits. A launch calls this first, so that every player
+    // patches its palettes with the colours the user last chose.
+    void flushPendingColours() { commit(); }
 
 Q_SIGNALS:
     // A text, caret or bar changed (the window mirrors them).

@@ -127,8 +127,9 @@ bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath)
     return complete;
 }
 
-void CheckPaletteRestore(const QString &programFolder, const QString &gamePath)
+bool CheckPaletteRestore(const QString &programFolder, const QString &gamePath)
 {
     if (Files::FileExists(markerFile(programFolder)))
-        RestorePaletteFiles(programFolder, gamePath);
+        return RestorePaletteFiles(programFolder, gamePath);
+    return true;
 }

@@ -37,6 +37,7 @@ bool PatchPaletteFiles(const TribePaletteSetup &setup, ChatOutput &chat);
 // and the marker for the next try. False when something is left.
 bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath);
 
-// Start-up: restores the palettes when pal.dat shows that a game with custom
-// colours did not get to restore them.
-void CheckPaletteRestore(const QString &programFolder, const QString &gamePath);
+// Restores the palettes when pal.dat shows that a game with custom colours
+// did not get to restore them: at start-up and before every replay of the
+// pack journals. False when a saved palette file is left.
+bool CheckPaletteRestore(const QString &programFolder, const QString &gamePath);

@@ -307,6 +307,7 @@ void ClientApp::createCapabilities()
                                         *m_chat);
         };
         s.RestorePaletteFiles = [this] { RestorePaletteFiles(m_state.Setup.ProgramFolder, m_state.Setup.GamePath); };
+        s.FlushTribeColours = [&huts] { huts.editor.flushPendingColours(); };
         s.PatchGameResolution = [this] {
             PatchGameResolution(GameFolder::resolve(m_state.Setup.GamePath, QStringLiteral("d3dpoptb.exe")),
                                 m_state.Setup.ProgramFolder, *m_chat);
@@ -491,13 +492,9 @@ void ClientApp::wireStartup()
     h.BuildModpackCrcList = [this] { m_caps->installedPacks->BuildModpackCrcList(); };
     h.CheckVersion = [this](const QByteArray &product) { return m_versionCheck->CheckVersion(product); };
 
-    // Palettes that a game with custom colours left patched (pal.dat still
-    // there) go back with the other backups, before the default colours.
-    h.SetDefaultTribeColours = [this, setDefaults = std::move(h.SetDefaultTribeColours)] {
-        CheckPaletteRestore(m_state.Setup.ProgramFolder, m_state.Setup.GamePath);
-        if (setDefaults)
-            setDefaults();
-    };
+    // Palettes that a game with custom colours left patched go back before
+    // the pack journals are replayed.
+    h.CheckPaletteRestore = [this] { CheckPaletteRestore(m_state.Setup.ProgramFolder, m_state.Setup.GamePath); };
 
     m_startup = std::make_unique<StartupSequence>(m_state, *m_platform.registry, *m_platform.sound,
                                                   *m_frmError, std::move(h));

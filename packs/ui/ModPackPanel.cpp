@@ -3,6 +3,7 @@
 #include "core/ui/PackListBox.h"
 #include "core/util/CodePage.h"
 #include "packs/InstalledPacks.h"
+#include "packs/PackFileReader.h"
 #include "packs/ui/PackPanelLooks.h"
 #include "packs/ui/PicturePreview.h"
 
@@ -48,6 +49,8 @@ ModPackPanel::ModPackPanel(const GameSetup &setup, const InstalledPacks &install
     txtModDesc = new QPlainTextEdit(this);
     txtModDesc->setObjectName(QStringLiteral("txtModDesc"));
     txtModDesc->setReadOnly(true);
+    // Word-boundary wrapping of one long line costs far more than the line.
+    txtModDesc->setWordWrapMode(QTextOption::WrapAnywhere);
     txtModDesc->setMinimumWidth(2895 / 15);
     QPalette p = txtModDesc->palette();
     p.setColor(QPalette::Base, Qt::black);
@@ -94,7 +97,7 @@ void ModPackPanel::ShowModPreview()
     lblModCreator->setText(CodePage::toUnicode(mod->CreatorText()));
     lblModName->setText(CodePage::toUnicode(mod->Title));
     // Shown with line breaks of its own; the text keeps its final one.
-    QString text = CodePage::toUnicode(mod->Description);
+    QString text = CodePage::toUnicode(PackText::breakLongLines(mod->Description));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     txtModDesc->setPlainText(text);
 }

@@ -39,6 +39,9 @@ MorphListBox *morphList(const QString &name, ListLook look, QWidget *parent)
 QLabel *label(const QString &name, QWidget *parent)
 {
     QLabel *l = plainLabel(parent, name);
+    // A pack's text never widens the panel: laying the panel out again for
+    // a long name costs far more than showing it, cut at the panel's edge.
+    l->setSizePolicy(QSizePolicy::Ignored, l->sizePolicy().verticalPolicy());
     QPalette p = l->palette();
     p.setColor(QPalette::WindowText, QColor(200, 214, 222));
     l->setPalette(p);

@@ -12,6 +12,8 @@ private Q_SLOTS:
     void commandLine();
     void hostLaunchOrder();
     void joinLaunchOrder();
+    void pendingColoursGoFirst_data();
+    void pendingColoursGoFirst();
     void palettesAndHeaderBackup_data();
     void palettesAndHeaderBackup();
     void warpHost();
@@ -113,6 +115,28 @@ void tst_GameLaunch::hostLaunchOrder()
     QFile log(rig.pointsFile());
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY(log.readAll().startsWith("Game Start: "));
+}
+
+void tst_GameLaunch::pendingColoursGoFirst_data()
+{
+    QTest::addColumn<bool>("host");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("host") << true << QByteArray("EAEXECHOST 4");
+    QTest::newRow("joiner") << false << QByteArray("EAEXECJOIN 4 203.0.113.9");
+}
+
+// Colours the editor still holds back go out before any launch command.
+void tst_GameLaunch::pendingColoursGoFirst()
+{
+    QFETCH(bool, host);
+    QFETCH(QByteArray, message);
+    GameTestRig rig;
+    rig.setUpHut(host).CustomPals = true;
+    rig.watch->services().FlushTribeColours = [&rig] { rig.log.append("<FlushTribeColours>"); };
+    rig.dispatcher.dispatch(LobbyMessage(message));
+    QCOMPARE(rig.log.value(0), QByteArray("<FlushTribeColours>"));
+    QCOMPARE(rig.log.count("<FlushTribeColours>"), 1);
+    QVERIFY(rig.log.indexOf("PATH C:\\Games\\Populous") > 0);
 }
 
 void tst_GameLaunch::joinLaunchOrder()

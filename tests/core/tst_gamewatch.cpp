@@ -230,13 +230,14 @@ void tst_GameWatch::restoresInOrder()
     const QList<QByteArray> after = rig.log.mid(end);
     const qsizetype off = after.indexOf("POPULOUS OFF");
     QCOMPARE(after.mid(off + 1),
-             (QList<QByteArray>{"<events>", "<RestorePaletteFiles>", "<PatchGameResolution>",
-                                "<RestoreLevelHeaderFiles>", "<RestoreConstants>", "<RestoreModBackup>",
-                                "<RestoreMapBackup>"}));
+             (QList<QByteArray>{"<events>", "<RestorePaletteFiles>", "<RestoreLevelHeaderFiles>",
+                                "<RestoreConstants>", "<RestoreModBackup>", "<RestoreMapBackup>",
+                                "<PatchGameResolution>"}));
     QVERIFY(!rig.state.own()->CustomPals);
     QVERIFY(!rig.state.Game.ConstantsChanged);
 
-    // With the hut's map pack installed and nothing custom: only the journals.
+    // With the hut's map pack installed and nothing custom: the journals, and
+    // any palette files still saved before them.
     GameTestRig plain;
     plain.setUpHut(true);
     plain.state.Hut.HutMappackOn = true;
@@ -245,7 +246,8 @@ void tst_GameWatch::restoresInOrder()
     plain.watch->tmrGaming_Timer();
     const QList<QByteArray> plainAfter = plain.log.mid(plainEnd);
     QCOMPARE(plainAfter.mid(plainAfter.indexOf("POPULOUS OFF") + 1),
-             (QList<QByteArray>{"<events>", "<RestoreModBackup>", "<RestoreMapBackup>"}));
+             (QList<QByteArray>{"<events>", "<RestorePaletteFiles>", "<RestoreModBackup>",
+                                "<RestoreMapBackup>"}));
 }
 
 void tst_GameWatch::failurePath()
@@ -273,8 +275,9 @@ void tst_GameWatch::failurePath()
     QCOMPARE(reporter.methods, QList<QString>{"In Gaming Timer / Point Report"});
     QVERIFY(!reporter.anyTimerActive);
     const QList<QByteArray> after = rig.log.mid(end);
-    QCOMPARE(after, (QList<QByteArray>{"BEIDLE", "BEIDLE", "<RestoreLevelHeaderFiles>", "<RestoreModBackup>",
-                                       "<RestoreMapBackup>", "<RestorePaletteFiles>"}));
+    QCOMPARE(after, (QList<QByteArray>{"BEIDLE", "BEIDLE", "<RestorePaletteFiles>", "<RestoreLevelHeaderFiles>",
+                                       "<RestoreModBackup>", "<RestoreMapBackup>"}));
+    QVERIFY(!rig.state.own()->CustomPals);
     QVERIFY(rig.chat.hasSystemMessage("Points Server Crashed - Error in Delivery"));
     QVERIFY(!rig.state.Game.GameRunning);
     QVERIFY(!rig.state.Game.GamePatched);

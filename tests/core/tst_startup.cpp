@@ -79,6 +79,7 @@ class tst_Startup : public QObject
                 log.append("CheckVersion " + QString::fromLatin1(product));
                 return version;
             };
+            hooks.CheckPaletteRestore = record("CheckPaletteRestore");
             hooks.RestoreMapBackup = record("RestoreMapBackup");
             hooks.RestoreModBackup = record("RestoreModBackup");
             hooks.CheckHeaderRestore = record("CheckHeaderRestore");
@@ -112,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(rig.log, (QStringList{
             "showSplash", "loadSkinPictures", "FindGamePath", "caption:Getting Version Status..",
             "CheckVersion gatherhall", "caption:Loading Skin Textures..",
-            "caption:Checking for Backup Data..", "RestoreMapBackup", "RestoreModBackup",
+            "caption:Checking for Backup Data..", "CheckPaletteRestore", "RestoreMapBackup", "RestoreModBackup",
             "CheckHeaderRestore", "InitTribeShades", "CheckConstantRestore", "SetDefaultTribeColours",
             "caption:Generating CRC32 for Mappacks", "BuildMappackCrcList",
             "caption:Generating CRC32 for Modpacks", "BuildModpackCrcList", "skinListLoaded",

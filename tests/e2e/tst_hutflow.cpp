@@ -24,6 +24,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -73,6 +74,8 @@ class tst_HutFlow : public QObject
 
 private Q_SLOTS:
     void hostAndJoin();
+    void colourStepJustBeforeLaunch();
+    void coloursOfAnEarlierHut();
 };
 
 void tst_HutFlow::hostAndJoin()
@@ -164,6 +167,129 @@ void tst_HutFlow::hostAndJoin()
     QVERIFY(lobby.waitForMessage(1, "BEIDLE"));
     QTRY_VERIFY_WITH_TIMEOUT(!joiner.huts->ping.PingProbeConnected(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!host.huts->ping.PingHostListening(), 5000);
+}
+
+// A bar step waits 400 ms for more steps before it is sent; a launch 100 ms
+// after it sends the colours first, so the joiners patch their palettes
+// with them.
+void tst_HutFlow::colourStepJustBeforeLaunch()
+{
+    LobbyServer lobby;
+    QVERIFY(lobby.listen());
+    lobby.actAsSimpleLobby();
+    actAsHutLobby(lobby);
+    WebHost web;
+    QVERIFY(web.listen());
+    const quint16 pingPort = freePort();
+    Client host("Host", pingPort, web.hostAndPort());
+    Client joiner("Joiner", pingPort, web.hostAndPort());
+    host.connection.connectToServer(LobbyServer::host(), lobby.port());
+    QVERIFY(lobby.waitForMessage(0, "USERLIST"));
+    joiner.connection.connectToServer(LobbyServer::host(), lobby.port());
+    QVERIFY(lobby.waitForMessage(1, "USERLIST"));
+    QTRY_VERIFY_WITH_TIMEOUT(host.user(2) && host.user(2)->Name == "Joiner", 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(joiner.user(1) && joiner.user(1)->Name == "Host", 5000);
+
+    host.huts->hosting.Player_Click(1, QByteArray());
+    QTRY_VERIFY_WITH_TIMEOUT(host.huts->panels.state().cmdlaunchVisible, 5000);
+    host.huts->options.chkTribeColors_Click(true);
+    joiner.huts->hosting.lstHuts_DblClick({true, false, "empty1_1", "h1", "1"});
+    QTRY_COMPARE_WITH_TIMEOUT(host.user(2) ? host.user(2)->State : QByteArray(), QByteArray("CLIENT"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(joiner.state.own()->CustomPals, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(host.user(2)->HasMappack, QByteArray("TRUE"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(host.user(2)->HasModpack, QByteArray("TRUE"), 5000);
+
+    // The host opens its tribe panel and steps the red bar once.
+    host.huts->options.lbltribepal_Click();
+    QVERIFY(host.huts->editor.TribeBarsEnabled());
+    const qsizetype sentBefore = lobby.messages(0).size();
+    host.huts->editor.barMoved(TribeColourEditor::Red, 200, false);
+    QVERIFY(host.huts->editor.unsentColours());
+    const QByteArray colours = TribeColourBroadcast::commandFor(host.huts->colours, 0);
+    QCOMPARE(host.huts->colours.colour(0, 0) & 0xFF, 200);
+
+    bool launched = false;
+    QTimer::singleShot(100, &host.huts->options, [&] { launched = host.huts->options.cmdlaunch_Click(); });
+    QVERIFY(lobby.waitForMessage(0, "LAUNCH"));
+    QVERIFY(launched);
+    const QList<QByteArray> sent = lobby.messages(0).mid(sentBefore);
+    QVERIFY2(sent.contains(colours), qPrintable(QString::fromLatin1(sent.join(" | "))));
+    QVERIFY(sent.indexOf(colours) < sent.indexOf("LAUNCH"));
+    QCOMPARE(sent.count(colours), 1);
+    QVERIFY(!host.huts->editor.unsentColours());
+
+    // The joiner has them before its launch message.
+    QTRY_COMPARE_WITH_TIMEOUT(joiner.launches.size(), 1, 5000);
+    QCOMPARE(TribeColourBroadcast::commandFor(joiner.huts->colours, 0), colours);
+}
+
+// A user who played in a hut with custom colours, left it, logged in again
+// and joined another such hut sees that hut's colours and the default ramps,
+// in the boxes and in the previews, nothing of the earlier hut.
+void tst_HutFlow::coloursOfAnEarlierHut()
+{
+    LobbyServer lobby;
+    QVERIFY(lobby.listen());
+    lobby.actAsSimpleLobby();
+    actAsHutLobby(lobby);
+    WebHost web;
+    QVERIFY(web.listen());
+    const quint16 pingPort = freePort();
+    Client first("First", pingPort, web.hostAndPort());
+    Client second("Second", pingPort, web.hostAndPort());
+    Client joiner("Joiner", pingPort, web.hostAndPort());
+    QList<Client *> all{&first, &second, &joiner};
+    for (int i = 0; i < all.size(); ++i) {
+        all[i]->connection.connectToServer(LobbyServer::host(), lobby.port());
+        QVERIFY(lobby.waitForMessage(i, "USERLIST"));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(joiner.user(2) && joiner.user(2)->Name == "Second", 5000);
+    const auto hostWithColours = [](Client &host, qint32 slot, qint32 colour) {
+        host.huts->hosting.Player_Click(1, QByteArray());
+        QTRY_VERIFY_WITH_TIMEOUT(host.huts->panels.state().cmdlaunchVisible, 5000);
+        host.huts->colours.setColour(TribeColours::Blue, 0, colour);
+        host.huts->options.chkTribeColors_Click(true);
+        QCOMPARE(host.state.CurrentUser.OwnSlot, slot);
+    };
+    const auto join = [&joiner](qint32 hostSlot) {
+        const QByteArray key = 'h' + QByteArray::number(hostSlot);
+        QTRY_COMPARE_WITH_TIMEOUT(joiner.user(hostSlot) ? joiner.user(hostSlot)->State : QByteArray(),
+                                  QByteArray("HOST"), 5000);
+        joiner.huts->hosting.lstHuts_DblClick({true, false, "empty" + QByteArray::number(hostSlot) + "_1", key, "1"});
+        QTRY_VERIFY_WITH_TIMEOUT(joiner.state.own() && joiner.state.own()->CustomPals, 5000);
+    };
+
+    // The first hut: its host's blue, and the joiner's own red from a ramp pick.
+    hostWithColours(first, 1, 0x0000FF);
+    join(1);
+    QTRY_COMPARE_WITH_TIMEOUT(joiner.huts->colours.colour(TribeColours::Blue, 0), 0x0000FF, 5000);
+    QCOMPARE(joiner.state.Hut.SelectedTribe, qint16(1));
+    joiner.huts->options.lbltribepal_Click();
+    joiner.huts->editor.PickTribeColour(TribeColours::Green);
+    QCOMPARE(joiner.huts->colours.colour(TribeColours::Red, 4), TribeColours::DefaultRamp(TribeColours::Green, 4));
+
+    // It leaves, logs in again and joins the second hut.
+    joiner.huts->hosting.picExitHut_Click();
+    QTRY_COMPARE_WITH_TIMEOUT(joiner.state.own()->State, QByteArray("IDLE"), 5000);
+    joiner.connection.WSClient_Close();
+    joiner.connection.connectToServer(LobbyServer::host(), lobby.port());
+    QVERIFY(lobby.waitForMessage(3, "USERLIST"));
+    QTRY_VERIFY_WITH_TIMEOUT(joiner.state.own() && joiner.state.own()->Name == "Joiner", 5000);
+    hostWithColours(second, 2, 0x00FF00);
+    join(2);
+    QTRY_COMPARE_WITH_TIMEOUT(joiner.huts->colours.colour(TribeColours::Blue, 0), 0x00FF00, 5000);
+
+    TribeColours expected;
+    expected.InitTribeShades();
+    expected.SetDefaultTribeColours();
+    for (int k = 0; k < TribeColours::ShadeCount; ++k)
+        expected.setColour(TribeColours::Blue, k, second.huts->colours.colour(TribeColours::Blue, k));
+    TribePreviews expectedPreviews(expected);
+    expectedPreviews.RecolourAll();
+    for (int t = 0; t < TribeColours::TribeCount; ++t) {
+        QCOMPARE(joiner.huts->colours.shades(t), expected.shades(t));
+        QVERIFY2(joiner.huts->previews.preview(t) == expectedPreviews.preview(t), qPrintable(QString::number(t)));
+    }
 }
 
 QTEST_MAIN(tst_HutFlow)

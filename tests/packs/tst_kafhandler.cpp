@@ -320,6 +320,64 @@ private Q_SLOTS:
         QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(QLatin1Char(','))));
     }
 
+    // The bound of CreateFile holds on open, whatever the file's size allows:
+    // the table is refused before any of it is read.
+    void openRefusesATableOverTheBound_data()
+    {
+        QTest::addColumn<qint32>("upper");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("100,000 records") << KAFHandler::MaxNumFI << true;
+        QTest::newRow("100,001 records") << KAFHandler::MaxNumFI + 1 << false;
+        QTest::newRow("400,000 records") << qint32(399999) << false;
+    }
+
+    void openRefusesATableOverTheBound()
+    {
+        QFETCH(qint32, upper);
+        QFETCH(bool, opens);
+        const QString file = path(QStringLiteral("table.kaf"));
+        writeFile(file, le32(upper));
+        // Empty slots all through (a sparse file): only the bound is wrong.
+        QVERIFY(QFile::resize(file, 4 + (qint64(upper) + 1) * 281 + 1));
+        KAFHandler kaf;
+        QCOMPARE(kaf.OpenFile(file), opens);
+        if (opens) {
+            QCOMPARE(kaf.getNumFileInfos(), upper);
+        } else {
+            QCOMPARE(kaf.getNumFileInfos(), -1);
+            QCOMPARE(kaf.lastError(), file + QStringLiteral(": a table of %1 records is refused").arg(qint64(upper) + 1));
+            // The same words as a table too large to create.
+            KAFHandler creator;
+            QVERIFY(!creator.CreateFile(path(QStringLiteral("other.kaf")), upper));
+            QCOMPARE(creator.lastError(),
+                     path(QStringLiteral("other.kaf")) + QStringLiteral(": a table of %1 records is refused").arg(qint64(upper) + 1));
+        }
+        QFile::remove(file);
+    }
+
+    // Member look-ups go through an index of the table, which follows every
+    // change: the first record of a name, any case, trailing blanks ignored.
+    void lookUpsFollowTheTable()
+    {
+        const QString file = path(QStringLiteral("index.kaf"));
+        const qint32 one = 3 * 281 + 5;
+        writeFile(file, archive({record("A.dat", one, 1), record("b.dat", one + 2, 1), record("a.DAT", one + 4, 1)},
+                                "x-y-z"));
+        KAFHandler kaf;
+        QVERIFY(kaf.OpenFile(file));
+        QCOMPARE(kaf.IndexOf("a.dat"), 0);
+        QCOMPARE(kaf.IndexOf("B.DAT  "), 1);
+        QCOMPARE(kaf.IndexOf("c.dat"), -1);
+        QCOMPARE(kaf.IndexOf(""), -1);
+        QVERIFY(kaf.DeleteFile("A.DAT"));   // both records of that name
+        QCOMPARE(kaf.IndexOf("a.dat"), -1);
+        QVERIFY(kaf.AddFile(source(QStringLiteral("c.dat"), "cc")));
+        QCOMPARE(kaf.IndexOf("C.dat"), 0);  // the first free slot
+        QVERIFY(kaf.OpenFile(file));
+        QCOMPARE(kaf.IndexOf("c.dat"), 0);
+        QCOMPARE(kaf.IndexOf("b.dat"), 1);
+    }
+
     void createRefusesAHugeTable()
     {
         KAFHandler kaf;

@@ -4,6 +4,7 @@
 #include "packs/LevelPicture.h"
 #include "packs/MapPackPreview.h"
 #include "packs/ModPackPreview.h"
+#include "packs/PackFileReader.h"
 #include "tests/fixtures/TestFiles.h"
 #include "tests/packs/InstallFixture.h"
 
@@ -99,6 +100,10 @@ private Q_SLOTS:
     void modPreview();
     void modPreviewOfMissingOrBrokenPack();
     void readingWritesNothing();
+    void selectedPackIsReadOnce();
+    void longLinesBreakForDisplay_data();
+    void longLinesBreakForDisplay();
+    void packOfTooManyRecords();
     void heightColours_data();
     void heightColours();
     void levelPicturePixels();
@@ -146,6 +151,10 @@ void tst_PackPreview::levels_data()
     QTest::newRow("lower-case level: starts nothing")
         << Fixture::Members{{"mappack.txt", "level:\r\nNAME: A\r\nDAT: a.dat\r\n"}} << QList<QByteArray>{}
         << QList<QByteArray>{};
+    // Names reach the level list and a label: cut to 255 characters.
+    QTest::newRow("level name of a megabyte")
+        << Fixture::Members{{"mappack.txt", manifest({{QByteArray(1000 * 1000, 'n'), "a.dat", "a.hdr", "c"}})}}
+        << QList<QByteArray>{QByteArray(255, 'n')} << QList<QByteArray>{"a.dat"};
     QTest::newRow("a line of blanks closes a block")
         << Fixture::Members{{"mappack.txt", "LEVEL:\r\nNAME: A\r\n   \r\nDAT: a.dat\r\n"}}
         << QList<QByteArray>{"A"} << QList<QByteArray>{""};
@@ -307,6 +316,18 @@ void tst_PackPreview::modPreview_data()
         << false << QByteArray("Creator: X") << QByteArray("Y") << QByteArray();
     QTest::newRow("nothing in the pack") << Fixture::Members{{"readme.txt", "x"}} << false
                                          << QByteArray("Creator: ") << QByteArray() << QByteArray();
+    // Texts are cut before they reach a widget: a description at 64 KiB,
+    // a creator or title at 255 characters.
+    QTest::newRow("description of 1 MiB on one line")
+        << Fixture::Members{{"modpack.txt", "X\r\nY\r\n"}, {"Desc.txt", QByteArray(1024 * 1024, 'd')}} << false
+        << QByteArray("Creator: X") << QByteArray("Y") << QByteArray(64 * 1024, 'd') + "\r\n";
+    QTest::newRow("description of many lines")
+        << Fixture::Members{{"modpack.txt", "X\r\nY\r\n"}, {"Desc.txt", QByteArray("ab\r\n").repeated(100000)}}
+        << false << QByteArray("Creator: X") << QByteArray("Y")
+        << QByteArray("ab\r\n").repeated(64 * 1024 / 4);
+    QTest::newRow("creator and title of 300,000 characters")
+        << Fixture::Members{{"modpack.txt", QByteArray(300000, 'c') + "\r\n" + QByteArray(300000, 't') + "\r\n"}}
+        << false << "Creator: " + QByteArray(255, 'c') << QByteArray(255, 't') << QByteArray();
     QTest::newRow("picture over 8 MiB")
         << Fixture::Members{{"modpreview.jpg", QByteArray(ModPackReading::MaxPictureBytes + 1, 'j')},
                             {"modpack.txt", "X\r\nY\r\n"}}
@@ -330,6 +351,93 @@ void tst_PackPreview::modPreview()
     QCOMPARE(p->CreatorText(), creator);
     QCOMPARE(p->Title, title);
     QCOMPARE(p->Description, description);
+}
+
+// The table of the selected pack is read when the pack is chosen, not again
+// for each level shown, unless the file changed on disk since.
+void tst_PackPreview::selectedPackIsReadOnce()
+{
+    Fixture f;
+    f.addMappack(QStringLiteral("one.kaf"), {{"mappack.txt", manifest({{"A", "a.dat", "a.hdr", "x"},
+                                                                       {"B", "b.dat", "b.hdr", "y"}})},
+                                             {"a.dat", heightMap(0, 0, 0, 4, 100)},
+                                             {"a.hdr", header(616, 2, 1)},
+                                             {"b.hdr", header(616, 3, 1)}});
+    MapPackPreview model(f.setup, f.packs);
+    model.FillMapPackList();
+    QVERIFY(model.LoadMapPackInfo(0));
+    QCOMPARE(model.tableReads(), 1);
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(model.ShowMapPreview(0)->Players, 2);
+        QCOMPARE(model.ShowMapPreview(1)->Players, 3);
+    }
+    QCOMPARE(model.tableReads(), 1);
+    // Replaced on disk (a download): read again at the next level shown.
+    const QString path = f.client(QStringLiteral("mappacks/one.kaf"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QFileInfo(path).lastModified().addSecs(-60), QFileDevice::FileModificationTime));
+    }
+    QCOMPARE(model.ShowMapPreview(1)->Players, 3);
+    QCOMPARE(model.tableReads(), 2);
+    // Choosing the pack again reads it again.
+    QVERIFY(model.LoadMapPackInfo(0));
+    QCOMPARE(model.tableReads(), 3);
+
+    f.addModpack(QStringLiteral("mod.kaf"), {{"modpack.txt", "X\r\nY\r\n"}, {"Desc.txt", "d\r\n"}});
+    ModPackPreview mods(f.setup, f.packs);
+    mods.fillModList();
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(mods.ShowModPreview(0)->Title, QByteArray("Y"));
+    QCOMPARE(mods.tableReads(), 1);
+}
+
+void tst_PackPreview::longLinesBreakForDisplay_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("shown");
+    const qsizetype n = PackText::DisplayLineChars;
+    const QByteArray a(n, 'a'), b(n, 'b');
+    QTest::newRow("short lines stay") << QByteArray("one\r\ntwo\r\n") << QByteArray("one\r\ntwo\r\n");
+    QTest::newRow("exactly one piece") << a + "\r\n" << a + "\r\n";
+    QTest::newRow("two pieces and a bit") << a + b + "c\r\nd\r\n" << a + "\r\n" + b + "\r\nc\r\nd\r\n";
+    QTest::newRow("LF ends") << a + "x\n" << a + "\nx\n";
+    QTest::newRow("no final line end") << a + "x" << a + "\r\nx";
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << QByteArray("\r\n\r\n");
+    QTest::newRow("nothing") << QByteArray() << QByteArray();
+}
+
+void tst_PackPreview::longLinesBreakForDisplay()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, shown);
+    QCOMPARE(PackText::breakLongLines(text), shown);
+}
+
+// A table of 400,000 records (112 MB of records) is refused at once: the
+// previews show an empty pack, as for any pack that cannot be read.
+void tst_PackPreview::packOfTooManyRecords()
+{
+    Fixture f;
+    for (const char *folder : {"mappacks/huge.kaf", "modpacks/huge.kaf"}) {
+        const QString path = f.client(QLatin1String(folder));
+        writeFile(path, QByteArray("\x7F\x1A\x06\x00", 4)); // 399,999: 400,000 records
+        QVERIFY(QFile::resize(path, 4 + 400000LL * 281 + 100));
+    }
+    f.packs.InstalledMappacks.append({QStringLiteral("huge.kaf"), "00000000"});
+    f.packs.InstalledModpacks.append({QStringLiteral("huge.kaf"), "00000000"});
+    MapPackPreview maps(f.setup, f.packs);
+    maps.FillMapPackList();
+    QVERIFY(maps.LoadMapPackInfo(0));
+    QCOMPARE(maps.MapLevelCount(), 0);
+    QVERIFY(!maps.ShowMapPreview(0));
+    ModPackPreview mods(f.setup, f.packs);
+    mods.fillModList();
+    const std::optional<ModPreview> p = mods.ShowModPreview(0);
+    QVERIFY(p);
+    QVERIFY(p->Picture.isEmpty() && p->Title.isEmpty() && p->Description.isEmpty());
+    QCOMPARE(p->CreatorText(), QByteArray("Creator: "));
 }
 
 void tst_PackPreview::modPreviewOfMissingOrBrokenPack()

@@ -317,6 +317,8 @@ void tst_PackPreviews::modPanel()
     // In the order of the installed list, not sorted.
     QCOMPARE(rows(panel.LstMods), (QStringList{"zz", "aa"}));
     QCOMPARE(panel.txtModDesc->isReadOnly(), true);
+    // One long line breaks anywhere: wrapping at words costs far more.
+    QCOMPARE(panel.txtModDesc->wordWrapMode(), QTextOption::WrapAnywhere);
 
     click(panel.LstMods, -1); // no current row: nothing
     QVERIFY(panel.lblModName->text().isEmpty());
