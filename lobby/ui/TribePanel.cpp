@@ -107,11 +107,11 @@ QWidget *TribePanel::createEditor()
         const int at = i < TribeColourEditor::RampSwatches ? i : i - TribeColourEditor::RampSwatches;
         static_cast<QGridLayout *>(on->layout())->addWidget(swatch, at / 6, at % 6);
     }
-    auto *swatchRow = new QHBoxLayout;
-    swatchRow->addWidget(Picture5, 0, Qt::AlignTop);
-    swatchRow->addWidget(Picture6, 0, Qt::AlignTop);
-    swatchRow->addStretch(1);
-    layout->addLayout(swatchRow);
+    // The two swatch panels stand one above the other: side by side they and
+    // the shade rows are wider than the panel at the window's design size,
+    // and the layout would then squeeze them over the tribe figures.
+    layout->addWidget(Picture5, 0, Qt::AlignLeft);
+    layout->addWidget(Picture6, 0, Qt::AlignLeft);
 
     auto *bars = new QGridLayout;
     const QString names[] = {tr("Red"), tr("Green"), tr("Blue")};
@@ -123,7 +123,7 @@ QWidget *TribePanel::createEditor()
         bar->setRange(0, 255);
         bar->setSingleStep(1);
         bar->setPageStep(16);
-        bar->setMinimumWidth(160);
+        bar->setMinimumWidth(120);
         auto *text = new QLineEdit(column);
         text->setObjectName(QLatin1String(TextNames[c]));
         text->setFixedWidth(44);

@@ -1,6 +1,7 @@
 #include "core/ClientState.h"
 #include "core/Huts.h"
 #include "core/LobbyEvents.h"
+#include "lobby/LobbyLayout.h"
 #include "lobby/ui/CreateHutPanel.h"
 #include "lobby/ui/GamePanel.h"
 #include "lobby/ui/HutButtons.h"
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void gameMenuAndOptions();
     void joinFromTheHutsTree();
     void tribeColoursShown();
+    void tribePanelControlsApart();
     void tribeColoursTabReadable_data();
     void tribeColoursTabReadable();
     void hutAreaShrinksAfterGameMenu();
@@ -209,6 +211,47 @@ void tst_HutWidgets::tribeColoursShown()
     QVERIFY(panel->isVisible());
     QVERIFY(panel->Arrow(2)->isVisible());
     QVERIFY(!panel->Arrow(0)->isVisible());
+}
+
+// At the window's design size every control of the colour panel shows whole:
+// the shade rows, the tribe figures, the swatch panels, the bars with their
+// captions and number boxes and Close lie inside the panel and apart.
+void tst_HutWidgets::tribePanelControlsApart()
+{
+    Rig rig;
+    rig.form.resize(int(LobbyLayout::DesignWidth / 15), int(LobbyLayout::DesignHeight / 15));
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+    rig.state.own()->State = "HOST";
+    rig.huts.panels.ownStateRefreshed(true);
+    rig.huts.panels.update([](HutPanels::State &s) { s.FraTribePalVisible = true; });
+    TribePanel *panel = rig.widgets.tribes;
+    QTRY_VERIFY(panel->isVisible());
+
+    QList<QWidget *> controls {panel->Picture5, panel->Picture6, panel->closeButton};
+    for (int t = 0; t < TribeColours::TribeCount; ++t) {
+        controls << panel->preview(t) << panel->box(t, 0) << panel->box(t, TribeColours::ShadeCount - 1);
+    }
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (qobject_cast<QScrollBar *>(w) || qobject_cast<QLineEdit *>(w)
+            || (qobject_cast<QLabel *>(w) && !w->objectName().startsWith(QLatin1String("imgTribe"))
+                && w->parentWidget() != panel))
+            controls << w;
+    }
+    // A panel narrower than its layout needs would squeeze its controls
+    // over each other, whatever this style's spacing.
+    QVERIFY2(panel->minimumSizeHint().width() <= panel->width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(panel->minimumSizeHint().width()).arg(panel->width())));
+    auto inPanel = [panel](QWidget *w) { return QRect(w->mapTo(panel, QPoint(0, 0)), w->size()); };
+    for (QWidget *w : controls) {
+        QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+        QVERIFY2(panel->rect().contains(inPanel(w)), qPrintable(w->objectName()));
+    }
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        for (qsizetype j = i + 1; j < controls.size(); ++j) {
+            QVERIFY2(!inPanel(controls[i]).intersects(inPanel(controls[j])),
+                     qPrintable(controls[i]->objectName() + QStringLiteral(" / ") + controls[j]->objectName()));
+        }
+    }
 }
 
 // In a hut with custom colours the "Tribe colours" tab beside the game menu
