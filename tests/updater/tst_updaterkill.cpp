@@ -3,9 +3,7 @@
 // folder: before it asks for the version page, the folder holds the old
 // release or the new one, byte for byte, and nothing of the install is left.
 #include "core/util/Ini.h"
-#include "tests/fixtures/ReleaseHost.h"
-#include "tests/fixtures/TestFiles.h"
-#include "tests/fixtures/WebHost.h"
+#include "tests/updater/UpdaterTestRig.h"
 #include "updater/UpdaterRun.h"
 
 #include <QDir>
@@ -45,11 +43,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_host.listen());
-        const QString zip = m_dir.filePath(QStringLiteral("release.zip"));
         QString why;
-        QVERIFY2(m_releases.buildArchive(zip, &why), qPrintable(why));
-        m_host.serve("/updates/gatherhall-1.0.1.zip", readFile(zip));
-        m_archive = m_host.url("/updates/gatherhall-1.0.1.zip");
+        QVERIFY2(serveReleaseArchive(m_host, m_releases, m_dir.filePath(QStringLiteral("release.zip")), &m_archive,
+                                     &why),
+                 qPrintable(why));
         // The client started after the kill is up to date: it goes on to the login.
         m_host.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\n" + m_archive.toEncoded() + "\r\n");
         writeGamePrefix(m_dir.filePath(QStringLiteral("prefix")));
@@ -129,8 +126,7 @@ private Q_SLOTS:
         QVERIFY2(reached, "the client ended before it asked for the version page");
 
         QCOMPARE(m_releases.whichIn(home), expected);
-        for (const char *leftover : {"update-journal.txt", "update-staging", "update-backup", "update.lock",
-                                     "install.zip"})
+        for (const char *leftover : InstallLeftovers)
             QVERIFY2(!QFileInfo::exists(home + QLatin1Char('/') + QLatin1String(leftover)), leftover);
     }
 };
