@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs)
 {
     StartRecovery result;
@@ -27,9 +29,31 @@ StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs)
         result.statusLines.append("An interrupted update could not be undone: " + CodePage::fromUnicode(why)
                                   + " Start the updater again to finish it.");
     } else if (install.undidInterruptedRun()) {
+        result.putBack = true;
         result.statusLines.append("An update was interrupted; the files of the earlier version were put back.");
     }
     for (const QString &note : install.notes())
         result.statusLines.append(CodePage::fromUnicode(note));
     return result;
+}
+
+StartRecovery::Program StartRecovery::Program::running()
+{
+    Program program;
+    struct stat st {};
+    // The running image, even when its name has been renamed over since.
+    if (::stat("/proc/self/exe", &st) == 0) {
+        program.known = true;
+        program.device = quint64(st.st_dev);
+        program.inode = quint64(st.st_ino);
+    }
+    return program;
+}
+
+bool StartRecovery::replaced(const Program &running, const QString &path)
+{
+    struct stat st {};
+    if (!running.known || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return quint64(st.st_dev) != running.device || quint64(st.st_ino) != running.inode;
 }

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr int Files = 1000;
@@ -126,6 +128,41 @@ private Q_SLOTS:
         QVERIFY2(reached, "the client ended before it asked for the version page");
 
         QCOMPARE(m_releases.whichIn(home), expected);
+        for (const char *leftover : InstallLeftovers)
+            QVERIFY2(!QFileInfo::exists(home + QLatin1Char('/') + QLatin1String(leftover)), leftover);
+    }
+
+    // The kill came after the new client was moved in and before the journal
+    // went, and the player starts that client from the folder. The folder goes
+    // back to the old release, and so does the program that runs: the old
+    // client takes the new one's place, with the same arguments.
+    void newClientStartedAfterTheKillGivesWayToTheOld()
+    {
+        // Beside the build's client, so that it can be linked instead of copied.
+        QTemporaryDir base(QDir::current().filePath(QStringLiteral("updaterkill-XXXXXX")));
+        QVERIFY(base.isValid());
+        const QString home = base.filePath(QStringLiteral("home"));
+        const QString client = home + QStringLiteral("/Zorbel1");
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/update-backup")));
+        if (::link(ZORBEL_CLIENT_PATH, QFile::encodeName(client).constData()) != 0)
+            QVERIFY(QFile::copy(QStringLiteral(ZORBEL_CLIENT_PATH), client));
+        const QByteArray oldClient = "#!/bin/sh\necho \"$@\" > \"$ZORBEL_HOME/old-client-ran\"\n";
+        const QString kept = home + QStringLiteral("/update-backup/Zorbel1");
+        writeFile(kept, oldClient);
+        QVERIFY(QFile::setPermissions(kept, QFile::permissions(kept) | QFile::ExeOwner));
+        writeFile(home + QStringLiteral("/update-journal.txt"), "F Zorbel1\n");
+
+        QProcess started;
+        started.setProcessEnvironment(programEnvironment(home, m_dir.filePath(QStringLiteral("prefix"))));
+        started.setProcessChannelMode(QProcess::ForwardedChannels);
+        started.start(client, {QStringLiteral("--given")});
+        QVERIFY(started.waitForStarted(10000));
+        const QString ran = home + QStringLiteral("/old-client-ran");
+        // The old client is a script that ends at once; the new one would go on to the login.
+        QTRY_VERIFY2_WITH_TIMEOUT(started.state() == QProcess::NotRunning,
+                                  "the new client went on with the old release's files", 30000);
+        QCOMPARE(readFile(ran), QByteArray("--given\n"));
+        QCOMPARE(readFile(client), oldClient);
         for (const char *leftover : InstallLeftovers)
             QVERIFY2(!QFileInfo::exists(home + QLatin1Char('/') + QLatin1String(leftover)), leftover);
     }
