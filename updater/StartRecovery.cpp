@@ -13,10 +13,16 @@ StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs)
     UpdateLock lock(programFolder);
     QString why;
     if (!lock.acquire(lockWaitMs, {}, &why)) {
-        // The updater is still at work (or hangs): its own run ends with one
-        // whole release, and this start leaves the folder to it.
         result.ok = false;
-        result.statusLines.append("An update of this folder is still running; it was left alone. " + CodePage::fromUnicode(why));
+        if (lock.waited()) {
+            // The updater is still at work (or hangs): its own run ends with
+            // one whole release, and this start leaves the folder to it.
+            result.statusLines.append("An update of this folder is still running; it was left alone. "
+                                      + CodePage::fromUnicode(why));
+        } else {
+            // Nobody holds the folder; it cannot be locked at all.
+            result.statusLines.append(CodePage::fromUnicode(why) + " An interrupted update was not looked for.");
+        }
         return result;
     }
     ReleaseInstall install(programFolder);

@@ -185,6 +185,23 @@ private Q_SLOTS:
         killChild(holder);
     }
 
+    // A folder that cannot be locked at all is not said to be busy.
+    void startRecoveryTellsALockItCannotOpen()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("Zorbel1")), "old client");
+        // Never followed: the lock is the folder's own file or none.
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere")), dir.filePath(QStringLiteral("update.lock"))));
+        QElapsedTimer clock;
+        clock.start();
+        const StartRecovery result = StartRecovery::run(dir.path(), 5000);
+        QVERIFY(clock.elapsed() < 2000);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.statusLines.size(), 1);
+        QVERIFY2(result.statusLines.first().contains("cannot be opened"), result.statusLines.first().constData());
+        QVERIFY2(!result.statusLines.first().contains("still running"), result.statusLines.first().constData());
+    }
+
     // A run killed while it unpacked leaves its archive and staging folder;
     // the client's start clears both, silently.
     void startRecoveryClearsWhatAnUnpackLeft()
