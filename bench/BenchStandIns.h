@@ -2,9 +2,14 @@
 // What the benchmarks that start the client in their own process put in place
 // of the player's machine: boxes answered at once, no sound, no browser, and
 // a lobby web host on loopback whose version page says "up to date".
+#include "core/ui/ClientApp.h"
 #include "platform/Dialogs.h"
+#include "platform/LinuxGameStarter.h"
+#include "platform/LinuxMacAddress.h"
+#include "platform/LinuxProcessMemory.h"
 #include "platform/SoundPlayer.h"
 #include "platform/WebBrowser.h"
+#include "platform/WineRegistry.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -45,6 +50,23 @@ class NoBrowser : public WebBrowser
 {
 public:
     bool open(const QUrl &) override { return false; }
+};
+
+// The player's machine for a client composed in this process as main() does:
+// the game's registry in the Wine prefix at `prefix`, the rest real or quiet.
+struct Machine
+{
+    explicit Machine(const QString &prefix) : registry(prefix) {}
+
+    ClientApp::Platform platform() { return {&dialogs, &registry, &mac, &browser, &sound, &starter, &memory}; }
+
+    QuietDialogs dialogs;
+    WineRegistry registry;
+    LinuxMacAddress mac;
+    NoBrowser browser;
+    SilentSound sound;
+    LinuxGameStarter starter{QString()};
+    LinuxProcessMemory memory;
 };
 
 // The lobby web host: the version page says "up to date", the server list is

@@ -18,10 +18,6 @@
 #include "core/ui/ClientApp.h"
 #include "core/ui/LoginForm.h"
 #include "core/util/Ini.h"
-#include "platform/LinuxGameStarter.h"
-#include "platform/LinuxMacAddress.h"
-#include "platform/LinuxProcessMemory.h"
-#include "platform/WineRegistry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -175,13 +171,7 @@ struct Start
 
 Start startClient(const QString &home, WebHost &web)
 {
-    QuietDialogs dialogs;
-    WineRegistry registry(home + QStringLiteral("/prefix"));
-    LinuxMacAddress mac;
-    NoBrowser browser;
-    SilentSound sound;
-    LinuxGameStarter starter{QString()};
-    LinuxProcessMemory memory;
+    Machine machine(home + QStringLiteral("/prefix"));
     qputenv("ZORBEL_HOME", home.toLocal8Bit());
     QElapsedTimer clock;
     web.clock = &clock;
@@ -189,7 +179,7 @@ Start startClient(const QString &home, WebHost &web)
     Start result;
     clock.start();
     {
-        ClientApp app({&dialogs, &registry, &mac, &browser, &sound, &starter, &memory});
+        ClientApp app(machine.platform());
         if (!app.Main())
             qFatal("start-up ended early");
         app.loginForm().repaint();

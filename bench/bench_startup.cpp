@@ -19,10 +19,6 @@
 #include "bench/BenchStandIns.h"
 #include "core/ui/ClientApp.h"
 #include "core/util/Ini.h"
-#include "platform/LinuxGameStarter.h"
-#include "platform/LinuxMacAddress.h"
-#include "platform/LinuxProcessMemory.h"
-#include "platform/WineRegistry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -113,13 +109,7 @@ void dropCaches(const QString &home)
 // One start in this process.
 Timing startOnce(const QString &home, WebHost &web)
 {
-    QuietDialogs dialogs;
-    WineRegistry registry(home + QStringLiteral("/prefix"));
-    LinuxMacAddress mac;
-    NoBrowser browser;
-    SilentSound sound;
-    LinuxGameStarter starter{QString()};
-    LinuxProcessMemory memory;
+    Machine machine(home + QStringLiteral("/prefix"));
     qputenv("ZORBEL_HOME", home.toLocal8Bit());
     QElapsedTimer clock;
     web.clock = &clock;
@@ -129,7 +119,7 @@ Timing startOnce(const QString &home, WebHost &web)
     const double cpuAtStart = ownCpuMs();
     clock.start();
     {
-        ClientApp app({&dialogs, &registry, &mac, &browser, &sound, &starter, &memory});
+        ClientApp app(machine.platform());
         if (!app.Main())
             qFatal("start-up ended early");
     }
