@@ -16,15 +16,9 @@
 // packs' share more sharply.
 // "bench_startup cold|warm|none N" runs N in-process starts of one case, for
 // a profiler.
+#include "bench/BenchStandIns.h"
 #include "core/ui/ClientApp.h"
 #include "core/util/Ini.h"
-#include "platform/Dialogs.h"
-#include "platform/LinuxGameStarter.h"
-#include "platform/LinuxMacAddress.h"
-#include "platform/LinuxProcessMemory.h"
-#include "platform/SoundPlayer.h"
-#include "platform/WebBrowser.h"
-#include "platform/WineRegistry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,8 +26,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -44,6 +36,8 @@
 #include <vector>
 
 namespace {
+
+using namespace bench;
 
 constexpr int PackCount = 500;
 constexpr int PackSize = 200 * 1024;
@@ -78,75 +72,6 @@ double ownCpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-class QuietDialogs : public Dialogs
-{
-public:
-    Answer message(const QString &, const QString &, Buttons buttons, Icon) override
-    {
-        return buttons == Buttons::RetryCancel ? Answer::Retry : (buttons == Buttons::Ok ? Answer::Ok : Answer::Yes);
-    }
-    std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override
-    {
-        return defaultText;
-    }
-    void open(const QString &, const QString &, Buttons, Icon, Answered) override {}
-};
-
-class SilentSound : public SoundPlayer
-{
-public:
-    bool play(const QString &, QString *) override { return true; }
-};
-
-class NoBrowser : public WebBrowser
-{
-public:
-    bool open(const QUrl &) override { return false; }
-};
-
-// The lobby web host: the version page says "up to date", the server list
-// names one server; the moment the server list is asked for is kept.
-class WebHost : public QObject
-{
-public:
-    WebHost()
-    {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = m_server.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] { answer(s); });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-    QByteArray hostAndPort() const { return "127.0.0.1:" + QByteArray::number(m_server.serverPort()); }
-
-    QElapsedTimer *clock = nullptr;
-    qint64 listAskedAt = -1;
-    std::function<void()> listAsked;
-
-private:
-    void answer(QTcpSocket *s)
-    {
-        const QByteArray request = s->readAll();
-        QByteArray body;
-        if (request.contains("/qxserver/list.php")) {
-            if (clock)
-                listAskedAt = clock->nsecsElapsed();
-            if (listAsked)
-                listAsked();
-            body = "newserver\nBench lobby\n127.0.0.1\n1\n";
-        } else {
-            body = "gatherhall\r\n1.0.0\r\nhttp://127.0.0.1/none.zip\r\n";
-        }
-        s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
-                 + "\r\nConnection: close\r\n\r\n" + body);
-        s->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-};
-
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -164,9 +89,7 @@ QString makeHome(const QString &parent, const char *name, int packs, const QByte
     QFile::link(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), home + QStringLiteral("/skins"));
     Ini::WriteIni(home + QStringLiteral("/qx.ini"), "general", "webhost", webHost);
     QDir().mkpath(home + QStringLiteral("/prefix/drive_c/Games/Populous"));
-    writeFile(home + QStringLiteral("/prefix/system.reg"),
-              "WINE REGISTRY Version 2\n\n[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning] 1700000000\n"
-              "\"InstallPath\"=\"C:\\\\Games\\\\Populous\"\n\"Version\"=\"1.03\"\n\"Language\"=dword:00000000\n");
+    writeFile(home + QStringLiteral("/prefix/system.reg"), bench::GameRegistry);
     QByteArray bytes(PackSize, '\0');
     for (int i = 0; i < packs; ++i) {
         for (int b = 0; b < PackSize; b += 4096)
@@ -186,13 +109,7 @@ void dropCaches(const QString &home)
 // One start in this process.
 Timing startOnce(const QString &home, WebHost &web)
 {
-    QuietDialogs dialogs;
-    WineRegistry registry(home + QStringLiteral("/prefix"));
-    LinuxMacAddress mac;
-    NoBrowser browser;
-    SilentSound sound;
-    LinuxGameStarter starter{QString()};
-    LinuxProcessMemory memory;
+    Machine machine(home + QStringLiteral("/prefix"));
     qputenv("ZORBEL_HOME", home.toLocal8Bit());
     QElapsedTimer clock;
     web.clock = &clock;
@@ -202,7 +119,7 @@ Timing startOnce(const QString &home, WebHost &web)
     const double cpuAtStart = ownCpuMs();
     clock.start();
     {
-        ClientApp app({&dialogs, &registry, &mac, &browser, &sound, &starter, &memory});
+        ClientApp app(machine.platform());
         if (!app.Main())
             qFatal("start-up ended early");
     }

@@ -5,9 +5,15 @@
 #include "updater/StartRecovery.h"
 
 #include <QApplication>
+#include <QFile>
+
+#include <unistd.h>
+#include <vector>
 
 int main(int argc, char **argv)
 {
+    // The arguments as given, for a start of the program put back below.
+    std::vector<char *> arguments(argv, argv + argc + 1);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zorbel1"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
@@ -17,7 +23,15 @@ int main(int argc, char **argv)
 
     // Before anything reads the program folder: a release install that was
     // cut short is put back whole, so this start never runs a mixed release.
+    const QString self = QCoreApplication::applicationFilePath();
+    const StartRecovery::Program running = StartRecovery::Program::running();
     const StartRecovery recovery = StartRecovery::run(Files::ProgramFolder());
+    // The install was cut short after this very program was moved in: the
+    // folder is the earlier release again, and so must the program be. The
+    // client put back runs in this process's place (its own recovery finds
+    // nothing left to do).
+    if (recovery.putBack && StartRecovery::replaced(running, self))
+        ::execv(QFile::encodeName(self).constData(), arguments.data());
 
     RealPlatform platform(Files::ProgramFolder());
     ClientApp client(platform.services());

@@ -255,10 +255,20 @@ bool ReleaseInstall::undo(const QList<Step> &steps, QString *error)
                                    .arg(step.path));
             break;
         }
-        case 'N':
-            if (exists(target))
+        case 'N': {
+            // Nothing was recorded of this file; a file changed after the
+            // journal was written is not the one the install moved in.
+            qint64 size = -1;
+            qint64 mtimeNs = -1;
+            if (!identity(target, &size, &mtimeNs))
+                break;
+            if (m_journalTimeNs < 0 || mtimeNs <= m_journalTimeNs)
                 ok = m_fs->removeFile(target);
+            else
+                m_notes.append(QStringLiteral("%1 was kept: it is not the file the update put there.")
+                                   .arg(step.path));
             break;
+        }
         case 'D':
             if (!QFileInfo(target).isDir() || QFileInfo(target).isSymLink())
                 break;
@@ -362,7 +372,12 @@ bool ReleaseInstall::recover(QString *error)
                 *error = QStringLiteral("The journal of an interrupted update cannot be read: ") + journalPath();
             return false;
         }
-        if (!undo(steps, &why) || !m_fs->removeFile(journalPath())) {
+        qint64 journalSize = -1;
+        if (!identity(journalPath(), &journalSize, &m_journalTimeNs))
+            m_journalTimeNs = -1;
+        const bool undone = undo(steps, &why);
+        m_journalTimeNs = -1;
+        if (!undone || !m_fs->removeFile(journalPath())) {
             if (error)
                 *error = why.isEmpty() ? QStringLiteral("The update journal cannot be removed") : why;
             return false;

@@ -83,8 +83,9 @@ private:
     struct Step
     {
         // 'F' replaces a file, 'A' adds a file (with its size and time),
-        // 'D' adds a folder; 'N' (a file added, nothing known of it) is read
-        // from journals of earlier builds only.
+        // 'D' adds a folder; 'N' (a file added, nothing known of it but that
+        // it is older than the journal) is read from journals of earlier
+        // builds only.
         char kind;
         QString path; // relative to the program folder, '/' separated
         qint64 size = -1;
@@ -107,5 +108,6 @@ private:
     std::function<bool()> m_stop;
     bool m_stopped = false;
     bool m_undid = false;
+    qint64 m_journalTimeNs = -1; // of the journal recover() replays
     QStringList m_notes;
 };

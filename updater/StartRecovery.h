@@ -13,7 +13,23 @@
 struct StartRecovery
 {
     bool ok = true;                 // the folder holds one whole release
+    bool putBack = false;           // an interrupted install was undone
     QList<QByteArray> statusLines;  // Windows-1252 texts
 
     static StartRecovery run(const QString &programFolder, int lockWaitMs = UpdateLock::DefaultWaitMs);
+
+    // The program that runs, as the file it was started from (device and
+    // inode); taken before run().
+    struct Program
+    {
+        bool known = false;
+        quint64 device = 0;
+        quint64 inode = 0;
+        static Program running();
+    };
+    // True when `path` no longer names the program that runs: the recovery
+    // put the earlier release's client back in its place, and this process is
+    // the interrupted install's new one, which must not go on with the old
+    // release's files.
+    static bool replaced(const Program &running, const QString &path);
 };

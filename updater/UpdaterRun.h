@@ -48,9 +48,11 @@ public:
     static constexpr char SupportAddress[] = "support@zorbel.net";
     // Tells the client's version check which version could not be installed.
     static constexpr char FailedMarkerName[] = "update-failed.txt";
-    // A release archive is held in memory while it downloads; far above any release.
+    // The largest release archive taken; far above any release.
     static constexpr qint64 MaxReleaseBytes = qint64(512) * 1024 * 1024;
-    // How long the download may go without any data arriving.
+    // The window of the download's floor of bytes (the transfer fails when
+    // less than UrlDownload's floor arrives in it); its head may take at most
+    // this long too, and never longer than UrlDownload's head bound.
     static constexpr int DefaultDownloadTimeoutMs = 30000;
 
     // For tests of the real program: after this many disk steps of the move

@@ -366,6 +366,35 @@ private Q_SLOTS:
         QCOMPARE(fileSnapshot(r.home), expected);
     }
 
+    // A journal of an earlier build names an added file by its path alone: a
+    // file at that path that changed after the journal was written is the
+    // player's, and stays; one older than the journal goes, as it always did.
+    void olderJournalsKeepAFileMadeSince()
+    {
+        QTemporaryDir dir;
+        const QString home = dir.path();
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const auto stamp = [](const QString &path, const QDateTime &when) {
+            QFile f(path);
+            return f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime);
+        };
+        writeFile(home + QStringLiteral("/added.txt"), "the release's");
+        writeFile(home + QStringLiteral("/mine.txt"), "the player's");
+        writeFile(home + QStringLiteral("/update-journal.txt"), "N added.txt\nN mine.txt\nN gone.txt\n");
+        QVERIFY(stamp(home + QStringLiteral("/added.txt"), now.addSecs(-7200)));
+        QVERIFY(stamp(home + QStringLiteral("/update-journal.txt"), now.addSecs(-3600)));
+        QVERIFY(stamp(home + QStringLiteral("/mine.txt"), now));
+
+        ReleaseInstall install(home);
+        QString why;
+        QVERIFY2(install.recover(&why), qPrintable(why));
+        QVERIFY(install.undidInterruptedRun());
+        QVERIFY(!QFileInfo::exists(home + QStringLiteral("/added.txt")));
+        QCOMPARE(readFile(home + QStringLiteral("/mine.txt")), QByteArray("the player's"));
+        QCOMPARE(install.notes(), QStringList{QStringLiteral("mine.txt was kept: it is not the file the update put there.")});
+        QVERIFY(!QFileInfo::exists(home + QStringLiteral("/update-journal.txt")));
+    }
+
     void recoverWithNothingToDoChangesNothing()
     {
         Release r;

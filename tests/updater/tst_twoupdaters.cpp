@@ -3,9 +3,7 @@
 // lock and then finds the work done. Round after round the folder ends whole
 // new (or whole old, with one run saying it gave up waiting), never mixed,
 // with nothing of either run left behind.
-#include "tests/fixtures/ReleaseHost.h"
-#include "tests/fixtures/TestFiles.h"
-#include "tests/fixtures/WebHost.h"
+#include "tests/updater/UpdaterTestRig.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,11 +26,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_host.listen());
-        const QString zip = m_dir.filePath(QStringLiteral("release.zip"));
         QString why;
-        QVERIFY2(m_releases.buildArchive(zip, &why), qPrintable(why));
-        m_host.serve("/updates/gatherhall-1.0.1.zip", readFile(zip));
-        m_archive = m_host.url("/updates/gatherhall-1.0.1.zip");
+        QVERIFY2(serveReleaseArchive(m_host, m_releases, m_dir.filePath(QStringLiteral("release.zip")), &m_archive,
+                                     &why),
+                 qPrintable(why));
     }
 
     void twoAtOnceNeverMix()
@@ -79,8 +76,7 @@ private Q_SLOTS:
                 QVERIFY2(which == QLatin1String("old") && codes.contains(3), qPrintable(what));
                 ++gaveUp;
             }
-            for (const char *leftover : {"update-journal.txt", "update-staging", "update-backup", "update.lock",
-                                         "install.zip"})
+            for (const char *leftover : InstallLeftovers)
                 QVERIFY2(!QFileInfo::exists(home + QLatin1Char('/') + QLatin1String(leftover)),
                          qPrintable(what + QLatin1String(": ") + QLatin1String(leftover)));
         }

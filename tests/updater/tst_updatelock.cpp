@@ -1,6 +1,7 @@
 // The folder lock that the updater's run and the client's start-up recovery
 // share, and that recovery as the client runs it.
 #include "tests/fixtures/TestFiles.h"
+#include "tests/updater/LockInChild.h"
 #include "updater/ReleaseInstall.h"
 #include "updater/StartRecovery.h"
 #include "updater/UpdateLock.h"
@@ -16,36 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A child process that takes the lock and then waits to be killed; returns
-// its pid once it holds the lock.
-pid_t holdInChild(const QString &folder)
-{
-    int ready[2];
-    if (::pipe(ready) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(ready[0]);
-        UpdateLock lock(folder);
-        if (lock.acquire(1000)) {
-            const char c = 'x';
-            (void)!::write(ready[1], &c, 1);
-        }
-        for (;;)
-            ::pause();
-    }
-    ::close(ready[1]);
-    char c = 0;
-    const bool held = ::read(ready[0], &c, 1) == 1;
-    ::close(ready[0]);
-    if (!held) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-        return -1;
-    }
-    return pid;
-}
 
 void killChild(pid_t pid)
 {
@@ -63,7 +34,7 @@ private Q_SLOTS:
     void secondHolderWaitsThenGivesUp()
     {
         QTemporaryDir dir;
-        const pid_t holder = holdInChild(dir.path());
+        const pid_t holder = holdLockInChild(dir.path());
         QVERIFY(holder > 0);
         UpdateLock second(dir.path());
         QElapsedTimer clock;
@@ -82,7 +53,7 @@ private Q_SLOTS:
     void killedHolderDoesNotBlock()
     {
         QTemporaryDir dir;
-        const pid_t holder = holdInChild(dir.path());
+        const pid_t holder = holdLockInChild(dir.path());
         QVERIFY(holder > 0);
         killChild(holder);
         QVERIFY(QFileInfo::exists(dir.filePath(QLatin1String(UpdateLock::FileName))));
@@ -99,7 +70,7 @@ private Q_SLOTS:
     void waitEndsWhenAsked()
     {
         QTemporaryDir dir;
-        const pid_t holder = holdInChild(dir.path());
+        const pid_t holder = holdLockInChild(dir.path());
         QVERIFY(holder > 0);
         UpdateLock second(dir.path());
         int asked = 0;
@@ -174,7 +145,7 @@ private Q_SLOTS:
         writeFile(dir.filePath(QStringLiteral("Zorbel1")), "new client");
         writeFile(dir.filePath(QStringLiteral("update-backup/Zorbel1")), "old client");
         writeFile(dir.filePath(QStringLiteral("update-journal.txt")), "F Zorbel1\n");
-        const pid_t holder = holdInChild(dir.path());
+        const pid_t holder = holdLockInChild(dir.path());
         QVERIFY(holder > 0);
         const auto before = fileSnapshot(dir.path());
         const StartRecovery held = StartRecovery::run(dir.path(), 300);
@@ -183,6 +154,23 @@ private Q_SLOTS:
         QVERIFY(held.statusLines.first().contains("still running"));
         QCOMPARE(fileSnapshot(dir.path()), before);
         killChild(holder);
+    }
+
+    // A folder that cannot be locked at all is not said to be busy.
+    void startRecoveryTellsALockItCannotOpen()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("Zorbel1")), "old client");
+        // Never followed: the lock is the folder's own file or none.
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere")), dir.filePath(QStringLiteral("update.lock"))));
+        QElapsedTimer clock;
+        clock.start();
+        const StartRecovery result = StartRecovery::run(dir.path(), 5000);
+        QVERIFY(clock.elapsed() < 2000);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.statusLines.size(), 1);
+        QVERIFY2(result.statusLines.first().contains("cannot be opened"), result.statusLines.first().constData());
+        QVERIFY2(!result.statusLines.first().contains("still running"), result.statusLines.first().constData());
     }
 
     // A run killed while it unpacked leaves its archive and staging folder;

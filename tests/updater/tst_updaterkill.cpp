@@ -3,9 +3,7 @@
 // folder: before it asks for the version page, the folder holds the old
 // release or the new one, byte for byte, and nothing of the install is left.
 #include "core/util/Ini.h"
-#include "tests/fixtures/ReleaseHost.h"
-#include "tests/fixtures/TestFiles.h"
-#include "tests/fixtures/WebHost.h"
+#include "tests/updater/UpdaterTestRig.h"
 #include "updater/UpdaterRun.h"
 
 #include <QDir>
@@ -14,6 +12,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -45,11 +45,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_host.listen());
-        const QString zip = m_dir.filePath(QStringLiteral("release.zip"));
         QString why;
-        QVERIFY2(m_releases.buildArchive(zip, &why), qPrintable(why));
-        m_host.serve("/updates/gatherhall-1.0.1.zip", readFile(zip));
-        m_archive = m_host.url("/updates/gatherhall-1.0.1.zip");
+        QVERIFY2(serveReleaseArchive(m_host, m_releases, m_dir.filePath(QStringLiteral("release.zip")), &m_archive,
+                                     &why),
+                 qPrintable(why));
         // The client started after the kill is up to date: it goes on to the login.
         m_host.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\n" + m_archive.toEncoded() + "\r\n");
         writeGamePrefix(m_dir.filePath(QStringLiteral("prefix")));
@@ -129,8 +128,42 @@ private Q_SLOTS:
         QVERIFY2(reached, "the client ended before it asked for the version page");
 
         QCOMPARE(m_releases.whichIn(home), expected);
-        for (const char *leftover : {"update-journal.txt", "update-staging", "update-backup", "update.lock",
-                                     "install.zip"})
+        for (const char *leftover : InstallLeftovers)
+            QVERIFY2(!QFileInfo::exists(home + QLatin1Char('/') + QLatin1String(leftover)), leftover);
+    }
+
+    // The kill came after the new client was moved in and before the journal
+    // went, and the player starts that client from the folder. The folder goes
+    // back to the old release, and so does the program that runs: the old
+    // client takes the new one's place, with the same arguments.
+    void newClientStartedAfterTheKillGivesWayToTheOld()
+    {
+        // Beside the build's client, so that it can be linked instead of copied.
+        QTemporaryDir base(QDir::current().filePath(QStringLiteral("updaterkill-XXXXXX")));
+        QVERIFY(base.isValid());
+        const QString home = base.filePath(QStringLiteral("home"));
+        const QString client = home + QStringLiteral("/Zorbel1");
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/update-backup")));
+        if (::link(ZORBEL_CLIENT_PATH, QFile::encodeName(client).constData()) != 0)
+            QVERIFY(QFile::copy(QStringLiteral(ZORBEL_CLIENT_PATH), client));
+        const QByteArray oldClient = "#!/bin/sh\necho \"$@\" > \"$ZORBEL_HOME/old-client-ran\"\n";
+        const QString kept = home + QStringLiteral("/update-backup/Zorbel1");
+        writeFile(kept, oldClient);
+        QVERIFY(QFile::setPermissions(kept, QFile::permissions(kept) | QFile::ExeOwner));
+        writeFile(home + QStringLiteral("/update-journal.txt"), "F Zorbel1\n");
+
+        QProcess started;
+        started.setProcessEnvironment(programEnvironment(home, m_dir.filePath(QStringLiteral("prefix"))));
+        started.setProcessChannelMode(QProcess::ForwardedChannels);
+        started.start(client, {QStringLiteral("--given")});
+        QVERIFY(started.waitForStarted(10000));
+        const QString ran = home + QStringLiteral("/old-client-ran");
+        // The old client is a script that ends at once; the new one would go on to the login.
+        QTRY_VERIFY2_WITH_TIMEOUT(started.state() == QProcess::NotRunning,
+                                  "the new client went on with the old release's files", 30000);
+        QCOMPARE(readFile(ran), QByteArray("--given\n"));
+        QCOMPARE(readFile(client), oldClient);
+        for (const char *leftover : InstallLeftovers)
             QVERIFY2(!QFileInfo::exists(home + QLatin1Char('/') + QLatin1String(leftover)), leftover);
     }
 };

@@ -2,6 +2,7 @@
 #include "tests/fixtures/TestFiles.h"
 #include "tests/fixtures/WebHost.h"
 #include "tests/fixtures/ZipBuilder.h"
+#include "tests/updater/LockInChild.h"
 #include "updater/UpdaterConfig.h"
 #include "updater/UpdaterRun.h"
 
@@ -389,20 +390,8 @@ private Q_SLOTS:
         writeFile(s.file(QStringLiteral("update-staging/theirs.txt")), "the other run's");
         s.writeConfig(s.configText());
         s.serveZip({ZipEntry("Zorbel1", "new client")});
-        int ready[2];
-        QCOMPARE(::pipe(ready), 0);
-        const pid_t other = ::fork();
-        if (other == 0) {
-            UpdateLock lock(s.home);
-            if (lock.acquire(1000))
-                (void)!::write(ready[1], "x", 1);
-            for (;;)
-                ::pause();
-        }
-        char c = 0;
-        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
-        ::close(ready[0]);
-        ::close(ready[1]);
+        const pid_t other = holdLockInChild(s.home);
+        QVERIFY(other > 0);
         Tree before = fileSnapshot(s.home);
         before.remove(QLatin1String(UpdateLock::FileName));
 
@@ -439,14 +428,7 @@ private Q_SLOTS:
         writeFile(s.clientPath(), "old client");
         s.writeConfig(s.configText());
         s.serveZip({ZipEntry("Zorbel1", "new client")});
-        int ready[2];
-        QCOMPARE(::pipe(ready), 0);
-        const pid_t other = ::fork();
-        if (other == 0) {
-            UpdateLock lock(s.home);
-            if (!lock.acquire(1000))
-                ::_exit(1);
-            (void)!::write(ready[1], "x", 1);
+        const pid_t other = holdLockInChild(s.home, [&] {
             ::usleep(300 * 1000);
             if (installed) {
                 writeFile(s.clientPath(), "new client");
@@ -454,13 +436,8 @@ private Q_SLOTS:
             } else {
                 writeFile(s.file(QStringLiteral("update-failed.txt")), "1.1.0\r\n");
             }
-            lock.release();
-            ::_exit(0);
-        }
-        char c = 0;
-        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
-        ::close(ready[0]);
-        ::close(ready[1]);
+        });
+        QVERIFY(other > 0);
 
         QCOMPARE(s.run.run(), UpdaterRun::Outcome::AlreadyDone);
         int status = 0;
