@@ -25,6 +25,7 @@
 #include <QMap>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QStackedWidget>
 #include <QTreeWidget>
 
@@ -395,7 +396,12 @@ bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
         if (!onPopUp)
             Q_EMIT FrameMainClicked();
     }
-    if (type == QEvent::LayoutRequest || (type == QEvent::Show && watched != placed(Place::ChatView))) {
+    // Only the pop-up panels are sized from what they hold: the chat log's
+    // own layout requests (a scroll bar that comes or goes) change no row.
+    bool popUp = false;
+    for (auto it = ui->placed.cbegin(); it != ui->placed.cend() && !popUp; ++it)
+        popUp = isFloating(it.key()) && it.value() == watched;
+    if ((type == QEvent::LayoutRequest && popUp) || (type == QEvent::Show && watched != placed(Place::ChatView))) {
         // A panel shown, grown or shrunk by its owner: a pass with its new size.
         layoutPass();
     } else if (type == QEvent::Hide && (watched == placed(Place::GamePanel) || watched == placed(Place::TribePanel))) {
@@ -423,6 +429,7 @@ void LobbyForm::layoutPass()
     if (m_inPass)
         return;
     m_inPass = true;
+    ++m_passes;
     measurePanels();
     const UserRecord *own = m_state.own();
     const LobbyLayout::HutArea hut
@@ -521,7 +528,12 @@ void LobbyForm::TabText_Click(int index)
 {
     if (index < 0 || index > 4)
         return;
-    ui->stack->setCurrentIndex(index);
+    {
+        // The page and the pop-up panels on it announce themselves as they
+        // show: the one pass below places them all.
+        const QScopedValueRollback<bool> quiet(m_inPass, true);
+        ui->stack->setCurrentIndex(index);
+    }
     layoutPass();
     if (index == 2 && m_hooks.FillMapPackList)
         m_hooks.FillMapPackList();

@@ -147,6 +147,7 @@ private Q_SLOTS:
     void chatLineVisibleInHut();
     void firstChatLineClearOfTribePanel();
     void hutAreaHiddenOutsideAHut();
+    void onePassPerTabChangeAndResize();
     void everyControlOnEveryTab_data();
     void everyControlOnEveryTab();
     void cleanupTestCase();
@@ -317,6 +318,41 @@ void tst_LobbyWindowLayout::hutAreaHiddenOutsideAHut()
     rig.show(QSize(1000, 800));
     QTRY_VERIFY(hut->isHidden());
     QCOMPARE(rig.view->topMargin(), 0);
+}
+
+// A tab change makes one placement pass, however many pop-up panels show on
+// the tab that comes up; a resize makes one, whatever the chat log's scroll
+// bar does.
+void tst_LobbyWindowLayout::onePassPerTabChangeAndResize()
+{
+    Rig rig;
+    rig.state.own()->State = "HOST";
+    auto *hut = new HutArea;
+    auto *tribes = new TribeArea;
+    rig.form.place(LobbyForm::Place::GamePanel, hut);
+    rig.form.place(LobbyForm::Place::TribePanel, tribes);
+    rig.show(QSize(14235 / 15, 11040 / 15));
+    hut->show();
+    tribes->show();
+    QTRY_VERIFY(hut->isVisible() && tribes->isVisible());
+    auto *strip = rig.form.findChild<TabStrip *>();
+    QVERIFY(strip);
+    for (int tab : {2, 0, 3, 0, 1, 0}) {
+        QCoreApplication::processEvents();
+        const int before = rig.form.layoutPasses();
+        clickAtCentre(strip->TabText(tab));
+        QCOMPARE(rig.form.currentTab(), tab);
+        QCOMPARE(rig.form.layoutPasses() - before, 1);
+    }
+    QVERIFY(hut->isVisible() && tribes->isVisible());
+    for (QSize size : {QSize(1400, 1000), QSize(640, 480)}) {
+        QCoreApplication::processEvents();
+        const int before = rig.form.layoutPasses();
+        rig.form.resize(size);
+        QTRY_COMPARE(rig.form.size(), size);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.form.layoutPasses() - before, 1);
+    }
 }
 
 // The tabs in the order Lobby, Maps, Lobby, Maps, Mods, Maps, each with the
