@@ -454,6 +454,8 @@ void tst_LobbyWindowLayout::everyControlOnEveryTab()
         QVERIFY2(container, what.constData());
         QVERIFY2(w->parentWidget() == container,
                  qPrintable(QString::fromLatin1(what) + QStringLiteral(" in ") + w->parentWidget()->objectName()));
+        // The rules alone place it: no Qt layout of its container manages it.
+        QVERIFY2(!container->layout() || container->layout()->indexOf(w) < 0, what.constData());
         const QRect r = w->geometry();
         QVERIFY2(!r.isEmpty(), what.constData());
         QVERIFY2(container->rect().contains(r),
