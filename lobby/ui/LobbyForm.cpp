@@ -341,10 +341,13 @@ void LobbyForm::placeAll()
             w->setGeometry(QRect(QPoint(log.left(), 8), QPoint(close.left() - 1, bottom - 1)));
             continue;
         }
-        // A panel is its control of the rules (found by name above, or
-        // placed here when its owner named it otherwise).
-        if (const std::optional<QRect> r = layout.rectIn(rowsOf(it.key()).constFirst(), w->parentWidget()))
-            w->setGeometry(*r);
+        // A panel is its control of the rules: found by its name, the rules
+        // placed it above; one its owner named otherwise is placed here.
+        const QByteArray row = rowsOf(it.key()).constFirst();
+        if (layout.widget(row) != w) {
+            if (const std::optional<QRect> r = layout.rectIn(row, w->parentWidget()))
+                w->setGeometry(*r);
+        }
         if (isFloating(it.key()))
             w->raise();
     }
