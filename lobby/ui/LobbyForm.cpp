@@ -450,13 +450,20 @@ void LobbyForm::paintCaptions()
     // Every caption on the skin in the skin's text colour: labels, flat tabs
     // (the hut area's "Tribe colours") and buttons, which get the skin's dark
     // fill so that the light text stands on it.
+    // A caption that cannot be clicked is dimmed halfway towards the fill.
     QPalette p = palette();
     const QColor fore = ColourValue::toColor(m_state.Options.OptionsForeColor);
-    if (p.color(QPalette::WindowText) == fore && p.color(QPalette::ButtonText) == fore)
+    const QColor fill(41, 49, 57);
+    const QColor dim((fore.red() + fill.red()) / 2, (fore.green() + fill.green()) / 2,
+                     (fore.blue() + fill.blue()) / 2);
+    if (p.color(QPalette::WindowText) == fore && p.color(QPalette::ButtonText) == fore
+        && p.color(QPalette::Disabled, QPalette::ButtonText) == dim)
         return;
-    p.setColor(QPalette::WindowText, fore);
-    p.setColor(QPalette::ButtonText, fore);
-    p.setColor(QPalette::Button, QColor(41, 49, 57));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) {
+        p.setColor(role, fore);
+        p.setColor(QPalette::Disabled, role, dim);
+    }
+    p.setColor(QPalette::Button, fill);
     setPalette(p);
 }
 
