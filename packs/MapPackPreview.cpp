@@ -109,11 +109,11 @@ bool MapPackPreview::LoadMapPackInfo(int pack)
 {
     m_levels.clear();
     m_loadedPack = -1;
-    // A click on the pack reads its table afresh; level clicks keep it.
-    m_pack.forget();
     if (pack < 0 || pack >= m_packs.size())
         return false;
     m_loadedPack = pack;
+    // The table is read when another pack is chosen or the file changed on
+    // disk; a click on the pack already chosen, and every level click, keep it.
     if (const KAFHandler *kaf = m_pack.open(packPath(pack)))
         m_levels = MapPackReading::ReadLevels(*kaf);
     return true;

@@ -25,6 +25,7 @@
 #include <QMap>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QStackedWidget>
 #include <QTreeWidget>
 
@@ -340,10 +341,13 @@ void LobbyForm::placeAll()
             w->setGeometry(QRect(QPoint(log.left(), 8), QPoint(close.left() - 1, bottom - 1)));
             continue;
         }
-        // A panel is its control of the rules (found by name above, or
-        // placed here when its owner named it otherwise).
-        if (const std::optional<QRect> r = layout.rectIn(rowsOf(it.key()).constFirst(), w->parentWidget()))
-            w->setGeometry(*r);
+        // A panel is its control of the rules: found by its name, the rules
+        // placed it above; one its owner named otherwise is placed here.
+        const QByteArray row = rowsOf(it.key()).constFirst();
+        if (layout.widget(row) != w) {
+            if (const std::optional<QRect> r = layout.rectIn(row, w->parentWidget()))
+                w->setGeometry(*r);
+        }
         if (isFloating(it.key()))
             w->raise();
     }
@@ -395,7 +399,12 @@ bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
         if (!onPopUp)
             Q_EMIT FrameMainClicked();
     }
-    if (type == QEvent::LayoutRequest || (type == QEvent::Show && watched != placed(Place::ChatView))) {
+    // Only the pop-up panels are sized from what they hold: the chat log's
+    // own layout requests (a scroll bar that comes or goes) change no row.
+    bool popUp = false;
+    for (auto it = ui->placed.cbegin(); it != ui->placed.cend() && !popUp; ++it)
+        popUp = isFloating(it.key()) && it.value() == watched;
+    if ((type == QEvent::LayoutRequest && popUp) || (type == QEvent::Show && watched != placed(Place::ChatView))) {
         // A panel shown, grown or shrunk by its owner: a pass with its new size.
         layoutPass();
     } else if (type == QEvent::Hide && (watched == placed(Place::GamePanel) || watched == placed(Place::TribePanel))) {
@@ -423,6 +432,7 @@ void LobbyForm::layoutPass()
     if (m_inPass)
         return;
     m_inPass = true;
+    ++m_passes;
     measurePanels();
     const UserRecord *own = m_state.own();
     const LobbyLayout::HutArea hut
@@ -440,13 +450,20 @@ void LobbyForm::paintCaptions()
     // Every caption on the skin in the skin's text colour: labels, flat tabs
     // (the hut area's "Tribe colours") and buttons, which get the skin's dark
     // fill so that the light text stands on it.
+    // A caption that cannot be clicked is dimmed halfway towards the fill.
     QPalette p = palette();
     const QColor fore = ColourValue::toColor(m_state.Options.OptionsForeColor);
-    if (p.color(QPalette::WindowText) == fore && p.color(QPalette::ButtonText) == fore)
+    const QColor fill(41, 49, 57);
+    const QColor dim((fore.red() + fill.red()) / 2, (fore.green() + fill.green()) / 2,
+                     (fore.blue() + fill.blue()) / 2);
+    if (p.color(QPalette::WindowText) == fore && p.color(QPalette::ButtonText) == fore
+        && p.color(QPalette::Disabled, QPalette::ButtonText) == dim)
         return;
-    p.setColor(QPalette::WindowText, fore);
-    p.setColor(QPalette::ButtonText, fore);
-    p.setColor(QPalette::Button, QColor(41, 49, 57));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) {
+        p.setColor(role, fore);
+        p.setColor(QPalette::Disabled, role, dim);
+    }
+    p.setColor(QPalette::Button, fill);
     setPalette(p);
 }
 
@@ -521,7 +538,12 @@ void LobbyForm::TabText_Click(int index)
 {
     if (index < 0 || index > 4)
         return;
-    ui->stack->setCurrentIndex(index);
+    {
+        // The page and the pop-up panels on it announce themselves as they
+        // show: the one pass below places them all.
+        const QScopedValueRollback<bool> quiet(m_inPass, true);
+        ui->stack->setCurrentIndex(index);
+    }
     layoutPass();
     if (index == 2 && m_hooks.FillMapPackList)
         m_hooks.FillMapPackList();

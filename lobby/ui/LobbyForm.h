@@ -123,6 +123,8 @@ public:
     // what a tab change, a pop-up panel's change or a panel's new controls
     // need.
     void layoutPass();
+    // How many passes ran (the tests count them).
+    int layoutPasses() const { return m_passes; }
     FlatPanel *optionsPanel(OptionsPanel which) const;
     QTreeWidget *lstRanks() const;
     QLabel *lblYourRank() const;
@@ -170,4 +172,5 @@ private:
     std::unique_ptr<Ui> ui;
     bool m_loaded = false;
     bool m_inPass = false;
+    int m_passes = 0;
 };

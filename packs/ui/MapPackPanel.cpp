@@ -57,9 +57,9 @@ void MapPackPanel::FillMapPackList()
     // The levels on show belong to the list being replaced.
     lstMaps->Clear();
     clearLevel();
+    const ListDrawingHold hold(lstPacks); // drawn once, emptied and refilled
     lstPacks->Clear();
     const QList<InstalledPack> &packs = m_model.FillMapPackList();
-    const ListDrawingHold hold(lstPacks); // drawn once, after the last pack
     for (int k = 0; k < packs.size(); ++k) {
         lstPacks->AddItem(packs.at(k).DisplayName());
         lstPacks->setItemData(lstPacks->NewIndex(), k);
@@ -70,6 +70,7 @@ void MapPackPanel::LoadMapPackInfo()
 {
     if (lstPacks->ListCount() == 0)
         return;
+    const ListDrawingHold hold(lstMaps); // drawn once, emptied and refilled
     lstMaps->Clear();
     if (lstPacks->ListIndex() == -1)
         lstPacks->setSelected(lstPacks->NewIndex(), true);
@@ -79,7 +80,6 @@ void MapPackPanel::LoadMapPackInfo()
     if (!m_model.LoadMapPackInfo(lstPacks->ItemData(lstPacks->ListIndex())))
         return;
     const QList<MappackLevel> &levels = m_model.levels();
-    const ListDrawingHold hold(lstMaps);
     for (int n = 0; n < levels.size(); ++n) {
         lstMaps->AddItem(CodePage::toUnicode(levels.at(n).Name), lstMaps->ListCount());
         lstMaps->setItemData(lstMaps->NewIndex(), n);

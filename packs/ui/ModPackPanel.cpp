@@ -66,9 +66,9 @@ ModPackPanel::ModPackPanel(const GameSetup &setup, const InstalledPacks &install
 
 void ModPackPanel::fillModList()
 {
+    const ListDrawingHold hold(LstMods); // drawn once, emptied and refilled
     LstMods->Clear();
     const QList<InstalledPack> &packs = m_model.fillModList();
-    const ListDrawingHold hold(LstMods); // drawn once, after the last pack
     for (int k = 0; k < packs.size(); ++k) {
         LstMods->AddItem(packs.at(k).DisplayName());
         LstMods->setItemData(LstMods->NewIndex(), k);

@@ -23,6 +23,7 @@
 #include "tests/fixtures/FakeErrorReporter.h"
 #include "tests/fixtures/FakeGameFolder.h"
 #include "tests/fixtures/FreePort.h"
+#include "tests/fixtures/ProcessMemoryProbe.h"
 #include "tests/fixtures/WinePrefix.h"
 #include "tests/packs/InstallFixture.h"
 
@@ -98,6 +99,16 @@ struct HutPacks
     QByteArray mappack;
     QByteArray modpack;
 };
+
+// Why the tests that run the fake game cannot run here; empty when they can.
+inline QString fakeGameUnavailable()
+{
+    if (!FakeGameFolder::available())
+        return QStringLiteral("the fake game is not built");
+    if (memoryAccessDenied())
+        return QStringLiteral("the kernel denies access to another process's memory here (ptrace scope)");
+    return QString();
+}
 
 inline HutPacks prepareGameFolder(Fixture &f)
 {

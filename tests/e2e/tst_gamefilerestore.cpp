@@ -132,10 +132,7 @@ private:
 
 void tst_GameFileRestore::initTestCase()
 {
-    if (!FakeGameFolder::available())
-        m_skip = QStringLiteral("the fake game is not built");
-    else if (memoryAccessDenied())
-        m_skip = QStringLiteral("the kernel denies access to another process's memory here (ptrace scope)");
+    m_skip = fakeGameUnavailable();
 }
 
 void tst_GameFileRestore::gameFolderAsBefore_data()

@@ -26,10 +26,7 @@ private:
 
 void tst_GameFlow::initTestCase()
 {
-    if (!FakeGameFolder::available())
-        m_skip = QStringLiteral("the fake game is not built");
-    else if (memoryAccessDenied())
-        m_skip = QStringLiteral("the kernel denies access to another process's memory here (ptrace scope)");
+    m_skip = fakeGameUnavailable();
 }
 
 void tst_GameFlow::hostGame_data()

@@ -151,9 +151,7 @@ void tst_GameHut::hostJoinPlayAndRestore()
         QSKIP("the kernel denies access to another process's memory here (ptrace scope)");
 
     LobbyServer lobby;
-    QVERIFY(lobby.listen());
-    lobby.actAsSimpleLobby();
-    actAsHutLobby(lobby);
+    QVERIFY(listenAsHutLobby(lobby));
     WebHost web;
     QVERIFY(web.listen());
 
@@ -188,12 +186,9 @@ void tst_GameHut::hostJoinPlayAndRestore()
         before.append(snapshot(c->state.Setup.GamePath));
     }
 
-    host.connection.connectToServer(LobbyServer::host(), lobby.port());
-    QVERIFY(lobby.waitForMessage(0, "USERLIST"));
-    joiner.connection.connectToServer(LobbyServer::host(), lobby.port());
-    QVERIFY(lobby.waitForMessage(1, "USERLIST"));
-    QTRY_VERIFY_WITH_TIMEOUT(host.user(2) && host.user(2)->Name == "Joiner", 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(joiner.user(1) && joiner.user(1)->Name == "Host", 5000);
+    connectHostThenJoiner(lobby, host, joiner);
+    if (QTest::currentTestFailed())
+        return;
 
     // Host a hut with both packs and custom colours; the joiner takes place 1.
     host.huts->hosting.Player_Click(1, QByteArray());

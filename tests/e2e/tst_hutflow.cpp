@@ -81,9 +81,7 @@ private Q_SLOTS:
 void tst_HutFlow::hostAndJoin()
 {
     LobbyServer lobby;
-    QVERIFY(lobby.listen());
-    lobby.actAsSimpleLobby();
-    actAsHutLobby(lobby);
+    QVERIFY(listenAsHutLobby(lobby));
     WebHost web;
     QVERIFY(web.listen());
     web.serve("/getmodpack.php", QByteArray("http://packs.example/tex.zip\r\n"));
@@ -95,12 +93,9 @@ void tst_HutFlow::hostAndJoin()
     host.packs.InstalledModpacks = {{QStringLiteral("tex.kaf"), "ABCDEF01"}};
     joiner.packs.InstalledMappacks = {{QStringLiteral("alpha.kaf"), "0A0B0C0D"}};
 
-    host.connection.connectToServer(LobbyServer::host(), lobby.port());
-    QVERIFY(lobby.waitForMessage(0, "USERLIST"));
-    joiner.connection.connectToServer(LobbyServer::host(), lobby.port());
-    QVERIFY(lobby.waitForMessage(1, "USERLIST"));
-    QTRY_VERIFY_WITH_TIMEOUT(host.user(2) && host.user(2)->Name == "Joiner", 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(joiner.user(1) && joiner.user(1)->Name == "Host", 5000);
+    connectHostThenJoiner(lobby, host, joiner);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(host.state.CurrentUser.OwnSlot, 1);
     QCOMPARE(joiner.state.CurrentUser.OwnSlot, 2);
 
@@ -175,20 +170,15 @@ void tst_HutFlow::hostAndJoin()
 void tst_HutFlow::colourStepJustBeforeLaunch()
 {
     LobbyServer lobby;
-    QVERIFY(lobby.listen());
-    lobby.actAsSimpleLobby();
-    actAsHutLobby(lobby);
+    QVERIFY(listenAsHutLobby(lobby));
     WebHost web;
     QVERIFY(web.listen());
     const quint16 pingPort = freePort();
     Client host("Host", pingPort, web.hostAndPort());
     Client joiner("Joiner", pingPort, web.hostAndPort());
-    host.connection.connectToServer(LobbyServer::host(), lobby.port());
-    QVERIFY(lobby.waitForMessage(0, "USERLIST"));
-    joiner.connection.connectToServer(LobbyServer::host(), lobby.port());
-    QVERIFY(lobby.waitForMessage(1, "USERLIST"));
-    QTRY_VERIFY_WITH_TIMEOUT(host.user(2) && host.user(2)->Name == "Joiner", 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(joiner.user(1) && joiner.user(1)->Name == "Host", 5000);
+    connectHostThenJoiner(lobby, host, joiner);
+    if (QTest::currentTestFailed())
+        return;
 
     host.huts->hosting.Player_Click(1, QByteArray());
     QTRY_VERIFY_WITH_TIMEOUT(host.huts->panels.state().cmdlaunchVisible, 5000);
@@ -229,9 +219,7 @@ void tst_HutFlow::colourStepJustBeforeLaunch()
 void tst_HutFlow::coloursOfAnEarlierHut()
 {
     LobbyServer lobby;
-    QVERIFY(lobby.listen());
-    lobby.actAsSimpleLobby();
-    actAsHutLobby(lobby);
+    QVERIFY(listenAsHutLobby(lobby));
     WebHost web;
     QVERIFY(web.listen());
     const quint16 pingPort = freePort();

@@ -44,6 +44,7 @@ private Q_SLOTS:
     void tribeColoursTabReadable_data();
     void tribeColoursTabReadable();
     void hutAreaShrinksAfterGameMenu();
+    void disabledCaptionsLookDisabled();
     void tribeEditor();
     void missingPackPanel();
     void clicksBesideThePopUpsHideThem();
@@ -307,6 +308,42 @@ void tst_HutWidgets::tribeColoursTabReadable()
     const QPoint middle = tribes->mapTo(tribes->parentWidget(), tribes->rect().center());
     QWidget *hit = tribes->parentWidget()->childAt(middle);
     QVERIFY(hit == tribes || tribes->isAncestorOf(hit));
+}
+
+// A button that cannot be clicked says so: its caption in the skin's text
+// colour dimmed towards the button's fill, still readable on it.
+void tst_HutWidgets::disabledCaptionsLookDisabled()
+{
+    Rig rig;
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+    QPushButton *launch = rig.widgets.buttons->cmdlaunch;
+    QPushButton *host = rig.widgets.buttons->cmdHost;
+    launch->setEnabled(false);
+    host->setEnabled(true);
+    const QPalette &p = launch->palette();
+    const QColor fill = p.color(QPalette::Disabled, QPalette::Button);
+    for (QPalette::ColorRole role : {QPalette::ButtonText, QPalette::WindowText}) {
+        const QColor on = p.color(QPalette::Active, role);
+        const QColor off = p.color(QPalette::Disabled, role);
+        QVERIFY2(qAbs(qGray(on.rgb()) - qGray(off.rgb())) > 30, qPrintable(on.name() + QStringLiteral(" / ") + off.name()));
+        QVERIFY2(qAbs(qGray(off.rgb()) - qGray(fill.rgb())) > 30, qPrintable(off.name() + QStringLiteral(" on ") + fill.name()));
+    }
+    // What the screen shows: the same caption, dimmer when disabled.
+    host->setText(launch->text());
+    host->resize(launch->size());
+    launch->show();
+    host->show();
+    const auto brightest = [](QWidget *w) {
+        const QImage shot = w->grab().toImage();
+        int most = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x)
+                most = qMax(most, qGray(shot.pixel(x, y)));
+        }
+        return most;
+    };
+    QVERIFY2(brightest(launch) + 30 < brightest(host),
+             qPrintable(QStringLiteral("%1 against %2").arg(brightest(launch)).arg(brightest(host))));
 }
 
 // The host's hut area grows for the game menu and shrinks back when it is

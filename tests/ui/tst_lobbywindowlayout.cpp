@@ -147,6 +147,7 @@ private Q_SLOTS:
     void chatLineVisibleInHut();
     void firstChatLineClearOfTribePanel();
     void hutAreaHiddenOutsideAHut();
+    void onePassPerTabChangeAndResize();
     void everyControlOnEveryTab_data();
     void everyControlOnEveryTab();
     void cleanupTestCase();
@@ -319,6 +320,41 @@ void tst_LobbyWindowLayout::hutAreaHiddenOutsideAHut()
     QCOMPARE(rig.view->topMargin(), 0);
 }
 
+// A tab change makes one placement pass, however many pop-up panels show on
+// the tab that comes up; a resize makes one, whatever the chat log's scroll
+// bar does.
+void tst_LobbyWindowLayout::onePassPerTabChangeAndResize()
+{
+    Rig rig;
+    rig.state.own()->State = "HOST";
+    auto *hut = new HutArea;
+    auto *tribes = new TribeArea;
+    rig.form.place(LobbyForm::Place::GamePanel, hut);
+    rig.form.place(LobbyForm::Place::TribePanel, tribes);
+    rig.show(QSize(14235 / 15, 11040 / 15));
+    hut->show();
+    tribes->show();
+    QTRY_VERIFY(hut->isVisible() && tribes->isVisible());
+    auto *strip = rig.form.findChild<TabStrip *>();
+    QVERIFY(strip);
+    for (int tab : {2, 0, 3, 0, 1, 0}) {
+        QCoreApplication::processEvents();
+        const int before = rig.form.layoutPasses();
+        clickAtCentre(strip->TabText(tab));
+        QCOMPARE(rig.form.currentTab(), tab);
+        QCOMPARE(rig.form.layoutPasses() - before, 1);
+    }
+    QVERIFY(hut->isVisible() && tribes->isVisible());
+    for (QSize size : {QSize(1400, 1000), QSize(640, 480)}) {
+        QCoreApplication::processEvents();
+        const int before = rig.form.layoutPasses();
+        rig.form.resize(size);
+        QTRY_COMPARE(rig.form.size(), size);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.form.layoutPasses() - before, 1);
+    }
+}
+
 // The tabs in the order Lobby, Maps, Lobby, Maps, Mods, Maps, each with the
 // catalogue of its tab closed and then opened by a click on its opener, at the
 // design size, 1400 x 1000, 640 x 480 and the design size again. The rows run
@@ -418,6 +454,8 @@ void tst_LobbyWindowLayout::everyControlOnEveryTab()
         QVERIFY2(container, what.constData());
         QVERIFY2(w->parentWidget() == container,
                  qPrintable(QString::fromLatin1(what) + QStringLiteral(" in ") + w->parentWidget()->objectName()));
+        // The rules alone place it: no Qt layout of its container manages it.
+        QVERIFY2(!container->layout() || container->layout()->indexOf(w) < 0, what.constData());
         const QRect r = w->geometry();
         QVERIFY2(!r.isEmpty(), what.constData());
         QVERIFY2(container->rect().contains(r),

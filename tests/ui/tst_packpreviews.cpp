@@ -21,6 +21,7 @@
 #include "tests/ui/PackListTesting.h"
 
 #include <QBuffer>
+#include <memory>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -74,6 +75,7 @@ private Q_SLOTS:
     void listBoxMembers();
     void mapRowsFollowTheirPacks();
     void mapPackClickWithoutCurrentRow();
+    void packListsDrawOncePerFill();
     void levelOfEarlierPackNeverShown();
     void mapPreviewPixels();
     void mapPreviewWithoutPicture();
@@ -205,6 +207,46 @@ void tst_PackPreviews::mapRowsFollowTheirPacks()
     QCOMPARE(panel.lstMaps->ListCount(), 0);
     QCOMPARE(panel.mapPreview->showing(), MapPreview::Showing::Nothing);
     QVERIFY(panel.lblMapName->text().isEmpty());
+}
+
+// A list emptied and filled again is drawn once, not once empty and once full.
+void tst_PackPreviews::packListsDrawOncePerFill()
+{
+    Fixture f;
+    for (const char *name : {"one", "two", "three"}) {
+        KafPackBuilder::build(f.client(QStringLiteral("mappacks/%1.kaf").arg(QLatin1String(name))),
+                              {{"mappack.txt", mapManifest({"L1", "L2", "L3"})}});
+    }
+    f.packs.BuildMappackCrcList();
+    MapPackPanel panel(f.setup, f.packs);
+    panel.resize(700, 500);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    const auto counted = [](MorphListBox *list) {
+        auto count = std::make_shared<int>(0);
+        list->surface().onRefresh = [count, refresh = list->surface().onRefresh] {
+            ++*count;
+            if (refresh)
+                refresh();
+        };
+        return count;
+    };
+    const std::shared_ptr<int> packs = counted(panel.lstPacks);
+    const std::shared_ptr<int> levels = counted(panel.lstMaps);
+    for (int round = 0; round < 2; ++round) {
+        *packs = 0;
+        panel.FillMapPackList();
+        QCOMPARE(panel.lstPacks->ListCount(), 3);
+        QCOMPARE(*packs, 1);
+        for (int row : {0, 2}) {
+            click(panel.lstPacks, row);
+            QCOMPARE(panel.lstMaps->ListCount(), 3);
+            *levels = 0;
+            panel.LoadMapPackInfo();
+            QCOMPARE(panel.lstMaps->ListCount(), 3);
+            QCOMPARE(*levels, 1);
+        }
+    }
 }
 
 void tst_PackPreviews::mapPackClickWithoutCurrentRow()
