@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -48,7 +49,17 @@ TribePanel::TribePanel(TribeColours &colours, TribePreviews &previews, TribeColo
 {
     setObjectName(QStringLiteral("FraTribePal"));
     setAutoFillBackground(true);
-    auto *row = new QHBoxLayout(this);
+    // In a window narrower than the panel's controls need, they scroll
+    // instead of being squeezed over each other.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    m_content = new QWidget;
+    m_content->setAutoFillBackground(false);
+    auto *row = new QHBoxLayout(m_content);
     row->setContentsMargins(6, 6, 6, 6);
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(3);
@@ -75,6 +86,8 @@ TribePanel::TribePanel(TribeColours &colours, TribePreviews &previews, TribeColo
     }
     row->addSpacing(12);
     row->addWidget(createEditor(), 1, Qt::AlignTop);
+    scroll->setWidget(m_content);
+    outer->addWidget(scroll);
 
     connect(closeButton, &QPushButton::clicked, this,
             [this] { m_panels.update([](HutPanels::State &s) { s.FraTribePalVisible = false; }); });
@@ -85,6 +98,12 @@ TribePanel::TribePanel(TribeColours &colours, TribePreviews &previews, TribeColo
     connect(&editor, &TribeColourEditor::changed, this, &TribePanel::refreshEditor);
     refreshPanels();
     refreshEditor();
+}
+
+QSize TribePanel::sizeHint() const
+{
+    // What the controls need, not what a scroll area offers to show.
+    return m_content->sizeHint();
 }
 
 QWidget *TribePanel::createEditor()

@@ -39,6 +39,7 @@ public:
     QPushButton *closeButton = nullptr;
 
     void imgTribe_Click(int index);
+    QSize sizeHint() const override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -54,6 +55,7 @@ private:
     TribePreviews &m_previewImages;
     TribeColourEditor &m_editor;
     HutPanels &m_panels;
+    QWidget *m_content = nullptr;
     std::array<std::array<QLabel *, 8>, 4> m_boxes {};
     std::array<QLabel *, 4> m_previews {};
     std::array<QLabel *, 4> m_arrows {};
