@@ -180,8 +180,9 @@ void tst_WineGame::hostGame()
     QCOMPARE(client.game().value("exit"), QStringLiteral("0"));
     QVERIFY(client.game().value("answer").startsWith(QLatin1String("OK")));
     QCOMPARE(t.otherProcess, handedOver);
+    // The patch waits for the code; both may be seen in the same poll.
     if (game.contains("code_delay_ms"))
-        QVERIFY(t.patched > t.codeMapped);
+        QVERIFY(t.codeMapped >= 0 && t.patched >= t.codeMapped);
 
     const QByteArray report = sent[sent.indexOf("POPULOUS OFF") - 1];
     QVERIFY(report.startsWith("POINTREPORT Game Start: "));
