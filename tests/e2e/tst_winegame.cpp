@@ -77,6 +77,8 @@ void tst_WineGame::initTestCase()
 {
     if (WineTestPrefix::wine().isEmpty())
         QSKIP("wine is not installed");
+    if (const QString why = WineTestPrefix::cannotRun32Bit(); !why.isEmpty())
+        QSKIP(qPrintable(why));
     const QString windowsGame = FakeGameFolder::windowsFakeGamePath();
     if (windowsGame.isEmpty() || !QFile::exists(windowsGame))
         QFAIL("the Windows fake game is not built (mingw-w64 was missing when the tests were built)");
