@@ -14,12 +14,12 @@ QString skinFile(const QString &programFolder, const QByteArray &skinPath, const
     return WinPath::join(programFolder, skinPath + name);
 }
 
-void LoadSettings(ClientOptions &o, const QString &programFolder)
+void LoadSettings(ClientOptions &o, const QString &programFolder, const QByteArray &skinPath)
 {
     const QString qx = WinPath::join(programFolder, QByteArray(K::QxIni));
     const auto flag = [&qx](const K::Key &key) { return Text::StrToBool(K::read(qx, key)); };
 
-    o.SkinPath = K::read(qx, K::SkinPath);
+    o.SkinPath = skinPath.isEmpty() ? K::read(qx, K::SkinPath) : skinPath;
     const QString skin = skinFile(programFolder, o.SkinPath, K::QxSkinIni);
     const auto colour = [&skin](const K::Key &key) { return Text::LeadingInt32(K::read(skin, key)); };
 

@@ -11,8 +11,9 @@ namespace Settings {
 
 // The option flags, colours, font, resolution and LoginBackground, read
 // again from the files (there is no cache). SkinPath is read first, so the
-// skin file is the one of the skin now chosen.
-void LoadSettings(ClientOptions &options, const QString &programFolder);
+// skin file is the one of the skin now chosen; a non-empty `skinPath` is used
+// instead of the saved one (qx.ini keeps its choice).
+void LoadSettings(ClientOptions &options, const QString &programFolder, const QByteArray &skinPath = {});
 
 // InstalledSkins from skins\InstalledSkins.inf. A missing file or a count that
 // is not a positive number gives an empty list.

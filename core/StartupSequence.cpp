@@ -45,7 +45,7 @@ bool StartupSequence::Main()
     const Hooks &h = m_hooks;
     bool versionSaysExit = false;
     const bool ran = step("showSplash", h.showSplash)
-        && step("LoadSettings", [this] { LoadSettings(); })
+        && step("LoadSettings", [this] { loadSettingsAtStart(); })
         && step("PlayFile", [this] {
                if (!m_state.Options.DisableStartSound)
                    PlayFile("\\loading.wav");
@@ -87,6 +87,29 @@ bool StartupSequence::Main()
 void StartupSequence::LoadSettings()
 {
     Settings::LoadSettings(m_state.Options, m_state.Setup.ProgramFolder);
+    if (m_hooks.loadSkinPictures)
+        m_hooks.loadSkinPictures();
+}
+
+void StartupSequence::loadSettingsAtStart()
+{
+    const QString folder = m_state.Setup.ProgramFolder;
+    Settings::LoadSettings(m_state.Options, folder);
+    const QByteArray chosen = m_state.Options.SkinPath;
+    const QByteArray fallback = SettingsKeys::SkinPath.defaultValue;
+    if (m_hooks.skinFault && chosen.compare(fallback, Qt::CaseInsensitive) != 0) {
+        // When the default skin is no better, the chosen one stays and its
+        // failure is reported as at any other load.
+        const QByteArray fault = m_hooks.skinFault(chosen);
+        if (!fault.isEmpty() && m_hooks.skinFault(fallback).isEmpty()) {
+            const qsizetype slash = chosen.lastIndexOf('\\');
+            const QByteArray name = slash >= 0 && slash + 1 < chosen.size() ? chosen.mid(slash + 1) : chosen;
+            if (m_hooks.status)
+                m_hooks.status("The skin \"" + name + "\" cannot be loaded (" + fault
+                               + "); the default skin is used instead.");
+            Settings::LoadSettings(m_state.Options, folder, fallback);
+        }
+    }
     if (m_hooks.loadSkinPictures)
         m_hooks.loadSkinPictures();
 }

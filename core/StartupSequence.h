@@ -29,6 +29,10 @@ public:
         std::function<void()> showSplash;                  // frmStartup visible, events run once
         std::function<void(const QByteArray &)> caption;   // frmStartup.lblStart
         std::function<void()> loadSkinPictures;            // the last steps of LoadSettings
+        // Why the pictures of a skin (a SkinPath) cannot be loaded; empty
+        // when they all can.
+        std::function<QByteArray(const QByteArray &)> skinFault;
+        std::function<void(const QByteArray &)> status;    // a status line for the lobby's chat
         std::function<void()> showLogin;                   // login window, server list, splash gone
 
         // Game folder and version.
@@ -69,7 +73,13 @@ public:
     bool Main();
 
     // The steps of the sequence (also those that are not hooked), by name.
+    // LoadSettings is also the options panel's skin apply: a skin that
+    // cannot be loaded is reported there.
     void LoadSettings();
+    // Start-up's LoadSettings: a chosen skin that cannot be loaded gives way
+    // to the default skin for this run, with one status line and no report;
+    // qx.ini keeps the choice, so a mended skin is used at the next start.
+    void loadSettingsAtStart();
     void PlayFile(const QByteArray &fileName);
     void makePackFolders();
     void chooseExecutable();

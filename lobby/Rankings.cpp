@@ -12,16 +12,22 @@ QList<RankRow> ParseRanks(const QByteArray &page)
 {
     const QList<QByteArray> lines = Text::Lines(page);
     QList<RankRow> rows;
-    for (qsizetype i = 0; i + LinesPerRecord <= lines.size(); i += LinesPerRecord) {
+    for (qsizetype i = 0; i < lines.size(); i += LinesPerRecord) {
+        // A record cut short by the end of the page still makes a row: each
+        // column past the end holds the last line there was. Its id is not
+        // known, so it never names the own place.
+        const qsizetype last = lines.size() - 1;
+        const auto line = [&](int n) { return lines.at(qMin(i + n, last)); };
         RankRow r;
-        r.IconKey = lines.at(i);
-        r.Place = lines.at(i + 1);
-        r.Name = lines.at(i + 2);
-        r.Lost = lines.at(i + 3);
-        r.Won = lines.at(i + 4);
-        r.Played = lines.at(i + 5);
-        r.Rating = lines.at(i + 6);
-        r.UserId = lines.at(i + 7);
+        r.IconKey = line(0);
+        r.Place = line(1);
+        r.Name = line(2);
+        r.Lost = line(3);
+        r.Won = line(4);
+        r.Played = line(5);
+        r.Rating = line(6);
+        if (i + 7 <= last)
+            r.UserId = lines.at(i + 7);
         rows.append(r);
     }
     return rows;
@@ -77,8 +83,8 @@ bool Rankings::fetching() const
 
 void Rankings::GetRanks()
 {
+    // lblYourRank keeps its caption until an answer names the own player.
     m_rows.clear();
-    m_yourRank = Ranks::YourRankCaption;
     Q_EMIT changed();
     const QByteArray host = LobbyWebHost::fromSettings(SettingsKeys::QxIniPath(m_state.Setup.ProgramFolder));
     // random= 0 to 99,999,998, so that no cache answers.

@@ -26,7 +26,8 @@ namespace Ranks {
 constexpr int LinesPerRecord = 8;
 
 // The page "ranksqx.php" answers: records of eight lines, no header, no end
-// marker. Lines end with LF or CR LF; a last record cut short is dropped.
+// marker. Lines end with LF or CR LF. A last record cut short is a row too:
+// its missing columns hold the last line of the page, and its id is empty.
 QList<RankRow> ParseRanks(const QByteArray &page);
 
 // Two user ids are the same when both are numbers above 0 with the same
@@ -56,7 +57,8 @@ public:
     // The rows on show. A failed or empty fetch shows one row with no texts
     // (the "unknown" icon), as the page's own readers always have.
     const QList<RankRow> &rows() const { return m_rows; }
-    // "Your Rank:" or "Your Rank: " and the own place.
+    // "Your Rank:" until an answer holds the own player, then "Your Rank: "
+    // and the own place; an answer without the player leaves it as it was.
     QByteArray YourRank() const { return m_yourRank; }
     bool fetching() const;
 

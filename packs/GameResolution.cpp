@@ -31,6 +31,12 @@ const PatchRun Runs[] = {
      32},
 };
 
+QByteArray cannotBeWritten(const QString &executable)
+{
+    return "Game executable not patched: " + CodePage::fromUnicode(QFileInfo(executable).fileName())
+        + " cannot be written";
+}
+
 } // namespace
 
 bool PatchGameResolution(const QString &executable, const QString &programFolder, ChatOutput &chat)
@@ -48,6 +54,11 @@ bool PatchGameResolution(const QString &executable, const QString &programFolder
     if (patched == original)
         return true; // patched before
 
+    // A file the user may not write stays as it is, and so does backup/.
+    if (!AtomicFile::mayReplace(executable)) {
+        chat.AddSystemMessage(cannotBeWritten(executable));
+        return false;
+    }
     const QString backups = WinPath::join(programFolder, QStringLiteral("backup"));
     const QString backup = WinPath::join(backups, QFileInfo(executable).fileName());
     QDir().mkpath(backups);
@@ -57,9 +68,7 @@ bool PatchGameResolution(const QString &executable, const QString &programFolder
         return false;
     }
     if (!AtomicFile::write(executable, patched)) {
-        chat.AddSystemMessage("Game executable not patched: "
-                              + CodePage::fromUnicode(QFileInfo(executable).fileName())
-                              + " cannot be written");
+        chat.AddSystemMessage(cannotBeWritten(executable));
         return false;
     }
     return true;

@@ -74,6 +74,15 @@ private:
     std::function<void(const QByteArray &)> m_keep;
 };
 
+// A picture of a skin; null when the file is missing or holds no picture.
+QPixmap skinPicture(const QString &file)
+{
+    QPixmap pixmap;
+    if (Files::FileExists(file))
+        pixmap.load(file);
+    return pixmap;
+}
+
 void centreOnScreen(QWidget *window)
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -443,8 +452,8 @@ void ClientApp::wireStartup()
         const QString folder = m_state.Setup.ProgramFolder;
         for (const Settings::SkinPicture &picture : Settings::skinPictures()) {
             const QString file = Settings::skinFile(folder, m_state.Options.SkinPath, picture.file);
-            QPixmap pixmap;
-            if (!Files::FileExists(file) || !pixmap.load(file)) {
+            const QPixmap pixmap = skinPicture(file);
+            if (pixmap.isNull()) {
                 m_frmError->ShowError({481, QStringLiteral("Invalid picture: ") + file,
                                        QStringLiteral("Zorbel1")},
                                       QStringLiteral("Failure to load skin resources!"));
@@ -460,6 +469,17 @@ void ClientApp::wireStartup()
         if (m_caps->optionsView)
             m_caps->optionsView->colourSoundBoxes(m_state.Options.ColorForeground, m_state.Options.OptionsForeColor);
     };
+    h.skinFault = [this](const QByteArray &skinPath) -> QByteArray {
+        const QString folder = m_state.Setup.ProgramFolder;
+        if (!Files::DirExists(Settings::skinFile(folder, skinPath, QByteArray())))
+            return "there is no such skin folder";
+        for (const Settings::SkinPicture &picture : Settings::skinPictures()) {
+            if (skinPicture(Settings::skinFile(folder, skinPath, picture.file)).isNull())
+                return "the picture " + QByteArray(picture.file).mid(1) + " cannot be read";
+        }
+        return {};
+    };
+    h.status = [this](const QByteArray &line) { addStartupStatus(line); };
     h.skinListLoaded = [this] {
         if (m_caps->optionsView)
             m_caps->optionsView->refresh();

@@ -44,6 +44,28 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
+// The file an atomic write replaces: a symbolic link is followed, so the
+// link stays and what it points at is replaced.
+QString replacedFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.symLinkTarget() : path;
+}
+
+// Whether the user may open an existing file for writing, checked with the
+// same (effective) ids and mode bits as an open for writing. The rename would
+// only ask the folder, so without this a read-only file would be replaced.
+// A missing file is new; a program that is running may still be replaced
+// under it, which is what a rename is for.
+bool mayWrite(const QString &target, QString *why)
+{
+    const QByteArray name = QFile::encodeName(target);
+    if (::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0 || errno == ENOENT || errno == ETXTBSY)
+        return true;
+    *why = lastError();
+    return false;
+}
+
 enum class Sync { ToDisk, No };
 
 // A temporary file beside the target; written by `fill`, then synced (unless
@@ -54,12 +76,12 @@ bool replaceWith(const QString &path, QString *error, Fill fill, Sync sync = Syn
 {
     if (path.isEmpty())
         return fail(error, path, QStringLiteral("no file name"));
-    QString target = path;
-    const QFileInfo info(path);
-    if (info.isSymLink())
-        target = info.symLinkTarget(); // replace what the link points at, keep the link
+    const QString target = replacedFile(path);
     if (QFileInfo(target).isDir())
         return fail(error, path, QStringLiteral("is a folder"));
+    QString refused;
+    if (!mayWrite(target, &refused))
+        return fail(error, path, refused);
 
     const QFileInfo targetInfo(target);
     QByteArray temp = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.")
@@ -125,6 +147,12 @@ bool replaceWithBytes(const QString &path, const QByteArray &contents, QString *
 } // namespace
 
 namespace AtomicFile {
+
+bool mayReplace(const QString &path, QString *error)
+{
+    QString why;
+    return mayWrite(replacedFile(path), &why) || fail(error, path, why);
+}
 
 bool write(const QString &path, const QByteArray &contents, QString *error)
 {

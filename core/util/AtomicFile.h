@@ -17,4 +17,9 @@ bool writeUnsynced(const QString &path, const QByteArray &contents, QString *err
 // Copies `from` to `to` through a temporary file beside `to`.
 bool copy(const QString &from, const QString &to, QString *error = nullptr);
 
+// Each write above refuses an existing file that the user may not open for
+// writing, as a plain write would. This asks the same question beforehand,
+// for a caller with work to do before its write.
+bool mayReplace(const QString &path, QString *error = nullptr);
+
 } // namespace AtomicFile

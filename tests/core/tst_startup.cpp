@@ -274,6 +274,53 @@ private Q_SLOTS:
         QCOMPARE(done.size(), 3);
     }
 
+    // A chosen skin that cannot be loaded gives way to the default skin for
+    // the run, with one status line, when the default skin can be loaded.
+    void brokenSkinGivesWay_data()
+    {
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::addColumn<QByteArrayList>("broken");
+        QTest::addColumn<QByteArray>("used");
+        QTest::addColumn<QList<QByteArray>>("status");
+        const QByteArray glass = "\\skins\\Glass";
+        const QByteArray fallback = "\\skins\\Default";
+        QTest::newRow("chosen skin loads") << glass << QByteArrayList{} << glass << QList<QByteArray>{};
+        QTest::newRow("chosen skin broken")
+            << glass << QByteArrayList{glass} << fallback
+            << QList<QByteArray>{"The skin \"Glass\" cannot be loaded (bad); the default skin is used instead."};
+        QTest::newRow("default skin broken too")
+            << glass << QByteArrayList{glass, fallback} << glass << QList<QByteArray>{};
+        QTest::newRow("default skin chosen") << fallback << QByteArrayList{fallback} << fallback
+                                             << QList<QByteArray>{};
+    }
+
+    void brokenSkinGivesWay()
+    {
+        QFETCH(QByteArray, chosen);
+        QFETCH(QByteArrayList, broken);
+        QFETCH(QByteArray, used);
+        QFETCH(QList<QByteArray>, status);
+        Rig rig;
+        const QString qx = rig.home.filePath("qx.ini");
+        Ini::WriteIni(qx, "paths", "skinpath", chosen);
+        touch(rig.home.filePath("skins/Glass/loading.wav"));
+        Ini::WriteIni(rig.home.filePath("skins/Glass/qxskin.ini"), "skinning", "border4", "77");
+        rig.hooks.skinFault = [&broken](const QByteArray &skin) {
+            return broken.contains(skin) ? QByteArray("bad") : QByteArray();
+        };
+        QList<QByteArray> lines;
+        rig.hooks.status = [&lines](const QByteArray &line) { lines.append(line); };
+        QByteArray dressed;
+        rig.hooks.loadSkinPictures = [&] { dressed = rig.state.Options.SkinPath; };
+        QVERIFY(rig.run());
+        QCOMPARE(lines, status);
+        QCOMPARE(dressed, used);
+        QCOMPARE(rig.state.Options.SkinPath, used);
+        QCOMPARE(rig.state.Options.OptionsBackColor == 77, used == "\\skins\\Glass");
+        QCOMPARE(rig.sound.played, QStringList{rig.home.filePath("skins/" + used.mid(7) + "/loading.wav")});
+        QCOMPARE(Ini::ReadIni(qx, "paths", "skinpath", ""), chosen);
+    }
+
     void settingsDefaults()
     {
         QTemporaryDir home;

@@ -73,6 +73,9 @@ private Q_SLOTS:
     void ownPlace();
     void failedOrEmptyFetch_data();
     void failedOrEmptyFetch();
+    void cutLastRecord_data();
+    void cutLastRecord();
+    void ownRankKeptOverAnswerWithoutPlayer();
     void requestCarriesRandomValue();
     void listEmptiedWhileFetching();
     void secondFetchWins();
@@ -89,9 +92,21 @@ void tst_Rankings::parse_data()
     QTest::newRow("two records, CR LF") << page({a, b}, "\r\n") << QList<RankRow>{row(a), row(b)};
     QTest::newRow("no final line end") << page({a, b}).chopped(1) << QList<RankRow>{row(a), row(b)};
     QTest::newRow("empty page") << QByteArray() << QList<RankRow>{};
-    QTest::newRow("a line end alone") << QByteArray("\n") << QList<RankRow>{};
-    QTest::newRow("last record cut short") << page({a}) + "mod\n2\nBram\n" << QList<RankRow>{row(a)};
-    QTest::newRow("seven lines") << page({a}).left(page({a}).lastIndexOf("501")) << QList<RankRow>{};
+    QTest::newRow("a line end alone") << QByteArray("\n") << QList<RankRow>{RankRow()};
+    // A last record cut short: its missing columns hold the last line read,
+    // and it has no id.
+    QTest::newRow("cut after 1 line")
+        << page({a}) + "mod" << QList<RankRow>{row(a), {"mod", "mod", "mod", "mod", "mod", "mod", "mod", ""}};
+    QTest::newRow("cut after 3 lines")
+        << page({a}) + "mod\n2\nBram\n"
+        << QList<RankRow>{row(a), {"mod", "2", "Bram", "Bram", "Bram", "Bram", "Bram", ""}};
+    QTest::newRow("cut after 4 lines, no final line end")
+        << QByteArray("admin\n1\nzed\n3") << QList<RankRow>{{"admin", "1", "zed", "3", "3", "3", "3", ""}};
+    QTest::newRow("cut after 7 lines") << page({a}).left(page({a}).lastIndexOf("501"))
+                                       << QList<RankRow>{{"admin", "1", "Ava", "3", "5", "8", "1200", ""}};
+    QTest::newRow("cut after 7 lines, CR LF")
+        << page({a, b}, "\r\n").left(page({a, b}, "\r\n").lastIndexOf("502"))
+        << QList<RankRow>{row(a), {"mod", "2", "Bram", "3", "5", "8", "1200", ""}};
     QTest::newRow("empty fields kept") << QByteArray("\n\n\n\n\n\n\n\n") << QList<RankRow>{RankRow()};
     // Texts stay as they were sent, blanks and all.
     const QList<QByteArray> odd = {"warrior", " 3", "Name With Blanks ", "x", "", "9", "-5", "abc"};
@@ -172,7 +187,6 @@ void tst_Rankings::failedOrEmptyFetch_data()
     QTest::newRow("404") << 404 << page({record("admin", 1, "Ava", "22")});
     QTest::newRow("500") << 500 << QByteArray();
     QTest::newRow("empty page") << 200 << QByteArray();
-    QTest::newRow("only a cut record") << 200 << QByteArray("admin\n1\nAva\n");
 }
 
 void tst_Rankings::failedOrEmptyFetch()
@@ -184,11 +198,52 @@ void tst_Rankings::failedOrEmptyFetch()
     rig.web.serve("/ranksqx.php", page({record("admin", 1, "Ava", "1"), record("mod", 2, "Bram", "22")}));
     QVERIFY(rig.fetch());
     QCOMPARE(rig.ranks.YourRank(), QByteArray("Your Rank: 2"));
-    // ...is gone: one row with no texts, and no own place.
+    // ...is gone: one row with no texts. The own place stays as it was.
     rig.web.serve("/ranksqx.php", body, status);
     QVERIFY(rig.fetch());
     QCOMPARE(rig.ranks.rows(), QList<RankRow>{RankRow()});
+    QCOMPARE(rig.ranks.YourRank(), QByteArray("Your Rank: 2"));
+}
+
+void tst_Rankings::cutLastRecord_data()
+{
+    QTest::addColumn<QByteArray>("cut");
+    QTest::addColumn<RankRow>("last");
+    QTest::newRow("after 1 line") << QByteArray("mod\n") << RankRow{"mod", "mod", "mod", "mod", "mod", "mod", "mod", ""};
+    QTest::newRow("after 3 lines") << QByteArray("mod\n2\nBram\n")
+                                   << RankRow{"mod", "2", "Bram", "Bram", "Bram", "Bram", "Bram", ""};
+    // The rating is the own id's number, but a cut record has no id.
+    QTest::newRow("after 7 lines") << QByteArray("mod\n2\nBram\n4\n6\n10\n22\n")
+                                   << RankRow{"mod", "2", "Bram", "4", "6", "10", "22", ""};
+}
+
+void tst_Rankings::cutLastRecord()
+{
+    QFETCH(QByteArray, cut);
+    QFETCH(RankRow, last);
+    Rig rig("22");
+    const QList<QByteArray> first = record("admin", 1, "Ava", "501");
+    rig.web.serve("/ranksqx.php", page({first}) + cut);
+    QVERIFY(rig.fetch());
+    QCOMPARE(rig.ranks.rows(), (QList<RankRow>{row(first), last}));
     QCOMPARE(rig.ranks.YourRank(), QByteArray("Your Rank:"));
+}
+
+void tst_Rankings::ownRankKeptOverAnswerWithoutPlayer()
+{
+    Rig rig("22");
+    rig.web.serve("/ranksqx.php", page({record("admin", 1, "Ava", "1"), record("mod", 2, "Me", "22")}));
+    QVERIFY(rig.fetch());
+    QCOMPARE(rig.ranks.YourRank(), QByteArray("Your Rank: 2"));
+    // An answer without the own player: new rows, the caption as it was.
+    rig.web.serve("/ranksqx.php", page({record("brave", 1, "Cleo", "9"), record("mod", 2, "Dov", "10")}));
+    QVERIFY(rig.fetch());
+    QCOMPARE(rig.ranks.rows().at(0).Name, QByteArray("Cleo"));
+    QCOMPARE(rig.ranks.YourRank(), QByteArray("Your Rank: 2"));
+    // The player found again, at another place.
+    rig.web.serve("/ranksqx.php", page({record("brave", 1, "Cleo", "9"), record("mod", 5, "Me", "022")}));
+    QVERIFY(rig.fetch());
+    QCOMPARE(rig.ranks.YourRank(), QByteArray("Your Rank: 5"));
 }
 
 void tst_Rankings::requestCarriesRandomValue()
@@ -218,7 +273,7 @@ void tst_Rankings::listEmptiedWhileFetching()
     rig.ranks.GetRanks();
     QCOMPARE(changed.count(), 1);
     QVERIFY(rig.ranks.rows().isEmpty());
-    QCOMPARE(rig.ranks.YourRank(), QByteArray("Your Rank:"));
+    QCOMPARE(rig.ranks.YourRank(), QByteArray("Your Rank: 1"));
     QVERIFY(rig.ranks.fetching());
 }
 

@@ -1,5 +1,6 @@
 #include "packs/GameResolution.h"
 #include "tests/fixtures/RecordingChatOutput.h"
+#include "tests/fixtures/UnprivilegedUser.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void wrongLength_data();
     void wrongLength();
     void missingFileIsNotCreated();
+    void readOnlyExecutableIsNotWritten();
 };
 
 void tst_GameResolution::patchesTheRightBuild()
@@ -116,6 +118,33 @@ void tst_GameResolution::missingFileIsNotCreated()
     QVERIFY(!PatchGameResolution(dir.filePath("d3dpoptb.exe"), dir.filePath("client"), chat));
     QVERIFY(!QFile::exists(dir.filePath("d3dpoptb.exe")));
     QCOMPARE(chat.systemMessages, QList<QByteArray>{SizeError});
+}
+
+// An executable the user may not write (mode 0444) keeps every byte and its
+// mode, no backup is made, and the failure is the status line.
+void tst_GameResolution::readOnlyExecutableIsNotWritten()
+{
+    QTemporaryDir dir;
+    QVERIFY(UnprivilegedUser::openFolder(dir.path()));
+    const QString exe = dir.filePath("d3dpoptb.exe");
+    const QByteArray original = exeImage(GameResolution::RequiredSize);
+    QVERIFY(writeFile(exe, original));
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QVERIFY(QFile::setPermissions(exe, readOnly));
+    RecordingChatOutput chat;
+    bool patched = true;
+    {
+        UnprivilegedUser user;
+        QVERIFY(user.active());
+        patched = PatchGameResolution(exe, dir.filePath("client"), chat);
+    }
+    QVERIFY(!patched);
+    QCOMPARE(chat.systemMessages,
+             QList<QByteArray>{"Game executable not patched: d3dpoptb.exe cannot be written"});
+    QCOMPARE(readFile(exe), original);
+    QCOMPARE(QFile::permissions(exe) & QFileDevice::Permissions(0x7077), readOnly);
+    QVERIFY(!QFile::exists(dir.filePath("client/backup")));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"d3dpoptb.exe"});
 }
 
 QTEST_GUILESS_MAIN(tst_GameResolution)

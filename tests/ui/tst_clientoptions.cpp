@@ -3,6 +3,9 @@
 // reads it, the player can host, and the tab's controls act on the settings.
 #include "core/ui/ClientApp.h"
 #include "core/ui/LoginForm.h"
+#include "core/ui/frmError.h"
+#include "lobby/ChatLog.h"
+#include "lobby/ChatLogs.h"
 #include "core/util/Ini.h"
 #include "lobby/ColourValue.h"
 #include "lobby/ui/LobbyForm.h"
@@ -18,6 +21,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,6 +79,7 @@ private Q_SLOTS:
     void controlsActOnTheSettings();
     void missingSkinPictureLeavesSoundBoxes();
     void translucentFromTheStart();
+    void brokenSkinGivesWayAtStart();
 };
 
 void tst_ClientOptions::freshFolderCanHost()
@@ -168,6 +173,73 @@ void tst_ClientOptions::translucentFromTheStart()
     QCOMPARE(qRound(rig.app->lobbyForm().windowOpacity() * 255), 204);
     rig.login();
     QCOMPARE(qRound(rig.app->lobbyForm().windowOpacity() * 255), 204);
+}
+
+// A chosen skin whose pictures cannot be read: start-up uses the default skin
+// for that run, says so in one status line and asks nothing; the choice stays
+// saved, so the mended skin is used at the next start. Applying the broken
+// skin reports it once, there.
+void tst_ClientOptions::brokenSkinGivesWayAtStart()
+{
+    Rig rig;
+    const QString glass = rig.home.filePath("skins/Glass");
+    copyTree(rig.home.filePath("skins/Default"), glass);
+    writeFile(glass + "/tabselect.gif", "not a picture");
+    Ini::WriteIni(glass + "/qxskin.ini", "skinning", "border4", "77");
+    writeFile(rig.home.filePath("skins/InstalledSkins.inf"),
+              "[SECTION=SKINS]\r\nINSTALLEDSKINS=2\r\nSKIN1=Default\r\nSKIN2=Glass\r\n[EOS]\r\n");
+    Ini::WriteIni(rig.qx(), "paths", "skinpath", "\\skins\\Glass");
+
+    QVERIFY(rig.app->Main());
+    QCOMPARE(rig.dialogs.questions.size(), 0);
+    QVERIFY(!rig.app->errorWindow().isVisible());
+    const ClientOptions &o = rig.app->state().Options;
+    QCOMPARE(o.SkinPath, QByteArray("\\skins\\Default"));
+    QVERIFY(o.OptionsBackColor != 77);
+    QCOMPARE(o.LoginBackground, rig.home.filePath("skins/Default/loginbg.jpg"));
+    QCOMPARE(rig.sound.played, QStringList{rig.home.filePath("skins/Default/loading.wav")});
+    QCOMPARE(rig.qxValue("paths", "skinpath"), QByteArray("\\skins\\Glass"));
+
+    rig.login();
+    const QString line = QStringLiteral(
+        "The skin \"Glass\" cannot be loaded (the picture tabselect.gif cannot be read); the default skin is "
+        "used instead.");
+    ChatLog *main = dynamic_cast<ChatLogs &>(rig.app->chat()).log(0);
+    QVERIFY(main);
+    QTRY_VERIFY_WITH_TIMEOUT(main->plainText().contains(line), 5000);
+    const QString log = main->plainText();
+    QVERIFY2(log.count(line) == 1 && log.count(QLatin1String("cannot be loaded")) == 1, qPrintable(log));
+    QCOMPARE(rig.dialogs.questions.size(), 0);
+
+    // Applied from the options tab, the broken skin is reported once.
+    rig.app->lobbyForm().TabText_Click(1);
+    auto *skins = rig.control<QListWidget>("lstskinslist");
+    QCOMPARE(skins->count(), 2);
+    skins->setCurrentRow(1);
+    QPushButton *apply = rig.control<QPushButton>("cmdApplySkin");
+    QTRY_VERIFY(apply->isVisible());
+    QTest::mouseClick(apply, Qt::LeftButton, {}, apply->rect().center());
+    QCOMPARE(rig.qxValue("paths", "skinpath"), QByteArray("\\skins\\Glass"));
+    QCOMPARE(rig.dialogs.questions.size(), 1);
+    QCOMPARE(rig.dialogs.openCount(), 1);
+    QVERIFY(rig.app->errorWindow().isVisible());
+    QVERIFY(rig.app->errorWindow().txtError->toPlainText().endsWith(
+        QStringLiteral("Method: Failure to load skin resources!()")));
+    rig.dialogs.answerOpen(Dialogs::Answer::Retry);
+    QVERIFY(!rig.app->exiting());
+
+    // Mended, the saved skin is used again at the next start.
+    QFile::remove(glass + "/tabselect.gif");
+    QVERIFY(QFile::copy(rig.home.filePath("skins/Default/tabselect.gif"), glass + "/tabselect.gif"));
+    rig.dialogs.clear();
+    rig.sound.played.clear();
+    rig.app.reset();
+    rig.app = std::make_unique<ClientApp>(rig.platform());
+    QVERIFY(rig.app->Main());
+    QCOMPARE(rig.dialogs.questions.size(), 0);
+    QCOMPARE(rig.app->state().Options.SkinPath, QByteArray("\\skins\\Glass"));
+    QCOMPARE(rig.app->state().Options.OptionsBackColor, 77);
+    QCOMPARE(rig.sound.played, QStringList{glass + "/loading.wav"});
 }
 
 QTEST_MAIN(tst_ClientOptions)

@@ -2,13 +2,18 @@
 #include "core/util/Files.h"
 #include "core/util/WinPath.h"
 #include "tests/fixtures/TestFiles.h"
+#include "tests/fixtures/UnprivilegedUser.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 class TstFiles : public QObject
 {
@@ -24,6 +29,8 @@ private Q_SLOTS:
     void atomicWriteRefusesFolder();
     void unsyncedWriteStillReplacesWhole();
     void atomicCopy();
+    void atomicWriteRefusesReadOnlyFile_data();
+    void atomicWriteRefusesReadOnlyFile();
 };
 
 void TstFiles::fileTests()
@@ -159,6 +166,64 @@ void TstFiles::atomicCopy()
     QVERIFY(!AtomicFile::copy(dir.filePath(QStringLiteral("missing")), to, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(Files::ReadAll(to), big);
+}
+
+// A file the user may not open for writing is not replaced either, though the
+// folder would let a temporary file be renamed over it.
+void TstFiles::atomicWriteRefusesReadOnlyFile_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("write") << QStringLiteral("write");
+    QTest::newRow("unsynced") << QStringLiteral("unsynced");
+    QTest::newRow("copy") << QStringLiteral("copy");
+    QTest::newRow("through a link") << QStringLiteral("link");
+}
+
+void TstFiles::atomicWriteRefusesReadOnlyFile()
+{
+    QFETCH(QString, how);
+    QTemporaryDir dir;
+    QVERIFY(UnprivilegedUser::openFolder(dir.path()));
+    const QString file = dir.filePath(QStringLiteral("game.exe"));
+    const QString source = dir.filePath(QStringLiteral("source"));
+    const QString link = dir.filePath(QStringLiteral("link"));
+    writeFile(file, "old");
+    writeFile(source, "new");
+    QVERIFY(QFile::link(file, link));
+    QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    const QString open = dir.filePath(QStringLiteral("open.ini"));
+    writeFile(open, "old");
+    QVERIFY(QFile::setPermissions(open, QFile::permissions(open) | QFileDevice::WriteOther));
+
+    QString error;
+    bool ok = true;
+    bool openWritten = false;
+    {
+        UnprivilegedUser user;
+        QVERIFY(user.active());
+        QVERIFY(!AtomicFile::mayReplace(file));
+        if (how == QLatin1String("write"))
+            ok = AtomicFile::write(file, "new", &error);
+        else if (how == QLatin1String("unsynced"))
+            ok = AtomicFile::writeUnsynced(file, "new", &error);
+        else if (how == QLatin1String("copy"))
+            ok = AtomicFile::copy(source, file, &error);
+        else
+            ok = AtomicFile::write(link, "new", &error);
+        // A file the user may write, and a new one, are written as before.
+        openWritten = AtomicFile::write(open, "new") && AtomicFile::write(dir.filePath(QStringLiteral("fresh")), "n");
+    }
+    QVERIFY(!ok);
+    QVERIFY2(error.contains(QString::fromLocal8Bit(std::strerror(EACCES))), qPrintable(error));
+    QCOMPARE(Files::ReadAll(file), QByteArray("old"));
+    QCOMPARE(QFile::permissions(file) & QFileDevice::Permissions(0x7077), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(openWritten);
+    QCOMPARE(Files::ReadAll(open), QByteArray("new"));
+    // No temporary file is left behind.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             (QStringList{QStringLiteral("fresh"), QStringLiteral("game.exe"), QStringLiteral("link"),
+                          QStringLiteral("open.ini"), QStringLiteral("source")}));
 }
 
 QTEST_GUILESS_MAIN(TstFiles)

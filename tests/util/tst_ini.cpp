@@ -1,5 +1,6 @@
 #include "core/util/Ini.h"
 #include "core/util/SettingsKeys.h"
+#include "tests/fixtures/UnprivilegedUser.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void readOnlyFolderKeepsOldFile();
     void unwritablePathReportsFailure();
     void failedWriteKeepsOldFile();
+    void readOnlyFileIsNotWritten();
     void keyTableDefaults();
 
 private:
@@ -266,6 +268,28 @@ void TstIni::failedWriteKeepsOldFile()
     QVERIFY(!error.isEmpty());
     QCOMPARE(readFile(m_file), old);
     // No temporary file is left beside it.
+    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*qx.ini*")}, QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("qx.ini")});
+}
+
+// A qx.ini the user may not write is left as it is, though its folder is
+// open, and the failure goes to the caller.
+void TstIni::readOnlyFileIsNotWritten()
+{
+    QVERIFY(UnprivilegedUser::openFolder(m_dir.path()));
+    const QByteArray old = "[SECTION=A]\r\nK=old\r\n[EOS]\r\n";
+    writeFile(m_file, old);
+    QVERIFY(QFile::setPermissions(m_file, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QString error;
+    bool ok = true;
+    {
+        UnprivilegedUser user;
+        QVERIFY(user.active());
+        ok = Ini::WriteIni(m_file, "a", "k", "new", &error);
+    }
+    QVERIFY(!ok);
+    QVERIFY2(error.startsWith(m_file), qPrintable(error));
+    QCOMPARE(readFile(m_file), old);
     QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*qx.ini*")}, QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("qx.ini")});
 }
