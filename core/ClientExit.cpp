@@ -10,10 +10,23 @@ ClientExit::ClientExit(Dialogs &dialogs, Hooks hooks)
 
 bool ClientExit::ExitClient()
 {
+    return exit(true);
+}
+
+bool ClientExit::endRequested()
+{
+    return exit(false);
+}
+
+bool ClientExit::exit(bool waitForOk)
+{
     if (m_exiting)
         return true;
     if (m_hooks.gameWatchRunning && m_hooks.gameWatchRunning()) {
-        m_dialogs.message(QString::fromLatin1(RunningMessage), QString(), Dialogs::Buttons::Ok);
+        if (waitForOk)
+            m_dialogs.message(QString::fromLatin1(RunningMessage), QString(), Dialogs::Buttons::Ok);
+        else
+            m_dialogs.open(QString::fromLatin1(RunningMessage), QString(), Dialogs::Buttons::Ok);
         return false;
     }
     m_exiting = true;

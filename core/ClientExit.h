@@ -27,9 +27,15 @@ public:
     // False when refused (the close request is to be cancelled); true when the
     // program is ending. A second call after a successful one does nothing.
     bool ExitClient();
+    // The same exit asked from outside the windows (a termination signal,
+    // handled as an event): a refusal's message is shown without waiting for
+    // its OK.
+    bool endRequested();
     bool exiting() const { return m_exiting; }
 
 private:
+    bool exit(bool waitForOk);
+
     Dialogs &m_dialogs;
     Hooks m_hooks;
     bool m_exiting = false;

@@ -191,6 +191,37 @@ void HostOptions::cmbModPack_Click(int index)
         m_commands.SendCommand("MODPACK " + selectedModpackCrc());
 }
 
+void HostOptions::mapPackListRebuilt(const QByteArray &chosenBefore, int row)
+{
+    packListRebuilt(true, chosenBefore, row);
+}
+
+void HostOptions::modPackListRebuilt(const QByteArray &chosenBefore, int row)
+{
+    packListRebuilt(false, chosenBefore, row);
+}
+
+void HostOptions::packListRebuilt(bool map, const QByteArray &chosenBefore, int row)
+{
+    const qint32 count = map ? m_packs.InstalledMappackCount() : m_packs.InstalledModpackCount();
+    Boxes b = m_boxes;
+    int &index = map ? b.cmbMapPackIndex : b.cmbModPackIndex;
+    if (row >= 0 && row < count)
+        index = row;
+    else if (index >= count)
+        index = -1;
+    setBoxes(b);
+    const bool ticked = map ? m_boxes.chkMappack : m_boxes.chkModPack;
+    const QByteArray chosen = map ? selectedMappackCrc() : selectedModpackCrc();
+    if (!ticked || m_state.Game.GameRunning || chosen == chosenBefore)
+        return;
+    // The pack chosen is gone: the box announces what it holds now, as a tick does.
+    if (map)
+        chkMappack_Click(true);
+    else
+        chkModPack_Click(true);
+}
+
 bool HostOptions::cmdlaunch_Click()
 {
     if (!m_panels.state().cmdlaunchEnabled)

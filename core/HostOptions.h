@@ -69,6 +69,14 @@ public:
     // boxes still hold from an earlier hut are announced for the new one.
     void OwnStateChanged();
 
+    // The installed pack lists were scanned again (a download, a rescan).
+    // `chosenBefore` is the crc8 the box held before the scan, `row` the line
+    // that pack is on now (-1 when it is gone). The box moves to it without a
+    // word; the hut hears "MAPPACK" / "MODPACK" only when the pack chosen is
+    // another one now.
+    void mapPackListRebuilt(const QByteArray &chosenBefore, int row);
+    void modPackListRebuilt(const QByteArray &chosenBefore, int row);
+
     // The crc8 of the selected pack line, empty when there is none.
     QByteArray selectedMappackCrc() const;
     QByteArray selectedModpackCrc() const;
@@ -78,6 +86,7 @@ Q_SIGNALS:
 
 private:
     void setBoxes(const Boxes &boxes);
+    void packListRebuilt(bool map, const QByteArray &chosenBefore, int row);
     void sendMappackOff();
     bool ownIsHost() const;
 

@@ -2,6 +2,7 @@
 #include "core/ui/RealPlatform.h"
 #include "core/util/Files.h"
 #include "core/api/ChatOutput.h"
+#include "platform/TerminationSignals.h"
 #include "updater/StartRecovery.h"
 
 #include <QApplication>
@@ -35,6 +36,8 @@ int main(int argc, char **argv)
 
     RealPlatform platform(Files::ProgramFolder());
     ClientApp client(platform.services());
+    TerminationSignals endSignals; // a logout, Ctrl+C: the exit a window's close takes
+    QObject::connect(&endSignals, &TerminationSignals::received, &client, &ClientApp::endRequested);
     for (const QByteArray &line : recovery.statusLines)
         client.addStartupStatus(line);
     if (!client.Main())

@@ -56,7 +56,7 @@ QByteArray FetchModpackInfo(const GameSetup &setup, const QByteArray &crc, int t
     return fetchPackInfo(setup, "getmodpack.php", "\\modpack.txt", crc, timeoutMs);
 }
 
-bool UnzipPack(const QString &zip, const QString &folder, Dialogs &dialogs)
+bool UnzipPack(const QString &zip, const QString &folder, Dialogs &dialogs, QString *failure)
 {
     CGUnzipFiles unzip(&dialogs);
     unzip.setZipFileName(zip);
@@ -77,7 +77,10 @@ bool UnzipPack(const QString &zip, const QString &folder, Dialogs &dialogs)
     QString text = unzip.GetLastMessage();
     if (result == CGUnzipFiles::RaisedFailure)
         text = unzip.LastFailure().description;
-    dialogs.message(text, QString(), Dialogs::Buttons::Ok);
+    if (failure)
+        *failure = text;
+    else
+        dialogs.message(text, QString(), Dialogs::Buttons::Ok);
     return false;
 }
 

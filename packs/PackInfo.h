@@ -18,9 +18,10 @@ QByteArray FetchModpackInfo(const GameSetup &setup, const QByteArray &crc, int t
 // Unpacks a downloaded pack zip into `folder` (the program folder), keeping
 // the zip's folders. A pack zip may only hold mappacks/<name>.kaf or
 // modpacks/<name>.kaf (and those folders, named in any letter case): any
-// other entry refuses the whole zip. A failure is shown with the extraction's last message in an OK box.
+// other entry refuses the whole zip. A failure is shown with the extraction's last message in an OK box,
+// or, when `failure` is given, put there instead of a box.
 // True when the zip was unpacked.
-bool UnzipPack(const QString &zip, const QString &folder, Dialogs &dialogs);
+bool UnzipPack(const QString &zip, const QString &folder, Dialogs &dialogs, QString *failure = nullptr);
 
 // Every '/' of `path` turned into '\' (in place), and the part after the last
 // '\' returned: the file name of a path or URL. Without any separator, the

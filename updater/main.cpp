@@ -1,4 +1,5 @@
 #include "core/util/Files.h"
+#include "platform/TerminationSignals.h"
 #include "platform/ui/WidgetDialogs.h"
 #include "updater/UpdaterRun.h"
 #include "updater/frmMain.h"
@@ -19,6 +20,8 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     frmMain window;
+    TerminationSignals endSignals; // a logout, Ctrl+C: as a close of the window
+    QObject::connect(&endSignals, &TerminationSignals::received, &window, &QWidget::close);
     WidgetDialogs dialogs(&window);
     UpdaterRun run(dialogs, Files::ProgramFolder());
     window.follow(run);

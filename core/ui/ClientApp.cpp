@@ -182,6 +182,11 @@ bool ClientApp::ExitClient()
     return m_exit->ExitClient();
 }
 
+void ClientApp::endRequested()
+{
+    m_exit->endRequested();
+}
+
 void ClientApp::addStartupStatus(const QByteArray &line)
 {
     m_startupStatus.append(line);
@@ -365,9 +370,9 @@ void ClientApp::createCapabilities()
     caps.modPackPanel = new ModPackPanel(m_state.Setup, *caps.installedPacks, [this] {
         // The hut's mod pack box keeps its pack, wherever the rescan puts it.
         HostOptions &options = m_caps->huts->options;
-        const int row = m_caps->installedPacks->BuildModpackCrcList(options.boxes().cmbModPackIndex);
-        if (row >= 0)
-            options.cmbModPack_Click(row);
+        const QByteArray chosen = options.selectedModpackCrc();
+        options.modPackListRebuilt(chosen,
+                                   m_caps->installedPacks->BuildModpackCrcList(options.boxes().cmbModPackIndex));
     });
     // The window's layout takes the panels' controls onto the tabs.
     for (auto [frame, panel] : {std::pair<QWidget *, QWidget *>{lobby->FrameMaps(), caps.mapPackPanel},
@@ -379,19 +384,18 @@ void ClientApp::createCapabilities()
 
     // --- getting packs: catalogues, catalogue and hut downloads
     {
-        // A rebuild keeps the host's pack boxes on the pack they showed.
+        // A rebuild keeps the host's pack boxes on the pack they showed; the
+        // hut hears of it only when that pack is gone.
         HostOptions *options = &caps.huts->options;
         InstalledPacks *installed = caps.installedPacks.get();
         PackDownloads::Rebuild rebuild;
         rebuild.mappacks = [options, installed] {
-            const int before = options->boxes().cmbMapPackIndex;
-            if (const int after = installed->BuildMappackCrcList(before); after >= 0 && after != before)
-                options->cmbMapPack_Click(after);
+            const QByteArray chosen = options->selectedMappackCrc();
+            options->mapPackListRebuilt(chosen, installed->BuildMappackCrcList(options->boxes().cmbMapPackIndex));
         };
         rebuild.modpacks = [options, installed] {
-            const int before = options->boxes().cmbModPackIndex;
-            if (const int after = installed->BuildModpackCrcList(before); after >= 0 && after != before)
-                options->cmbModPack_Click(after);
+            const QByteArray chosen = options->selectedModpackCrc();
+            options->modPackListRebuilt(chosen, installed->BuildModpackCrcList(options->boxes().cmbModPackIndex));
         };
         caps.packDownloads = std::make_unique<PackDownloads>(m_state, *installed, caps.huts->panels,
                                                              caps.huts->messages, commands, *m_chat, dialogs,

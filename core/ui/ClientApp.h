@@ -82,6 +82,9 @@ public:
     // The exit guard: false (refused) while a game runs; otherwise everything
     // is saved and closed, and the event loop is asked to quit.
     bool ExitClient();
+    // SIGTERM, SIGINT or SIGHUP: the exit a window's close takes. While a game
+    // runs it is refused as a close is, its message shown without waiting.
+    void endRequested();
     // True once ExitClient has let the program end.
     bool exiting() const;
 

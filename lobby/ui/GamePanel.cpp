@@ -73,10 +73,25 @@ GamePanel::GamePanel(HostOptions &options, HutPanels &panels, const InstalledPac
     connect(GameMenu, &QPushButton::clicked, this, [&options] { options.GameMenu_Click(); });
     connect(lbltribepal, &QPushButton::clicked, this, [&options] { options.lbltribepal_Click(); });
     connect(frmgameclose, &QPushButton::clicked, this, [&options] { options.frmgameclose_Click(); });
-    connect(chkFriendlyGame, &QCheckBox::clicked, this, [&options](bool on) { options.chkFriendlyGame_Click(on); });
-    connect(chkMappack, &QCheckBox::clicked, this, [&options](bool on) { options.chkMappack_Click(on); });
-    connect(chkModPack, &QCheckBox::clicked, this, [&options](bool on) { options.chkModPack_Click(on); });
-    connect(chkTribeColors, &QCheckBox::clicked, this, [&options](bool on) { options.chkTribeColors_Click(on); });
+    // A box ticks itself on the click; afterwards it shows what the options
+    // made of the click (a pack box with no pack installed stays cleared),
+    // also when that is what they held before.
+    connect(chkFriendlyGame, &QCheckBox::clicked, this, [this](bool on) {
+        m_options.chkFriendlyGame_Click(on);
+        refreshBoxes();
+    });
+    connect(chkMappack, &QCheckBox::clicked, this, [this](bool on) {
+        m_options.chkMappack_Click(on);
+        refreshBoxes();
+    });
+    connect(chkModPack, &QCheckBox::clicked, this, [this](bool on) {
+        m_options.chkModPack_Click(on);
+        refreshBoxes();
+    });
+    connect(chkTribeColors, &QCheckBox::clicked, this, [this](bool on) {
+        m_options.chkTribeColors_Click(on);
+        refreshBoxes();
+    });
     connect(cmbMapPack, &QComboBox::activated, this, [&options](int i) { options.cmbMapPack_Click(i); });
     connect(cmbModPack, &QComboBox::activated, this, [&options](int i) { options.cmbModPack_Click(i); });
 

@@ -16,7 +16,7 @@ QString DownloadedPack::catalogueZip(bool map) const
     return WinPath::join(programFolder, QByteArray(map ? "\\catalogue-mappack.zip" : "\\catalogue-modpack.zip"));
 }
 
-bool DownloadedPack::install(const QString &zipFile, const QByteArray &url) const
+bool DownloadedPack::install(const QString &zipFile, const QByteArray &url, QString *failure) const
 {
     QByteArray address = url;
     QByteArray name = NormalizePath(address);
@@ -24,7 +24,7 @@ bool DownloadedPack::install(const QString &zipFile, const QByteArray &url) cons
     // Only a plain file name inside the pack folder is ever removed.
     if (!name.isEmpty() && name != "." && name != ".." && !name.contains('\\'))
         QFile::remove(WinPath::join(packFolder, name + ".crc"));
-    const bool ok = dialogs && UnzipPack(zipFile, programFolder, *dialogs);
+    const bool ok = dialogs && UnzipPack(zipFile, programFolder, *dialogs, failure);
     QFile::remove(zipFile);
     if (rebuild)
         rebuild();

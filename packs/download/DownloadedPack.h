@@ -22,8 +22,9 @@ struct DownloadedPack
     // A catalogue run's own zip in the program folder, so that a hut download
     // and a catalogue run never write the same file.
     QString catalogueZip(bool map) const;
-    // True when the zip unpacked cleanly.
-    bool install(const QString &zipFile, const QByteArray &url) const;
+    // True when the zip unpacked cleanly. A zip that cannot be unpacked is
+    // shown in a box, or, when `failure` is given, its reason is put there.
+    bool install(const QString &zipFile, const QByteArray &url, QString *failure = nullptr) const;
 
     // A download's size in kilobytes for a progress bar's top: never below 1,
     // so the bar's range is never empty.

@@ -148,7 +148,16 @@ void HutPackDownload::onStep()
         end(true, "The " + kind + " download failed (" + why("cancelled") + ").");
         return;
     }
-    m_pack.install(zip, CodePage::fromUnicode(m_dl.Url()));
+    // A zip that cannot be unpacked (one cut short, say) is a failed
+    // download: the chat line gives the reason, no box holds the panel.
+    QString unpackFailure;
+    const bool unpacked = m_pack.install(zip, CodePage::fromUnicode(m_dl.Url()), &unpackFailure);
+    if (!unpacked && sameHut()) {
+        if (unpackFailure.isEmpty())
+            unpackFailure = QStringLiteral("it cannot be unpacked");
+        end(true, "The " + kind + " could not be downloaded (" + CodePage::fromUnicode(unpackFailure) + ").");
+        return;
+    }
     if (!sameHut()) {
         // A whole pack is kept; the hut has moved on and was answered already.
         m_step = Step::Idle;

@@ -17,8 +17,9 @@ struct ClientState;
 // has answered 2xx. When the zip has come it is unpacked and the installed
 // list rebuilt; the client then answers "MAPPACKOK TRUE" when the host's pack
 // is installed now (the pack message is handled again, as for a fresh choice),
-// else "MAPPACKOK FALSE" with a status line saying why. The download button
-// comes back after every end.
+// else "MAPPACKOK FALSE" with a status line saying why (a zip that cannot be
+// unpacked is a failed download, its reason in that line, with no box). The
+// download button comes back after every end.
 //
 // The download belongs to the hut and the pack it started for: when the
 // host's pack changes, the player leaves the hut or the connection is lost,

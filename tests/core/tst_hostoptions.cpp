@@ -21,6 +21,8 @@ private Q_SLOTS:
     void packBoxesWithoutPacks();
     void packBoxWhileGameRuns();
     void packListFollowsSelection();
+    void packListRebuilt_data();
+    void packListRebuilt();
     void hostOnlyOptions_data();
     void hostOnlyOptions();
     void optionsForJoiner();
@@ -195,6 +197,64 @@ void tst_HostOptions::packListFollowsSelection()
     client.options.chkMappack_Click(true);   // the selected line
     client.options.cmbMapPack_Click(0);      // box ticked: the hut follows
     QCOMPARE(sentAfterVersion(*m_server, client), (Commands{"MAPPACK 11111111", "MAPPACK 0A0B0C0D"}));
+}
+
+// The lists scanned again after a download or a rescan, with the pack
+// "second" chosen and the box ticked: the box follows the pack wherever it
+// lies now; the hut hears only of a pack that is another one now.
+void tst_HostOptions::packListRebuilt_data()
+{
+    QTest::addColumn<bool>("map");
+    QTest::addColumn<QStringList>("after");   // the installed list after the scan
+    QTest::addColumn<int>("row");             // where the scan found "second"
+    QTest::addColumn<int>("index");           // the box's line afterwards
+    QTest::addColumn<Commands>("sent");
+    const QStringList before{"first", "second"};
+    for (const bool map : {true, false}) {
+        const QByteArray word = map ? "MAPPACK " : "MODPACK ";
+        const char *kind = map ? "map: " : "mod: ";
+        QTest::addRow("%sa new pack before it", kind) << map << QStringList{"aaa", "first", "second"} << 2 << 2
+                                                      << Commands{};
+        QTest::addRow("%sa new pack after it", kind) << map << QStringList{"first", "second", "zzz"} << 1 << 1
+                                                     << Commands{};
+        QTest::addRow("%sthe same list", kind) << map << before << 1 << 1 << Commands{};
+        QTest::addRow("%sgone, another on its line", kind) << map << QStringList{"first", "third"} << -1 << 1
+                                                           << Commands{word + "third"};
+        QTest::addRow("%sgone, the list shorter", kind) << map << QStringList{"first"} << -1 << 0
+                                                        << Commands{word + "first"};
+        QTest::addRow("%sgone, no pack left", kind) << map << QStringList{} << -1 << -1
+                                                    << Commands{word + "OFF"};
+    }
+}
+
+void tst_HostOptions::packListRebuilt()
+{
+    QFETCH(bool, map);
+    QFETCH(QStringList, after);
+    QFETCH(int, row);
+    QFETCH(int, index);
+    QFETCH(Commands, sent);
+    HutTestClient client;
+    client.setOwn(5, "HOST");
+    QList<InstalledPack> &list = map ? client.packs.InstalledMappacks : client.packs.InstalledModpacks;
+    // A pack's crc8 is its name here.
+    for (const char *name : {"first", "second"})
+        client.addPack(list, QString::fromLatin1(name) + QStringLiteral(".kaf"), name);
+    QVERIFY(client.connectTo(*m_server));
+    HostOptions &o = client.options;
+    map ? o.cmbMapPack_Click(1) : o.cmbModPack_Click(1);
+    map ? o.chkMappack_Click(true) : o.chkModPack_Click(true);
+    const QByteArray chosen = map ? o.selectedMappackCrc() : o.selectedModpackCrc();
+    QCOMPARE(chosen, QByteArray("second"));
+    const qsizetype announced = sentAfterVersion(*m_server, client).size();
+
+    list.clear();
+    for (const QString &name : after)
+        client.addPack(list, name + QStringLiteral(".kaf"), name.toLatin1());
+    map ? o.mapPackListRebuilt(chosen, row) : o.modPackListRebuilt(chosen, row);
+    QCOMPARE(map ? o.boxes().cmbMapPackIndex : o.boxes().cmbModPackIndex, index);
+    QCOMPARE(sentAfterVersion(*m_server, client).mid(announced), sent);
+    QCOMPARE(map ? o.boxes().chkMappack : o.boxes().chkModPack, !after.isEmpty());
 }
 
 void tst_HostOptions::hostOnlyOptions_data()

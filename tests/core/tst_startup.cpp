@@ -246,8 +246,18 @@ private Q_SLOTS:
         QVERIFY(!rig.log.contains("showLogin"));
     }
 
+    // A window's close waits for the refusal's OK; a termination signal,
+    // handled as an event, shows it without waiting.
+    void exitRefusedWhileGameRuns_data()
+    {
+        QTest::addColumn<bool>("bySignal");
+        QTest::newRow("window closed") << false;
+        QTest::newRow("signal") << true;
+    }
+
     void exitRefusedWhileGameRuns()
     {
+        QFETCH(bool, bySignal);
         FakeDialogs dialogs;
         QStringList done;
         bool running = true;
@@ -257,20 +267,23 @@ private Q_SLOTS:
             .unloadWindows = [&] { done << "unload"; },
             .quit = [&] { done << "quit"; },
         });
-        QVERIFY(!exit.ExitClient());
+        const auto end = [&] { return bySignal ? exit.endRequested() : exit.ExitClient(); };
+        QVERIFY(!end());
         QVERIFY(!exit.exiting());
         QVERIFY(done.isEmpty());
         QCOMPARE(dialogs.questions.size(), 1);
+        QCOMPARE(dialogs.questions[0].waited, !bySignal);
         QCOMPARE(dialogs.questions[0].text,
                  QStringLiteral("Populous is running! Can't exit the client! Don't try to close the "
                                 "qx in any other way or the current game will count as a loss!"));
         QCOMPARE(dialogs.questions[0].buttons, Dialogs::Buttons::Ok);
 
         running = false;
-        QVERIFY(exit.ExitClient());
+        QVERIFY(end());
         QVERIFY(exit.exiting());
         QCOMPARE(done, (QStringList{"save", "unload", "quit"}));
         QVERIFY(exit.ExitClient());   // once only
+        QVERIFY(exit.endRequested());
         QCOMPARE(done.size(), 3);
     }
 

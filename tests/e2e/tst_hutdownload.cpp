@@ -12,9 +12,11 @@
 #include "lobby/ui/HutButtons.h"
 #include "lobby/ui/HutPackPanel.h"
 #include "lobby/ui/HutsTreeView.h"
+#include "lobby/ui/ChatView.h"
 #include "lobby/ui/LobbyForm.h"
 #include "packs/ui/CatalogPanel.h"
 #include "platform/UrlDownload.h"
+#include "tests/e2e/HutDownloadScene.h"
 #include "tests/e2e/HutTreeClicks.h"
 #include "tests/e2e/HutWiring.h"
 #include "tests/fixtures/HutLobby.h"
@@ -35,154 +37,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-struct Client : FakeClientPlatform
-{
-    QTemporaryDir home;
-    std::unique_ptr<ClientApp> app;
-
-    explicit Client(const QByteArray &webHost)
-    {
-        copyTree(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), home.filePath(QStringLiteral("skins")));
-        Ini::WriteIni(home.filePath(QStringLiteral("qx.ini")), "general", "webhost", webHost);
-        // Software mode: the game folder holds poptb.exe only.
-        Ini::WriteIni(home.filePath(QStringLiteral("qx.ini")), "options", "D3D", "False");
-        registry.driveC = home.filePath(QStringLiteral("c"));
-        registry.installGame("C:\\Games\\Populous");
-        writeFile(home.filePath(QStringLiteral("c/Games/Populous/poptb.exe")), "MZ");
-        QDir().mkpath(home.filePath(QStringLiteral("mappacks")));
-    }
-
-    void start(const QString &name)
-    {
-        qputenv("ZORBEL_HOME", home.path().toLocal8Bit());
-        app = std::make_unique<ClientApp>(platform());
-        qunsetenv("ZORBEL_HOME");
-        QVERIFY(app->Main());
-        LoginForm &login = app->loginForm();
-        QTRY_VERIFY_WITH_TIMEOUT(login.isVisible(), 5000);
-        login.UsernameField->setText(name);
-        login.PasswordField->setText(QStringLiteral("x"));
-        login.Loginme->click();
-        QTRY_VERIFY_WITH_TIMEOUT(form().isVisible(), 10000);
-        form().resize(900, 650);
-    }
-
-    LobbyForm &form() { return app->lobbyForm(); }
-    ClientState &state() { return app->state(); }
-    qint32 slot() { return state().CurrentUser.OwnSlot; }
-    const UserRecord *user(qint32 slot) { return state().Users.at(slot); }
-    template<typename T> T *placed(LobbyForm::Place p) { return qobject_cast<T *>(form().placed(p)); }
-    template<typename T> T *named(const char *name) { return form().findChild<T *>(QString::fromLatin1(name)); }
-};
-
-int clientNamed(LobbyServer &lobby, const QByteArray &name)
-{
-    for (int i = 0; i < lobby.clientCount(); ++i) {
-        if (lobby.loginName(i) == name && lobby.isConnected(i))
-            return i;
-    }
-    return -1;
-}
-
-void click(QWidget *w)
-{
-    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
-}
-
-// A check box takes a click on its box or caption, not beside them.
-void clickIndicator(QWidget *box)
-{
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(qMin(8, box->width() / 2), box->height() / 2));
-}
-
-// The last "MAPPACKOK ..." a client sent.
-QByteArray lastMappackAnswer(LobbyServer &lobby, int client)
-{
-    const QList<QByteArray> sent = lobby.messages(client);
-    for (qsizetype i = sent.size() - 1; i >= 0; --i) {
-        if (sent[i].startsWith("MAPPACKOK "))
-            return sent[i];
-    }
-    return QByteArray();
-}
-
-// A host ("hal") with the shop's map packs `hostPacks` in a hut of two, on
-// the first of them; a joiner ("jo") in its free place, lacking the pack.
-struct HutScene
-{
-    LobbyServer lobby;
-    WebHost web;
-    QTemporaryDir shopFolder;
-    QList<ShopPack> shop;
-    std::unique_ptr<Client> host;
-    std::unique_ptr<Client> joiner;
-    qint32 hostSlot = -1;
-    qint32 joinSlot = -1;
-    int hostClient = -1;
-    int joinClient = -1;
-
-    void enter(int hostPacks = 1)
-    {
-        QVERIFY(listenAsHutLobby(lobby));
-        QVERIFY(web.listen());
-        web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n");
-        web.serve("/qxserver/list.php",
-                  "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(lobby.port()) + "\n");
-        shop = openPackShop(web, shopFolder.path());
-        host = std::make_unique<Client>(web.hostAndPort());
-        joiner = std::make_unique<Client>(web.hostAndPort());
-        for (int i = 0; i < hostPacks; ++i) {
-            QVERIFY(QFile::copy(shop[i].kaf, host->home.filePath(QStringLiteral("mappacks/")
-                                                                  + QString::fromLatin1(shop[i].file + ".kaf"))));
-        }
-        host->start(QStringLiteral("hal"));
-        if (QTest::currentTestFailed())
-            return;
-        joiner->start(QStringLiteral("jo"));
-        if (QTest::currentTestFailed())
-            return;
-        hostSlot = host->slot();
-        joinSlot = joiner->slot();
-        hostClient = clientNamed(lobby, "hal");
-        joinClient = clientNamed(lobby, "jo");
-        QVERIFY(hostClient >= 0 && joinClient >= 0);
-        QTRY_VERIFY_WITH_TIMEOUT(joiner->user(hostSlot) && host->user(joinSlot), 5000);
-        click(host->placed<HutButtons>(LobbyForm::Place::HutButtons)->cmdHost);
-        click(host->placed<CreateHutPanel>(LobbyForm::Place::CreateHutPanel)->Player[0]);
-        QTRY_COMPARE_WITH_TIMEOUT(joiner->user(hostSlot)->State, QByteArray("HOST"), 5000);
-        GamePanel *menu = host->placed<GamePanel>(LobbyForm::Place::GamePanel);
-        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
-        click(menu->GameMenu);
-        // Its boxes get their height with the pass that follows the menu's opening.
-        QTRY_VERIFY_WITH_TIMEOUT(menu->chkMappack->isVisible() && menu->chkMappack->height() > 0, 5000);
-        clickIndicator(menu->chkMappack);
-        QTRY_VERIFY_WITH_TIMEOUT(!host->user(hostSlot)->Mappack.isEmpty() && host->user(hostSlot)->Mappack != "OFF",
-                                 5000);
-        QVERIFY(doubleClickFreePlace(joiner->form(), hostSlot).isValid());
-        QVERIFY(lobby.waitForMessage(joinClient, "MAPPACKOK FALSE", 10000));
-        QTRY_VERIFY_WITH_TIMEOUT(joiner->placed<HutPackPanel>(LobbyForm::Place::MapDownloadPanel)->isVisible(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(downloadButton()->isVisible() && downloadButton()->isEnabled(), 5000);
-    }
-
-    QPushButton *downloadButton() { return joiner->named<QPushButton>("cmdDLMAP"); }
-    QLabel *addressLabel() { return joiner->placed<HutPackPanel>(LobbyForm::Place::MapDownloadPanel)->url; }
-    QString zipOf(const ShopPack &p) const
-    {
-        return QStringLiteral("http://%1/packs/%2.zip")
-            .arg(QString::fromLatin1(web.hostAndPort()), QString::fromLatin1(p.file));
-    }
-};
-
-// Short transfer bounds for the clients made while it lives.
-struct ShortBounds
-{
-    explicit ShortBounds(int ms) { UrlDownload::setDefaultTransferBounds(UrlDownload::TransferBounds::within(ms)); }
-    ~ShortBounds() { UrlDownload::setDefaultTransferBounds(UrlDownload::TransferBounds()); }
-};
-
-} // namespace
+using namespace HutDownloadScene;
 
 class tst_HutDownload : public QObject
 {
@@ -314,6 +169,76 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(s.joiner->home.filePath(QStringLiteral("mappacks/greenhills.kaf"))));
     }
 
+    // The host downloads packs from the catalogue that sort before and after
+    // the hut's pack: its box stays on that pack, and nobody hears it again.
+    void catalogueDownloadsKeepTheHutsPack()
+    {
+        HutScene s;
+        s.enter();
+        if (QTest::currentTestFailed())
+            return;
+        Client &host = *s.host;
+        const auto announced = [&s] {
+            int n = 0;
+            for (const QByteArray &m : s.lobby.messages(s.hostClient))
+                n += m.startsWith("MAPPACK ") || m.startsWith("MODPACK ") ? 1 : 0;
+            return n;
+        };
+        // The joiner has answered both of the hut's packs.
+        QVERIFY(s.lobby.waitForMessage(s.joinClient, "MODPACKOK TRUE", 5000));
+        const int before = announced();
+        const qsizetype joinerBefore = s.lobby.messages(s.joinClient).size();
+        GamePanel *menu = host.placed<GamePanel>(LobbyForm::Place::GamePanel);
+        QCOMPARE(menu->cmbMapPack->currentText(), QStringLiteral("greenhills"));
+
+        // "frozenisles" sorts before the hut's "greenhills", "twinrivers" after it.
+        CatalogPanel *panel = startCatalogueRun(host, {s.shop[2].title, s.shop[1].title});
+        QVERIFY(panel);
+        QTRY_COMPARE_WITH_TIMEOUT(menu->cmbMapPack->count(), 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(panel->download->isEnabled(), 10000);
+        QTest::qWait(300);
+        QCOMPARE(announced(), before);
+        const QList<QByteArray> joinerSent = s.lobby.messages(s.joinClient).mid(joinerBefore);
+        QVERIFY2(joinerSent.isEmpty(), joinerSent.join(" | ").constData());
+        QCOMPARE(menu->cmbMapPack->currentIndex(), 1);
+        QCOMPARE(menu->cmbMapPack->currentText(), QStringLiteral("greenhills"));
+        QVERIFY(menu->chkMappack->isChecked());
+        QCOMPARE(host.app->state().own()->Mappack, s.shop[0].crc);
+
+        // A pick of another pack is still the hut's news.
+        menu->cmbMapPack->setFocus();
+        QTest::keyClick(menu->cmbMapPack, Qt::Key_Down);
+        QTRY_COMPARE_WITH_TIMEOUT(announced(), before + 1, 5000);
+        QVERIFY(s.lobby.messages(s.hostClient).contains("MAPPACK " + s.shop[1].crc));
+    }
+
+    // A zip whose Content-Length is too small comes in cut short: it cannot
+    // be unpacked, and the chat line says so with the reason.
+    void cutZipNamesTheUnpackFailure()
+    {
+        HutScene s;
+        s.enter();
+        if (QTest::currentTestFailed())
+            return;
+        const QByteArray zip = readFile(s.shopFolder.filePath(QString::fromLatin1(s.shop[0].file + ".zip")));
+        QVERIFY(zip.size() > 200);
+        s.web.serve("/packs/" + s.shop[0].file + ".zip", WebHost::hostile("length below body", zip));
+        click(s.downloadButton());
+        QVERIFY(s.lobby.waitForMessage(s.joinClient, "MAPPACKOK DOWNLOADING", 10000));
+        QTRY_VERIFY_WITH_TIMEOUT(s.downloadButton()->isEnabled(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(lastMappackAnswer(s.lobby, s.joinClient), QByteArray("MAPPACKOK FALSE"), 5000);
+        const QString chat = s.joiner->placed<ChatView>(LobbyForm::Place::ChatView)->toPlainText();
+        const qsizetype line = chat.lastIndexOf(QStringLiteral("The mappack could not be downloaded ("));
+        QVERIFY2(line >= 0, qPrintable(chat.right(400)));
+        QVERIFY2(chat.indexOf(QStringLiteral("zip"), line) > line, qPrintable(chat.mid(line)));
+        QVERIFY(!chat.contains(QStringLiteral("is not the hut's mappack")));
+        // No box waits for an answer; the panel is ready for another try.
+        QVERIFY(s.joiner->dialogs.questions.isEmpty());
+        QCOMPARE(s.addressLabel()->text(), s.zipOf(s.shop[0]));
+        QVERIFY(!QFile::exists(s.joiner->home.filePath(QStringLiteral("mappack.zip"))));
+        QVERIFY(!QFile::exists(s.joiner->home.filePath(QStringLiteral("mappacks/greenhills.kaf"))));
+    }
+
     // Leaving the hut ends a running download.
     void leavingTheHutEndsTheDownload()
     {
@@ -351,21 +276,7 @@ private Q_SLOTS:
         player.start(QStringLiteral("pia"));
         if (QTest::currentTestFailed())
             return;
-        player.form().TabText_Click(2);
-        auto *opener = player.named<QPushButton>("cmdDownloadQX");
-        QVERIFY(opener);
-        QTRY_VERIFY_WITH_TIMEOUT(opener->isVisible(), 5000);
-        click(opener);
-        CatalogPanel *panel = nullptr;
-        for (CatalogPanel *p : player.form().findChildren<CatalogPanel *>()) {
-            if (p->isVisible())
-                panel = p;
-        }
-        QVERIFY(panel);
-        QTRY_VERIFY_WITH_TIMEOUT(panel->list->count() >= 1, 5000);
-        panel->list->item(0)->setSelected(true);
-        QTRY_VERIFY_WITH_TIMEOUT(panel->download->isVisible() && panel->download->isEnabled(), 5000);
-        click(panel->download);
+        QVERIFY(startCatalogueRun(player, {s.shop[0].title}));
         const QString zip = player.home.filePath(QStringLiteral("catalogue-mappack.zip"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(zip), 5000);
         QVERIFY(player.app->ExitClient());

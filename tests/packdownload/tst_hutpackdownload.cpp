@@ -104,9 +104,30 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
         QCOMPARE(dl.state().barMax, 50);
         QCOMPARE(dl.state().barValue, 50);
-        // Not a zip: the pack is still missing.
+        // Not a zip: the pack is still missing, and the line says why.
+        QCOMPARE(rig.commands.commands, (QList<QByteArray>{"MAPPACKOK DOWNLOADING", "MAPPACKOK FALSE"}));
+        QVERIFY(rig.chat.hasSystemMessage("The mappack could not be downloaded ("));
+        QVERIFY(!rig.chat.hasSystemMessage("is not the hut's mappack"));
+        QVERIFY(rig.dialogs.questions.isEmpty());
+        QVERIFY(rig.panels.state().cmdDLMAPEnabled);
+        QCOMPARE(rig.panels.state().lblMappackURL, rig.web.url("/big.zip").toEncoded());
+    }
+
+    // A whole zip that unpacks, but holds another pack than the hut's.
+    void zipOfAnotherPack()
+    {
+        HutRig rig;
+        const auto [bytes, crc] = rig.kaf("other");
+        rig.serveZip("/packs/hut.zip", {ZipEntry("mappacks/other.kaf", bytes)});
+        rig.hostChooses(true, "0000ABCD", rig.web.url("/packs/hut.zip").toEncoded());
+        HutPackDownload dl(HutPackDownload::Kind::Mappack, rig.state, rig.panels, rig.messages, rig.files.packs,
+                           rig.commands, rig.chat, rig.pack(true));
+        QSignalSpy finished(&dl, &HutPackDownload::finished);
+        dl.Start();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
         QCOMPARE(rig.commands.commands, (QList<QByteArray>{"MAPPACKOK DOWNLOADING", "MAPPACKOK FALSE"}));
         QVERIFY(rig.chat.hasSystemMessage("The downloaded mappack is not the hut's mappack."));
+        QVERIFY(rig.files.packs.findMappack(crc));
         QVERIFY(rig.panels.state().cmdDLMAPEnabled);
     }
 

@@ -39,6 +39,8 @@ class tst_HutWidgets : public QObject
 private Q_SLOTS:
     void hostAHut();
     void gameMenuAndOptions();
+    void packBoxWithoutPacks_data();
+    void packBoxWithoutPacks();
     void joinFromTheHutsTree();
     void tribeColoursShown();
     void tribePanelControlsApart_data();
@@ -137,6 +139,45 @@ void tst_HutWidgets::gameMenuAndOptions()
     QVERIFY(rig.widgets.tribes->isVisible());
     game->frmgameclose->click();
     QVERIFY(!game->fraGameMenu->isVisible());
+}
+
+// With no pack installed a pack box cannot stay ticked: the player's click
+// leaves it cleared, its list disabled, and the hut hears "OFF" once.
+void tst_HutWidgets::packBoxWithoutPacks_data()
+{
+    QTest::addColumn<bool>("map");
+    QTest::newRow("Mappack") << true;
+    QTest::newRow("Modpack") << false;
+}
+
+void tst_HutWidgets::packBoxWithoutPacks()
+{
+    QFETCH(bool, map);
+    Rig rig;
+    rig.state.own()->State = "HOST";
+    rig.huts.panels.ownStateRefreshed(true);
+    rig.huts.panels.showGamePanel();
+    GamePanel *game = rig.widgets.game;
+    QTest::mouseClick(game->GameMenu, Qt::LeftButton, {}, game->GameMenu->rect().center());
+    QTRY_VERIFY(game->fraGameMenu->isVisible());
+    QCheckBox *box = map ? game->chkMappack : game->chkModPack;
+    QComboBox *list = map ? game->cmbMapPack : game->cmbModPack;
+    QTRY_VERIFY(box->isVisible() && box->height() > 0);
+    rig.commands.commands.clear();
+
+    // The box as the player finds it on screen: its tick mark.
+    const QPoint mark(qMin(8, box->width() / 2), box->height() / 2);
+    QCOMPARE(rig.form.childAt(box->mapTo(&rig.form, mark)), box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, mark);
+    QVERIFY(!box->isChecked());
+    QVERIFY(!list->isEnabled());
+    QCOMPARE(rig.commands.commands, QList<QByteArray>{map ? "MAPPACK OFF" : "MODPACK OFF"});
+    QVERIFY(!(map ? rig.huts.options.boxes().chkMappack : rig.huts.options.boxes().chkModPack));
+
+    // The next click finds it cleared again.
+    QTest::mouseClick(box, Qt::LeftButton, {}, mark);
+    QVERIFY(!box->isChecked());
+    QCOMPARE(rig.commands.commands.size(), 2);
 }
 
 // FrameMain_Click, frmGame_Click and lblmain_Click: each hides its one
