@@ -240,6 +240,7 @@ void LobbyLayout::keepPopUpsInChatLog()
     // neighbours do not overlap once rounded.
     const double pixel = 15;
     const auto whole = [pixel](double twips) { return std::floor(twips / pixel) * pixel; };
+    const auto nearest = [pixel](double twips) { return std::round(twips / pixel) * pixel; };
     const double x0 = L("txtOut(0)");
     const double x1 = x0 + w("txtOut(0)");
     const double y0 = T("txtOut(0)");
@@ -257,7 +258,7 @@ void LobbyLayout::keepPopUpsInChatLog()
         if (it == m_popUps.end() || !it->second.shown)
             continue;
         shown.append(name);
-        m_controls[name].Height = whole(h(name));
+        m_controls[name].Height = nearest(h(name));
         wanted += h(name);
     }
     if (wanted <= y1 - y0) {
@@ -265,7 +266,7 @@ void LobbyLayout::keepPopUpsInChatLog()
         // bottom, each above the one after.
         double below = y0;
         for (const char *name : shown) {
-            top(name) = std::max(whole(T(name)), below);
+            top(name) = std::max(nearest(T(name)), below);
             below = T(name) + h(name);
         }
         double above = y1;
