@@ -47,13 +47,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# A program folder for one client: the skins, and the lobby's qx.ini and packs.
+# A program folder for one client in $home, with the skins; removed at the end.
 new_home() {
-  local home
   home=$(mktemp -d "${TMPDIR:-/tmp}/zorbel-home.XXXXXX")
   homes+=("$home")
   cp -r "$build/skins" "$home/"
-  echo "$home"
 }
 
 if [[ -n "$another" ]]; then
@@ -63,7 +61,7 @@ if [[ -n "$another" ]]; then
     echo "scripts/run.sh --another: no development lobby is running; start one with scripts/run.sh" >&2
     exit 1
   fi
-  home=$(new_home)
+  new_home
   cp "$first/qx.ini" "$home/"
   for packs in mappacks modpacks; do
     [[ -d "$first/$packs" ]] && cp -r "$first/$packs" "$home/"
@@ -80,7 +78,7 @@ if [[ -n "$alone" || ! -x "$build/tools/devlobby/devlobby" ]]; then
   exec "$build/Zorbel1"
 fi
 
-home=$(new_home)
+new_home
 client="$build/Zorbel1"
 lobby_args=(--home "$home")
 if [[ -n "$release" ]]; then
