@@ -32,7 +32,33 @@ void HutPanels::ownStateRefreshed(bool ownUserHosts)
         s.cmdlaunchEnabled = ownUserHosts;
         s.cmdlaunchVisible = ownUserHosts;
         s.GameMenuEnabled = ownUserHosts;
+        if (!ownUserHosts)
+            s.fraGameMenuVisible = false;
     });
+}
+
+void HutPanels::followOwnState(const std::optional<QByteArray> &ownState)
+{
+    const bool hosts = ownState && (*ownState == "HOST" || *ownState == "WARPHOST");
+    const bool inHut = hosts || (ownState && *ownState == "CLIENT");
+    const bool gaming = ownState && *ownState == "GAMING";
+    const bool entered = inHut && !m_ownInHut;
+    m_ownInHut = inHut;
+    update([&](State &s) {
+        if (!hosts)
+            s.fraGameMenuVisible = false;
+        if (!inHut) {
+            s.frmGameVisible = false;
+            s.FraTribePalVisible = false;
+            // A game in progress keeps the hut's colours for when it ends.
+            if (!gaming)
+                s.tribeTabVisible = false;
+        }
+        if (entered)
+            s.frmGameVisible = true;
+    });
+    if (entered)
+        Q_EMIT gamePanelRaised();
 }
 
 void HutPanels::ShowTribeArrow(int tribe)

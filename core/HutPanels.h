@@ -3,6 +3,7 @@
 #include <QObject>
 #include <array>
 #include <functional>
+#include <optional>
 
 // What the hut panels of the lobby window show: the game panel (frmGame), its
 // game menu, the tribe palette tab and panel, the settings tab, the launch
@@ -50,8 +51,18 @@ public:
     void hideGameAndTribePanels();   // frmGame, its menu, FraTribePal and its tab hidden
 
     // The refresh after each arrival of lobby data: the launch button and the
-    // game menu button are there for a host only.
+    // game menu button are there for a host only, and a user who no longer
+    // hosts has no game menu open.
     void ownStateRefreshed(bool ownUserHosts);
+
+    // The one owner of the hut area's visibility: the own user's State, or
+    // nothing when there is no own record (a lost connection, a new login
+    // before the tables arrive). Entering a hut (host, warp host or client)
+    // shows the area; being in none (idle, gaming, no record) hides it with
+    // its game menu and the tribe colour panel, and an idle user loses the
+    // hut's tribe colour tab too. The game menu closes whenever the own user
+    // stops being the host.
+    void followOwnState(const std::optional<QByteArray> &ownState);
 
     // A click beside a pop-up panel hides it: on the lobby panel (FrameMain)
     // the create-hut panel, on the hut area (frmGame) its game menu, on the
@@ -71,4 +82,5 @@ Q_SIGNALS:
 
 private:
     State m_state;
+    bool m_ownInHut = false;
 };

@@ -33,11 +33,29 @@ Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &comman
         editor.setTribeBarsEnabled(s.FraTribePalVisible && s.tribeTabVisible);
     });
 
-    // The options a host still holds from an earlier hut go to the new one.
+    // The options a host still holds from an earlier hut go to the new one;
+    // the hut area follows the own state.
     QObject::connect(&events, &LobbyEvents::userChanged, &options, [this](qint32 slot) {
-        if (slot == state.CurrentUser.OwnSlot)
+        if (slot == state.CurrentUser.OwnSlot) {
             options.OwnStateChanged();
+            followOwnState();
+        }
     });
+    // A whole table refreshed (cleared for a new login) or a new lobby view.
+    QObject::connect(&events, &LobbyEvents::userListChanged, &panels, [this] { followOwnState(); });
+    QObject::connect(&events, &LobbyEvents::lobbyShown, &panels, [this] { followOwnState(); });
+}
+
+void Huts::followOwnState()
+{
+    const UserRecord *own = state.own();
+    panels.followOwnState(own ? std::optional<QByteArray>(own->State) : std::nullopt);
+}
+
+void Huts::connectionLost()
+{
+    // No lobby, no hut: the area goes until a new login puts the user in one.
+    panels.followOwnState(std::nullopt);
 }
 
 void Huts::registerHandlers(Dispatcher &dispatcher)

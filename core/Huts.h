@@ -31,6 +31,10 @@ public:
     void registerHandlers(Dispatcher &dispatcher);
     // The user-state handler's hooks that the huts provide.
     void fillUserStateHooks(UserStateHandlers::Hooks &hooks);
+    // The hut area after the own record changed, and after the lobby
+    // connection ended.
+    void followOwnState();
+    void connectionLost();
 
     ClientState &state;
     HutPanels panels;

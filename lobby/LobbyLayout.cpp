@@ -1,6 +1,7 @@
 #include "lobby/LobbyLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -183,8 +184,17 @@ void LobbyLayout::setHeight(const QByteArray &name, double value)
         m_controls[name].Height = value;
 }
 
+void LobbyLayout::setPopUp(const QByteArray &name, bool shown, double height)
+{
+    m_popUps[name] = {shown, height};
+}
+
 LobbyLayout::HutArea LobbyLayout::Form_Resize(double W, double H, const std::optional<QByteArray> &ownState)
 {
+    // A pop-up panel starts every pass from what its contents ask for, so that
+    // the same window size always gives the same places.
+    for (const auto &[name, popUp] : m_popUps)
+        m_controls[name].Height = popUp.height;
     setWidth("FrameMain", W - 420);
     setHeight("FrameMain", H - 620 - T("FrameMain"));
     layoutLobbyPanel();
@@ -208,11 +218,77 @@ LobbyLayout::HutArea LobbyLayout::Form_Resize(double W, double H, const std::opt
 
     // Only the own hut shows the hut area. Before the own record has arrived
     // the state test cannot be made, and the area is moved as if in a hut.
-    if (ownState && *ownState != "HOST" && *ownState != "CLIENT" && *ownState != "WARPHOST")
-        return HutArea::Hidden;
-    left("frmGame") = L("txtOut(0)");
-    top("frmGame") = T("txtOut(0)");
-    return HutArea::OverChatLog;
+    HutArea hut = HutArea::Hidden;
+    if (!ownState || *ownState == "HOST" || *ownState == "CLIENT" || *ownState == "WARPHOST") {
+        left("frmGame") = L("txtOut(0)");
+        top("frmGame") = T("txtOut(0)");
+        hut = HutArea::OverChatLog;
+    }
+    keepPopUpsInChatLog();
+    return hut;
+}
+
+void LobbyLayout::keepPopUpsInChatLog()
+{
+    // Ours: the pop-up panels that show stand one below the other inside the
+    // first chat log (never over the strip and the input under it, nor over
+    // each other): the hut area at the top, then the tribe colours, the map
+    // pack's download area and the mod pack's. Each keeps its place from the
+    // rules where it is clear of the others; where the log is too short for
+    // all of them, each gets an equal share of it (one that needs less keeps
+    // its height) and scrolls its contents. Places are whole pixels, so that
+    // neighbours do not overlap once rounded.
+    const double pixel = 15;
+    const auto whole = [pixel](double twips) { return std::floor(twips / pixel) * pixel; };
+    const auto nearest = [pixel](double twips) { return std::round(twips / pixel) * pixel; };
+    const double x0 = L("txtOut(0)");
+    const double x1 = x0 + w("txtOut(0)");
+    const double y0 = T("txtOut(0)");
+    const double y1 = whole(y0 + h("txtOut(0)"));
+    if (x1 <= x0 || y1 <= y0)
+        return;
+    for (const char *pack : {"PBMapDL", "PBModDL"}) {
+        setWidth(pack, std::min(w(pack), x1 - x0));
+        left(pack) = std::clamp(L(pack), x0, x1 - w(pack));
+    }
+    QList<const char *> shown;
+    double wanted = 0;
+    for (const char *name : {"frmGame", "FraTribePal", "PBMapDL", "PBModDL"}) {
+        const auto it = m_popUps.find(name);
+        if (it == m_popUps.end() || !it->second.shown)
+            continue;
+        shown.append(name);
+        m_controls[name].Height = nearest(h(name));
+        wanted += h(name);
+    }
+    if (wanted <= y1 - y0) {
+        // Down from the top, each below the one before; then up from the
+        // bottom, each above the one after.
+        double below = y0;
+        for (const char *name : shown) {
+            top(name) = std::max(nearest(T(name)), below);
+            below = T(name) + h(name);
+        }
+        double above = y1;
+        for (auto it = shown.crbegin(); it != shown.crend(); ++it) {
+            top(*it) = std::min(T(*it), above - h(*it));
+            above = T(*it);
+        }
+        return;
+    }
+    QList<const char *> bySize = shown;
+    std::stable_sort(bySize.begin(), bySize.end(), [this](const char *a, const char *b) { return h(a) < h(b); });
+    double room = y1 - y0;
+    for (qsizetype i = 0; i < bySize.size(); ++i) {
+        const double share = whole(room / double(bySize.size() - i));
+        m_controls[bySize[i]].Height = std::min(h(bySize[i]), share);
+        room -= h(bySize[i]);
+    }
+    double below = y0;
+    for (const char *name : shown) {
+        top(name) = below;
+        below += h(name);
+    }
 }
 
 void LobbyLayout::layoutLobbyPanel()

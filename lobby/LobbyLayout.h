@@ -54,6 +54,12 @@ public:
     void set(const QByteArray &name, const Twips &geometry) { m_controls[name] = geometry; }
     QList<QByteArray> names() const;
 
+    // The chat area's pop-up panels (frmGame, FraTribePal, PBMapDL, PBModDL):
+    // whether each shows and the height its contents ask for. The ones that
+    // show lie inside the first chat log, clear of the chat input and of each
+    // other; where the log is too short for all of them they share it.
+    void setPopUp(const QByteArray &name, bool shown, double height);
+
 private:
     double &left(const char *name) { return m_controls[name].Left; }
     double &top(const char *name) { return m_controls[name].Top; }
@@ -69,6 +75,14 @@ private:
     void layoutButtonsAndHuts();
     void layoutMapsPanel();
     void layoutModsPanel();
+    void keepPopUpsInChatLog();
+
+    struct PopUp
+    {
+        bool shown = false;
+        double height = 0;
+    };
+    std::map<QByteArray, PopUp> m_popUps;
 
     std::map<QByteArray, Twips> m_controls;
     int m_chatLogs = 1;

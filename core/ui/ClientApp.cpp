@@ -39,6 +39,7 @@
 
 #include <QBoxLayout>
 #include "lobby/ui/HutPackPanel.h"
+#include "lobby/ui/PanelScroll.h"
 #include "packs/download/PackDownloads.h"
 #include "platform/UrlDownload.h"
 #include "packs/ui/PackDownloadWidgets.h"
@@ -309,6 +310,8 @@ void ClientApp::createCapabilities()
     connect(m_connection.get(), &LobbyConnection::ownStateRefreshed, &caps.huts->panels,
             &HutPanels::ownStateRefreshed);
     connect(caps.chatWidgets.get(), &ChatWidgets::lblmainClicked, &caps.huts->panels, &HutPanels::lblmain_Click);
+    connect(m_connection.get(), &LobbyConnection::closed, &caps.huts->panels,
+            [huts = caps.huts.get()] { huts->connectionLost(); });
 
     // --- game launch, game watch, points link
     caps.points = std::make_unique<PointsLink>();
@@ -406,6 +409,10 @@ void ClientApp::createCapabilities()
         caps.packDownloadWidgets = std::make_unique<PackDownloadWidgets>(
             *lobby, *caps.packDownloads, caps.huts->panels, caps.hutWidgets->mapDownload,
             caps.hutWidgets->modDownload, &dialogs);
+        // With their download rows in them, the hut's pack areas scroll what
+        // they hold in a chat area too small for it.
+        for (HutPackPanel *area : {caps.hutWidgets->mapDownload, caps.hutWidgets->modDownload})
+            scrollContents(area);
         connect(&m_events, &LobbyEvents::lobbyShown, lobby, [this] {
             m_caps->packDownloadWidgets->setSkinPictures(
                 Settings::skinFile(m_state.Setup.ProgramFolder, m_state.Options.SkinPath, QByteArray()));

@@ -157,7 +157,9 @@ void GamePanel::refreshPanels()
 
 void GamePanel::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (!fraGameMenu->isVisible() || !fraGameMenu->geometry().contains(event->position().toPoint()))
+    // The menu may lie in a scrolled part of the panel: its own coordinates.
+    const QPoint inMenu = fraGameMenu->mapFrom(this, event->position().toPoint());
+    if (!fraGameMenu->isVisible() || !fraGameMenu->rect().contains(inMenu))
         m_panels.frmGame_Click();
     QWidget::mouseReleaseEvent(event);
 }

@@ -7,6 +7,7 @@
 #include "lobby/ui/HutDetailsView.h"
 #include "lobby/ui/HutPackPanel.h"
 #include "lobby/ui/LobbyForm.h"
+#include "lobby/ui/PanelScroll.h"
 #include "lobby/ui/TribePanel.h"
 
 #include <QPainter>
@@ -42,6 +43,8 @@ HutWidgets::HutWidgets(LobbyForm &form, Huts &huts, const InstalledPacks &packs)
     form.place(LobbyForm::Place::CreateHutPanel, createHut);
 
     game = new GamePanel(huts.options, huts.panels, packs, form.hutDetails());
+    // In a small window the hut's table and its menu scroll inside the area.
+    scrollContents(game);
     form.place(LobbyForm::Place::GamePanel, game);
 
     tribes = new TribePanel(huts.colours, huts.previews, huts.editor, huts.panels);

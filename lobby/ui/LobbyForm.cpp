@@ -26,8 +26,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -89,6 +91,13 @@ QPixmap logoutPicture()
     p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("Logout"));
     return pixmap;
 }
+
+// A sheet that a scroll area never squeezes below what its controls ask for.
+class WholeSheet : public QWidget
+{
+public:
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
 
 bool isFloating(LobbyForm::Place p)
 {
@@ -220,7 +229,18 @@ void LobbyForm::buildUi()
     ui->hutDetailsObject = ui->hutDetails;
 
     // --- the options tab: seven framed sub-panels
-    QWidget *settings = ui->panels[1];
+    // A window smaller than the sub-panels need scrolls them rather than
+    // cutting their captions: the sheet never gets less than its controls ask.
+    auto *settingsLayout = new QVBoxLayout(ui->panels[1]);
+    settingsLayout->setContentsMargins(0, 0, 0, 0);
+    auto *settingsScroll = new QScrollArea(ui->panels[1]);
+    settingsScroll->setObjectName(QStringLiteral("FrameSettingsScroll"));
+    settingsScroll->setFrameShape(QFrame::NoFrame);
+    settingsScroll->setWidgetResizable(true);
+    settingsScroll->viewport()->setAutoFillBackground(false);
+    settingsLayout->addWidget(settingsScroll);
+    QWidget *settings = new WholeSheet;
+    settings->setObjectName(QStringLiteral("FrameSettingsSheet"));
     auto *grid = new QGridLayout(settings);
     grid->setContentsMargins(0, 8, 0, 0);
     const char *const tags[7] = {"General Options  ", "Custom Sounds  ", "Custom Skinning",
@@ -240,6 +260,7 @@ void LobbyForm::buildUi()
         else
             grid->addWidget(panel, (i - 1) % 3, 1 + (i - 1) / 3);
     }
+    settingsScroll->setWidget(settings);
 
     // --- the rankings tab
     QWidget *ranks = ui->panels[4];
@@ -298,8 +319,11 @@ void LobbyForm::measurePanels()
     // closed, the editor of the tribe panel), never less than the design;
     // the create-room panel also as wide as its boxes need.
     LobbyFormLayout &layout = *ui->layout;
-    for (Place p : {Place::GamePanel, Place::TribePanel, Place::MapDownloadPanel, Place::ModDownloadPanel,
-                    Place::CreateHutPanel, Place::CreateRoomPanel}) {
+    for (Place p : {Place::GamePanel, Place::TribePanel, Place::MapDownloadPanel, Place::ModDownloadPanel}) {
+        if (QWidget *w = placed(p))
+            layout.popUp(rowsOf(p).constFirst(), !w->isHidden(), w->sizeHint());
+    }
+    for (Place p : {Place::CreateHutPanel, Place::CreateRoomPanel}) {
         if (QWidget *w = placed(p)) {
             const QSize hint = w->sizeHint();
             layout.atLeast(rowsOf(p).constFirst(), QSize(p == Place::CreateRoomPanel ? hint.width() : 0, hint.height()));
@@ -407,8 +431,12 @@ bool LobbyForm::eventFilter(QObject *watched, QEvent *event)
     if ((type == QEvent::LayoutRequest && popUp) || (type == QEvent::Show && watched != placed(Place::ChatView))) {
         // A panel shown, grown or shrunk by its owner: a pass with its new size.
         layoutPass();
-    } else if (type == QEvent::Hide && (watched == placed(Place::GamePanel) || watched == placed(Place::TribePanel))) {
-        keepChatClearOfHutArea();
+    } else if (type == QEvent::Hide
+               && (watched == placed(Place::GamePanel) || watched == placed(Place::TribePanel)
+                   || watched == placed(Place::MapDownloadPanel) || watched == placed(Place::ModDownloadPanel))) {
+        // The pop-up panels of the chat area stand one below the other: the
+        // others take their places again.
+        layoutPass();
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -434,13 +462,10 @@ void LobbyForm::layoutPass()
     m_inPass = true;
     ++m_passes;
     measurePanels();
+    // The hut area's visibility is its owner's (the hut panels' state, which
+    // follows the own state): the pass only places it.
     const UserRecord *own = m_state.own();
-    const LobbyLayout::HutArea hut
-        = ui->layout->run(own ? std::optional<QByteArray>(own->State) : std::nullopt);
-    if (hut == LobbyLayout::HutArea::Hidden) {
-        if (QWidget *game = placed(Place::GamePanel))
-            game->hide();
-    }
+    ui->layout->run(own ? std::optional<QByteArray>(own->State) : std::nullopt);
     placeAll();
     m_inPass = false;
 }

@@ -57,7 +57,8 @@ public:
         HutButtons,       // cmdHost and cmdlaunch: bottom row, left
         ChatButtons,      // cmdSmileys, cmdShowRoomT, logout: bottom row, right
         ExitHutButton,    // picExitHut, under the huts list
-        // floating over the chat log
+        // floating over the chat log, one below the other where they would
+        // overlap, sharing the log where it is too short for them all
         GamePanel,        // frmGame: top left of the chat log, its width
         TribePanel,       // FraTribePal: top of the chat log, its width
         MapDownloadPanel, // PBMapDL: centred on the chat log

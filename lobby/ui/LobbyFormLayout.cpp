@@ -121,6 +121,11 @@ void LobbyFormLayout::atLeast(const QByteArray &row, QSize pixels)
     m_model.set(row, t);
 }
 
+void LobbyFormLayout::popUp(const QByteArray &row, bool shown, QSize pixels)
+{
+    m_model.setPopUp(row, shown, std::max(m_design.get(row).Height, pixels.height() * TwipsPerPixel));
+}
+
 void LobbyFormLayout::apply()
 {
     // Containers first, so that their children are mapped through their new places.

@@ -45,6 +45,9 @@ public:
     // `pixels` needs more. A width of 0 leaves the width as it is; a height
     // of 0 beside a width leaves the height.
     void atLeast(const QByteArray &row, QSize pixels);
+    // A pop-up panel of the chat area: whether it shows, and its height from
+    // what it holds as atLeast gives it.
+    void popUp(const QByteArray &row, bool shown, QSize pixels);
 
     // The options tab's controls take the skin's options colours: check and
     // option buttons both colours, labels the text colour only.

@@ -47,6 +47,8 @@ private Q_SLOTS:
     void moreChatLogs();
     void panelsHoldTheirControls_data();
     void panelsHoldTheirControls();
+    void popUpPanelsShareTheChatLog_data();
+    void popUpPanelsShareTheChatLog();
 };
 
 void tst_LobbyLayout::designSize()
@@ -297,6 +299,73 @@ void tst_LobbyLayout::panelsHoldTheirControls()
     for (const char *name : {"framoddownload", "PreviewMods", "PBModsDL", "txtModDesc", "LstMods", "lblModName",
                              "lblModCreator", "cmdmodsDownload", "cmdmodsRefresh", "Trim(10)"})
         QVERIFY2(inside(name), name);
+}
+
+// The chat area's pop-up panels that show, at their design heights: each
+// where the rules put it while it overlaps no other, else below the one above
+// it; in a log too short for all, each a share of it. Always inside the first
+// chat log, above the strip and the input, and clear of each other.
+void tst_LobbyLayout::popUpPanelsShareTheChatLog_data()
+{
+    QTest::addColumn<double>("W");
+    QTest::addColumn<double>("H");
+    QTest::addColumn<QByteArrayList>("shown");
+    QTest::addColumn<double>("mapTop");   // < 0: not checked
+    QTest::addColumn<double>("modTop");
+    QTest::addColumn<double>("modLeft");
+    const QByteArrayList all{"frmGame", "FraTribePal", "PBMapDL", "PBModDL"};
+    const double smallW = 640 * 15 + 120.0;
+    const double smallH = 480 * 15 + 395.0;
+    QTest::newRow("mod pack alone") << DW << DH << QByteArrayList{"PBModDL"} << -1.0 << 4680.0 << 8325 / 2.0 - 6015 / 2.0;
+    QTest::newRow("map pack alone") << DW << DH << QByteArrayList{"PBMapDL"} << 2790.0 << -1.0 << -1.0;
+    QTest::newRow("both packs") << DW << DH << QByteArrayList{"PBMapDL", "PBModDL"} << 2790.0 << 5685.0
+                                << 8325 / 2.0 - 6015 / 2.0;
+    QTest::newRow("hut area and both packs") << DW << DH << QByteArrayList{"frmGame", "PBMapDL", "PBModDL"}
+                                             << 3420.0 << 6315.0 << -1.0;
+    QTest::newRow("all, design size") << DW << DH << all << -1.0 << -1.0 << -1.0;
+    QTest::newRow("all, 800x600") << 800 * 15 + 120.0 << 600 * 15 + 395.0 << all << -1.0 << -1.0 << -1.0;
+    QTest::newRow("all, 640x480") << smallW << smallH << all << -1.0 << -1.0 << -1.0;
+    QTest::newRow("hut area and colours, 640x480") << smallW << smallH << QByteArrayList{"frmGame", "FraTribePal"}
+                                                    << -1.0 << -1.0 << -1.0;
+}
+
+void tst_LobbyLayout::popUpPanelsShareTheChatLog()
+{
+    QFETCH(double, W);
+    QFETCH(double, H);
+    QFETCH(QByteArrayList, shown);
+    QFETCH(double, mapTop);
+    QFETCH(double, modTop);
+    QFETCH(double, modLeft);
+    LobbyLayout layout = LobbyLayout::starting();
+    const std::optional<QByteArray> inHut = QByteArray("CLIENT");
+    for (const char *name : {"frmGame", "FraTribePal", "PBMapDL", "PBModDL"})
+        layout.setPopUp(name, shown.contains(name), LobbyLayout::starting().get(name).Height);
+    layout.Form_Resize(W, H, inHut);
+    const LobbyLayout first = layout;
+    layout.Form_Resize(W, H, inHut);
+    const Twips log = layout.get("txtOut(0)");
+    const Twips chat = layout.get("ChatFrame");
+    const double bottom = layout.get("Trim(22)").Top;
+    QVERIFY(bottom < layout.get("txtInput").Top);
+    QList<Twips> placed;
+    for (const QByteArray &name : shown) {
+        const Twips t = layout.get(name);
+        // The same size, the same places.
+        QCOMPARE(t, first.get(name));
+        QVERIFY2(t.Left >= 0 && t.Left + t.Width <= chat.Width, name.constData());
+        QVERIFY2(t.Top >= log.Top && t.Top + t.Height <= bottom, name.constData());
+        QVERIFY2(t.Height >= 15, name.constData());
+        for (const Twips &other : placed)
+            QVERIFY2(t.Top >= other.Top + other.Height || t.Top + t.Height <= other.Top, name.constData());
+        placed.append(t);
+    }
+    if (mapTop >= 0)
+        QCOMPARE(layout.get("PBMapDL").Top, mapTop);
+    if (modTop >= 0)
+        QCOMPARE(layout.get("PBModDL").Top, modTop);
+    if (modLeft >= 0)
+        QCOMPARE(layout.get("PBModDL").Left, modLeft);
 }
 
 QTEST_APPLESS_MAIN(tst_LobbyLayout)

@@ -26,17 +26,23 @@
 #include "lobby/ui/UserListView.h"
 #include "tests/fixtures/RecordingCommandSink.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -105,7 +111,11 @@ struct Client
             return false;
         lobby.actAsSimpleLobby();
         actAsChatLobby(lobby);
-        openPackShop(web, home.filePath("shop"));
+        // Bram hosts a hut (made up: the tests speak for it).
+        lobby.addSimpleLobbyUserMessage("USER 102 Bram 10.1.0.2 user 502 00-16-3E-00-01-02");
+        lobby.addSimpleLobbyUserMessage("USERSTATE 102 HOST 4 NONE");
+        for (const ShopPack &p : openPackShop(web, home.filePath("shop")))
+            (p.map ? missingMappack : missingModpack) = p.crc;
         Ini::WriteIni(home.filePath("qx.ini"), "general", "webhost", web.hostAndPort());
         web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n");
         web.serve("/qxserver/list.php",
@@ -114,11 +124,32 @@ struct Client
         app = std::make_unique<ClientApp>(fakes.platform());
         if (!app->Main())
             return false;
+        return login();
+    }
+
+    bool login()
+    {
         app->loginForm().UsernameField->setText(QStringLiteral("tester"));
         app->loginForm().PasswordField->setText(QStringLiteral("x"));
         app->loginForm().Loginme->click();
-        return QTest::qWaitFor([this] { return app->lobbyForm().isVisible(); }, 5000);
+        // Shown, with the own record and the made-up host in the tables.
+        return QTest::qWaitFor([this] {
+            const UserRecord *own = app->state().own();
+            return app->lobbyForm().isVisible() && own && own->Name == "tester" && app->state().Users.at(102)
+                && app->state().Users.at(102)->State == "HOST";
+        }, 5000);
     }
+
+    // Messages from the lobby to the first login (slot 1).
+    void tell(const QList<QByteArray> &messages)
+    {
+        for (const QByteArray &m : messages)
+            lobby.send(0, m);
+    }
+
+    // Packs of the shop, which the client does not have.
+    QByteArray missingMappack;
+    QByteArray missingModpack;
 };
 
 // The tab panel a row of the rules lies on ("" for the window itself).
@@ -135,6 +166,76 @@ void clickAtCentre(QWidget *w)
     QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
 }
 
+QScrollArea *scrollAreaOf(QWidget *w)
+{
+    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {
+        if (auto *area = qobject_cast<QScrollArea *>(p))
+            return area;
+    }
+    return nullptr;
+}
+
+// Scrolls w into view where a scroll area holds it; then true when every
+// pixel of it shows: inside each of its ancestors, and the window's topmost
+// widget at its corners, edges and centre is w or one of its children.
+bool wholeOnScreen(QWidget *w, QString *why)
+{
+    for (QScrollArea *area = scrollAreaOf(w); area; area = scrollAreaOf(area))
+        area->ensureWidgetVisible(w, 0, 0);
+    QCoreApplication::processEvents();
+    QWidget *window = w->window();
+    const QRect inWindow(w->mapTo(window, QPoint()), w->size());
+    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {
+        const QRect r(w->mapTo(p, QPoint()), w->size());
+        if (!p->rect().contains(r)) {
+            *why = QStringLiteral("%1 cut by %2").arg(w->objectName(), p->objectName());
+            return false;
+        }
+    }
+    const QRect r = inWindow;
+    for (QPoint at : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight(), r.center(),
+                      QPoint(r.center().x(), r.top()), QPoint(r.center().x(), r.bottom()),
+                      QPoint(r.left(), r.center().y()), QPoint(r.right(), r.center().y())}) {
+        QWidget *hit = window->childAt(at);
+        if (hit != w && !w->isAncestorOf(hit)) {
+            *why = QStringLiteral("%1 covered at %2,%3 by %4").arg(w->objectName()).arg(at.x()).arg(at.y())
+                       .arg(hit ? hit->objectName() + QLatin1Char(' ') + QLatin1String(hit->metaObject()->className())
+                                : QStringLiteral("nothing"));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Where a player clicks a button: a check box or option button on its box
+// (a wide one takes clicks on its box and caption only), others at the centre.
+QPoint clickPoint(QWidget *w)
+{
+    const QPoint at = qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w)
+        ? QPoint(qMin(8, w->width() / 2), w->height() / 2)
+        : w->rect().center();
+    return w->mapTo(w->window(), at);
+}
+
+// A real click through the window system on w as it shows.
+void clickOnScreen(QWidget *w)
+{
+    QString why;
+    QVERIFY2(wholeOnScreen(w, &why), qPrintable(why));
+    QTest::mouseClick(w->window()->windowHandle(), Qt::LeftButton, {}, clickPoint(w));
+}
+
+// A real press on a button, released away from it: the button takes the
+// press, nothing is clicked.
+bool takesPress(QAbstractButton *b)
+{
+    QWindow *window = b->window()->windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, clickPoint(b));
+    const bool down = b->isDown();
+    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(1, 1));
+    return down;
+}
+
 } // namespace
 
 class tst_LobbyWindowLayout : public QObject
@@ -146,13 +247,18 @@ private Q_SLOTS:
     void panelsBuiltLaterArePlaced();
     void chatLineVisibleInHut();
     void firstChatLineClearOfTribePanel();
-    void hutAreaHiddenOutsideAHut();
     void onePassPerTabChangeAndResize();
     void everyControlOnEveryTab_data();
     void everyControlOnEveryTab();
+    void popUpPanelsKeepToTheChatArea_data();
+    void popUpPanelsKeepToTheChatArea();
+    void optionsReadableInTheSmallestWindow();
+    void hutAreaFollowsOwnState_data();
+    void hutAreaFollowsOwnState();
     void cleanupTestCase();
 
 private:
+    Client *client();
     std::unique_ptr<Client> m_client;
     // What the first pass at the design size showed: tab, catalogue, row.
     QMap<QByteArray, QRect> m_designGeometry;
@@ -275,9 +381,8 @@ void tst_LobbyWindowLayout::chatLineVisibleInHut()
     QTRY_COMPARE(rig.view->topMargin(), 0);
 }
 
-// The tribe panel lies over the top of the chat log, taller than the hut
-// area: the log's first line starts below it, and gets its place back when
-// the panel closes.
+// The tribe panel stands below the hut area over the chat log: the log's
+// first line starts below it, and gets its place back when the panel closes.
 void tst_LobbyWindowLayout::firstChatLineClearOfTribePanel()
 {
     Rig rig;
@@ -287,7 +392,7 @@ void tst_LobbyWindowLayout::firstChatLineClearOfTribePanel()
     tribes->hide();
     rig.form.place(LobbyForm::Place::GamePanel, hut);
     rig.form.place(LobbyForm::Place::TribePanel, tribes);
-    rig.show(QSize(14235 / 15, 11040 / 15));
+    rig.show(QSize(1000, 900));
     hut->show();
     rig.logs.AddSystemMessage("first line");
     QTRY_VERIFY(rig.view->toPlainText().contains(QStringLiteral("first line")));
@@ -306,18 +411,6 @@ void tst_LobbyWindowLayout::firstChatLineClearOfTribePanel()
 
     tribes->hide();
     QTRY_COMPARE(rig.view->topMargin(), hut->geometry().bottom() + 1 - rig.view->geometry().top());
-}
-
-void tst_LobbyWindowLayout::hutAreaHiddenOutsideAHut()
-{
-    Rig rig;
-    rig.state.own()->State = "GAMING";
-    auto *hut = new HutArea;
-    rig.form.place(LobbyForm::Place::GamePanel, hut);
-    hut->show();
-    rig.show(QSize(1000, 800));
-    QTRY_VERIFY(hut->isHidden());
-    QCOMPARE(rig.view->topMargin(), 0);
 }
 
 // A tab change makes one placement pass, however many pop-up panels show on
@@ -386,16 +479,7 @@ void tst_LobbyWindowLayout::everyControlOnEveryTab()
     QFETCH(int, tab);
     QFETCH(bool, open);
     QFETCH(int, pass);
-    if (!m_client) {
-        QStandardPaths::setTestModeEnabled(true);
-        UrlDownload::setDefaultTimeout(3000);
-        m_client = std::make_unique<Client>();
-        QVERIFY(m_client->start());
-        // Every row of the rules names a real widget of the window.
-        const LobbyFormLayout &layout = m_client->app->lobbyForm().layout();
-        for (const QByteArray &row : layout.model().names())
-            QVERIFY2(layout.widget(row), row.constData());
-    }
+    QVERIFY(client());
     LobbyForm &form = m_client->app->lobbyForm();
     WebHost &web = m_client->web;
     const LobbyFormLayout &layout = form.layout();
@@ -489,6 +573,245 @@ void tst_LobbyWindowLayout::everyControlOnEveryTab()
             QCOMPARE(r, m_designGeometry.value(key));
     }
     QVERIFY(checked > (tab == 0 ? 30 : tab == 2 ? 8 : 5));
+}
+
+Client *tst_LobbyWindowLayout::client()
+{
+    if (!m_client) {
+        QStandardPaths::setTestModeEnabled(true);
+        UrlDownload::setDefaultTimeout(3000);
+        m_client = std::make_unique<Client>();
+        if (!m_client->start()) {
+            m_client.reset();
+            return nullptr;
+        }
+        // Every row of the rules names a real widget of the window.
+        const LobbyFormLayout &layout = m_client->app->lobbyForm().layout();
+        for (const QByteArray &row : layout.model().names()) {
+            if (!layout.widget(row)) {
+                qWarning("no widget for %s", row.constData());
+                m_client.reset();
+                return nullptr;
+            }
+        }
+    }
+    return m_client.get();
+}
+
+// A host with its game menu and the tribe colours open; then a joiner of a
+// hut whose map pack and mod pack are both missing here, with the tribe
+// colours open: at the design size, 800 x 600 and 640 x 480 every panel that
+// shows lies inside the chat area, clear of the chat input and of the others,
+// and each of its buttons shows whole and takes a real press.
+void tst_LobbyWindowLayout::popUpPanelsKeepToTheChatArea_data()
+{
+    QTest::addColumn<bool>("joined");
+    QTest::addColumn<QSize>("size");
+    for (bool joined : {false, true}) {
+        for (QSize size : {QSize(14235 / 15, 11040 / 15), QSize(800, 600), QSize(640, 480)}) {
+            QTest::addRow("%s, %dx%d", joined ? "joined, packs missing" : "hosting, game menu", size.width(),
+                          size.height()) << joined << size;
+        }
+    }
+}
+
+void tst_LobbyWindowLayout::popUpPanelsKeepToTheChatArea()
+{
+    QFETCH(bool, joined);
+    QFETCH(QSize, size);
+    Client *c = client();
+    QVERIFY(c);
+    LobbyForm &form = c->app->lobbyForm();
+    const LobbyFormLayout &layout = form.layout();
+    if (form.currentTab() != 0) {
+        clickAtCentre(form.findChild<TabStrip *>()->TabText(0));
+        QTRY_COMPARE(form.currentTab(), 0);
+    }
+    form.resize(size);
+    QTRY_COMPARE(form.size(), size);
+    QWidget *game = layout.widget("frmGame");
+    QWidget *tribes = layout.widget("FraTribePal");
+    QWidget *mapArea = layout.widget("PBMapDL");
+    QWidget *modArea = layout.widget("PBModDL");
+    QVERIFY(game && tribes && mapArea && modArea);
+    auto *menu = game->findChild<QWidget *>(QStringLiteral("fraGameMenu"));
+    auto *tribeTab = game->findChild<QAbstractButton *>(QStringLiteral("lbltribepal"));
+    QVERIFY(menu && tribeTab);
+
+    const QByteArray scene = joined ? "joined" : "hosting";
+    if (c->lobby.property("scene").toByteArray() != scene) {
+        c->lobby.setProperty("scene", scene);
+        c->tell({"USERSTATE 1 IDLE"});
+        QTRY_VERIFY(game->isHidden());
+        if (joined) {
+            c->tell({"USERSTATE 1 CLIENT 102 1", "USECUSTOMPALS 102 TRUE", "MAPPACK 102 " + c->missingMappack,
+                     "MODPACK 102 " + c->missingModpack});
+            QTRY_VERIFY(mapArea->isVisible() && modArea->isVisible());
+        } else {
+            c->tell({"USERSTATE 1 HOST 4 NONE"});
+            QTRY_VERIFY(game->isVisible());
+            auto *opener = game->findChild<QAbstractButton *>(QStringLiteral("GameMenu"));
+            QVERIFY(opener);
+            QTRY_VERIFY(opener->isEnabled());
+            clickOnScreen(opener);
+            QTRY_VERIFY(menu->isVisible());
+            auto *colours = menu->findChild<QAbstractButton *>();
+            for (QAbstractButton *b : menu->findChildren<QAbstractButton *>()) {
+                if (b->text() == QStringLiteral("Custom tribe colours"))
+                    colours = b;
+            }
+            clickOnScreen(colours);
+        }
+        QTRY_VERIFY(tribeTab->isVisible());
+        clickOnScreen(tribeTab);
+        QTRY_VERIFY(tribes->isVisible());
+        QTRY_VERIFY(menu->isVisible() != joined);
+    }
+    QTRY_VERIFY(game->isVisible() && tribes->isVisible());
+    QCOMPARE(mapArea->isVisible(), joined);
+    QCOMPARE(modArea->isVisible(), joined);
+
+    QWidget *chat = layout.widget("ChatFrame");
+    QWidget *input = layout.widget("txtInput");
+    QVERIFY(chat && input);
+    QList<QWidget *> shown;
+    for (QWidget *panel : {game, tribes, mapArea, modArea}) {
+        if (!panel->isVisible())
+            continue;
+        const QString what = panel->objectName();
+        QCOMPARE(panel->parentWidget(), chat);
+        QVERIFY2(chat->rect().contains(panel->geometry()), qPrintable(what));
+        QVERIFY2(!panel->geometry().intersects(input->geometry()), qPrintable(what));
+        for (QWidget *other : shown)
+            QVERIFY2(!panel->geometry().intersects(other->geometry()),
+                     qPrintable(what + QStringLiteral(" over ") + other->objectName()));
+        shown.append(panel);
+    }
+    QString why;
+    QVERIFY2(wholeOnScreen(input, &why), qPrintable(why));
+    for (QWidget *panel : shown) {
+        for (QAbstractButton *b : panel->findChildren<QAbstractButton *>()) {
+            if (!b->isVisible())
+                continue;
+            QVERIFY2(wholeOnScreen(b, &why), qPrintable(panel->objectName() + QLatin1String(": ") + why));
+            if (b->isEnabled())
+                QVERIFY2(takesPress(b), qPrintable(panel->objectName() + QLatin1String(": ") + b->objectName()));
+        }
+    }
+    // The hut table's headers read whole.
+    for (QLabel *header : game->findChildren<QLabel *>()) {
+        if (header->text() != QStringLiteral("Mappack") && header->text() != QStringLiteral("Modpack"))
+            continue;
+        QVERIFY2(header->width() >= header->sizeHint().width(), qPrintable(header->text()));
+        QVERIFY2(wholeOnScreen(header, &why), qPrintable(why));
+    }
+}
+
+// The options tab in the smallest window: every caption shows whole, scrolled
+// to where the tab does not hold it.
+void tst_LobbyWindowLayout::optionsReadableInTheSmallestWindow()
+{
+    Client *c = client();
+    QVERIFY(c);
+    LobbyForm &form = c->app->lobbyForm();
+    form.resize(640, 480);
+    QTRY_COMPARE(form.size(), QSize(640, 480));
+    clickAtCentre(form.findChild<TabStrip *>()->TabText(1));
+    QTRY_COMPARE(form.currentTab(), 1);
+    int checked = 0;
+    QString why;
+    for (QWidget *w : form.FrameSettings()->findChildren<QWidget *>()) {
+        if (!w->isVisible())
+            continue;
+        auto *button = qobject_cast<QAbstractButton *>(w);
+        auto *label = qobject_cast<QLabel *>(w);
+        auto *box = qobject_cast<QComboBox *>(w);
+        if (!(button && !button->text().isEmpty()) && !(label && !label->text().isEmpty() && !label->wordWrap()) && !box)
+            continue;
+        ++checked;
+        QVERIFY2(w->width() >= w->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1: %2 of %3").arg(w->objectName()).arg(w->width()).arg(w->sizeHint().width())));
+        QVERIFY2(wholeOnScreen(w, &why), qPrintable(why));
+    }
+    QVERIFY(checked > 20);
+    clickAtCentre(form.findChild<TabStrip *>()->TabText(0));
+    QTRY_COMPARE(form.currentTab(), 0);
+}
+
+// The own state as the server sends it, row after row on one client: the hut
+// area shows exactly while the own user is in a hut, on screen where the
+// rules put it; a host's game menu goes when the user stops hosting.
+void tst_LobbyWindowLayout::hutAreaFollowsOwnState_data()
+{
+    QTest::addColumn<QByteArrayList>("messages");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("inHut");
+    const QSize design(14235 / 15, 11040 / 15);
+    QTest::newRow("client") << QByteArrayList{"USERSTATE 1 IDLE", "USERSTATE 1 CLIENT 102 1"} << design << true;
+    QTest::newRow("idle") << QByteArrayList{"USERSTATE 1 IDLE"} << design << false;
+    QTest::newRow("host, game menu open") << QByteArrayList{"USERSTATE 1 HOST 4 NONE"} << design << true;
+    QTest::newRow("client of another hut") << QByteArrayList{"USERSTATE 1 CLIENT 102 1"} << design << true;
+    QTest::newRow("idle, resized") << QByteArrayList{"USERSTATE 1 IDLE"} << QSize(800, 600) << false;
+    QTest::newRow("client, resized") << QByteArrayList{"USERSTATE 1 CLIENT 102 2"} << QSize(640, 480) << true;
+    QTest::newRow("gaming") << QByteArrayList{"USERSTATE 1 GAMING"} << QSize(640, 480) << false;
+    QTest::newRow("host after the game") << QByteArrayList{"USERSTATE 1 HOST 4 NONE"} << design << true;
+    QTest::newRow("lost connection") << QByteArrayList{"(drop)"} << design << false;
+    QTest::newRow("new login, no hut") << QByteArrayList{"(login)"} << design << false;
+}
+
+void tst_LobbyWindowLayout::hutAreaFollowsOwnState()
+{
+    QFETCH(QByteArrayList, messages);
+    QFETCH(QSize, size);
+    QFETCH(bool, inHut);
+    Client *c = client();
+    QVERIFY(c);
+    LobbyForm &form = c->app->lobbyForm();
+    const LobbyFormLayout &layout = form.layout();
+    QWidget *game = layout.widget("frmGame");
+    QVERIFY(game);
+    auto *menu = game->findChild<QWidget *>(QStringLiteral("fraGameMenu"));
+    QVERIFY(menu);
+    const bool menuWasOpen = menu->isVisible();
+    for (const QByteArray &m : messages) {
+        if (m == "(drop)") {
+            c->lobby.disconnectClient(0);
+            QTRY_VERIFY(!form.isVisible());
+        } else if (m == "(login)") {
+            QVERIFY(c->login());
+        } else {
+            c->tell({m});
+        }
+    }
+    form.resize(size);
+    QTRY_COMPARE(form.size(), size);
+    if (!inHut) {
+        QTRY_VERIFY(game->isHidden());
+        QCoreApplication::processEvents();
+        QVERIFY(!game->isVisible());
+        QVERIFY(!menu->isVisible());
+        return;
+    }
+    QTRY_VERIFY(game->isVisible());
+    // At the top left of the first chat log, inside the chat area, showing.
+    QWidget *log = layout.widget("txtOut(0)");
+    QVERIFY(log);
+    QCOMPARE(game->parentWidget(), log->parentWidget());
+    QCOMPARE(game->pos(), log->pos());
+    QVERIFY(game->parentWidget()->rect().contains(game->geometry()));
+    QWidget *hit = form.childAt(game->mapTo(&form, QPoint(game->width() / 2, 4)));
+    QVERIFY(hit == game || game->isAncestorOf(hit));
+    if (QTest::currentDataTag() == QByteArray("host, game menu open")) {
+        auto *opener = game->findChild<QAbstractButton *>(QStringLiteral("GameMenu"));
+        QVERIFY(opener);
+        QTRY_VERIFY(opener->isEnabled());
+        if (!menu->isVisible())
+            clickOnScreen(opener);
+        QTRY_VERIFY(menu->isVisible());
+    } else if (menuWasOpen) {
+        // No longer the host: the host's menu is gone.
+        QTRY_VERIFY(!menu->isVisible());
+    }
 }
 
 void tst_LobbyWindowLayout::cleanupTestCase()

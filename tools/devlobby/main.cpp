@@ -2,7 +2,8 @@
 //   devlobby --home <folder> [--port <lobby port>] [--release <folder>]
 // serves servers.txt pointing at itself, answers the version page, accepts any
 // login, announces a few made-up users, relays chat and runs huts (hosting,
-// joining, the hut options, pack answers and colours, launch), serves a rankings
+// joining, the hut options, pack answers and colours, launch; Bram hosts a hut
+// whose map and mod packs a new client lacks), serves a rankings
 // page and puts a few map and mod packs into the folder. Once it listens it
 // writes <folder>/qx.ini with the web host set to itself, so that a client
 // started with ZORBEL_HOME=<folder> finds it. With --release the version page
@@ -56,12 +57,11 @@ int main(int argc, char **argv)
     }
     lobby.actAsSimpleLobby();
     actAsChatLobby(lobby);
-    actAsHutLobby(lobby);
     for (const char *user : {"USER 101 Ava_Stone 10.1.0.1 admin 501 00-16-3E-00-01-01",
                              "USER 102 Bram 10.1.0.2 mod 502 00-16-3E-00-01-02",
                              "USER 103 Cleo 10.1.0.3 user 503 00-16-3E-00-01-03",
                              "USER 104 Dara_K 10.1.0.4 user 504 00-16-3E-00-01-04",
-                             "USERSTATE 102 HOST 4 NONE", "USERSTATUS 103 away",
+                             "USERSTATUS 103 away",
                              "GAME 104 Tournament"})
         lobby.addSimpleLobbyUserMessage(user);
 
@@ -90,7 +90,17 @@ int main(int argc, char **argv)
     QDir().mkpath(folder);
     // Pack catalogues and downloadable packs; their archives stay beside the home.
     const QString shop = QDir(folder).filePath(QStringLiteral("devlobby-packs"));
-    openPackShop(web, shop);
+    const QList<ShopPack> offered = openPackShop(web, shop);
+    // Bram's hut plays with a map pack and a mod pack of the shop, which a new
+    // client lacks: joining it shows both download areas.
+    MadeUpHut bram{102, 4, "OFF", "OFF", true};
+    for (const ShopPack &p : offered) {
+        if (p.map && p.file == "twinrivers")
+            bram.mappack = p.crc;
+        if (!p.map && p.file == "nightsky")
+            bram.modpack = p.crc;
+    }
+    actAsHutLobby(lobby, {bram});
     if (!Ini::WriteIni(QDir(folder).filePath(QStringLiteral("qx.ini")), "general", "webhost",
                        web.hostAndPort())) {
         err << "devlobby: cannot write qx.ini in " << folder << "\n";
