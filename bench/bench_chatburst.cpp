@@ -12,6 +12,7 @@
 // comparison). The aim: a click answers within 500 ms. Release build only.
 //
 //   bench_chatburst [lines]
+#include "bench/BenchStandIns.h"
 #include "core/ClientState.h"
 #include "core/Dispatcher.h"
 #include "core/LobbyConnection.h"
@@ -22,7 +23,6 @@
 #include "lobby/ChatLogs.h"
 #include "lobby/ui/ChatWidgets.h"
 #include "lobby/ui/LobbyForm.h"
-#include "platform/Dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -38,17 +38,6 @@
 #include <vector>
 
 namespace {
-
-class NullDialogs : public Dialogs
-{
-public:
-    Answer message(const QString &, const QString &, Buttons, Icon) override { return Answer::Ok; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    void open(const QString &, const QString &, Buttons, Icon, Answered) override {}
-};
 
 constexpr int ClickAtMs = 150;
 
@@ -75,7 +64,7 @@ Result runBurst(int lines, bool sliced)
         dispatcher.setSliceMs(1 << 30);
     LobbyEvents events;
     LobbyConnection connection(state, dispatcher);
-    NullDialogs dialogs;
+    bench::QuietDialogs dialogs;
     UserStateHandlers handlers(state, connection, events);
     handlers.registerHandlers(dispatcher);
     Chat chat(state, connection, dialogs, events, marker.path());

@@ -140,11 +140,6 @@ void HutMessages::onMappack(const LobbyMessage &m)
 {
     const PackChoice choice = takePackChoice(m, MappackKind, m_state, m_packs, m_commands);
     if (choice.outcome == PackChoice::Missing) {
-        m_panels.update([](HutPanels::State &s) {
-            s.lblMappackURLVisible = true;
-            s.PBMapDLVisible = true;
-            s.cmdDLMAPEnabled = true;
-        });
         lookUp(m_fetchMappack, choice.pack, &HutMessages::mappackLookedUp);
         return;
     }
@@ -159,7 +154,12 @@ void HutMessages::onMappack(const LobbyMessage &m)
 
 void HutMessages::mappackLookedUp(const QByteArray &url)
 {
+    // The download area shows once the address is known, so that its button
+    // never starts a download from no address.
     m_panels.update([&](HutPanels::State &s) {
+        s.lblMappackURLVisible = true;
+        s.PBMapDLVisible = true;
+        s.cmdDLMAPEnabled = true;
         s.lblMappackURL = url;
         if (url.isEmpty())
             s.PBMapDLVisible = false;
@@ -177,10 +177,6 @@ void HutMessages::onModpack(const LobbyMessage &m)
 {
     const PackChoice choice = takePackChoice(m, ModpackKind, m_state, m_packs, m_commands);
     if (choice.outcome == PackChoice::Missing) {
-        m_panels.update([](HutPanels::State &s) {
-            s.PBModDLVisible = true;
-            s.cmdDLMODEnabled = true;
-        });
         lookUp(m_fetchModpack, choice.pack, &HutMessages::modpackLookedUp);
         return;
     }
@@ -195,7 +191,11 @@ void HutMessages::onModpack(const LobbyMessage &m)
 
 void HutMessages::modpackLookedUp(const QByteArray &url)
 {
-    m_panels.update([&](HutPanels::State &s) { s.lblmodpackurl = url; });
+    m_panels.update([&](HutPanels::State &s) {
+        s.PBModDLVisible = true;
+        s.cmdDLMODEnabled = true;
+        s.lblmodpackurl = url;
+    });
     if (url.isEmpty()) {
         m_dialogs.open(QStringLiteral("It appears this modpack is broken, report the problem to an admin!"));
         m_panels.update([](HutPanels::State &s) {
