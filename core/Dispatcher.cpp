@@ -1,5 +1,17 @@
 #include "core/Dispatcher.h"
 
+#include "platform/UrlDownload.h"
+
+#include <QElapsedTimer>
+
+Dispatcher::Dispatcher() : m_self(std::make_shared<Dispatcher *>(this)) {}
+
+Dispatcher::~Dispatcher()
+{
+    // Holds still kept somewhere find no dispatcher to let go of.
+    *m_self = nullptr;
+}
+
 void Dispatcher::on(const QByteArray &word, Handler handler)
 {
     m_handlers.insert(word, std::move(handler));
@@ -7,41 +19,95 @@ void Dispatcher::on(const QByteArray &word, Handler handler)
 
 void Dispatcher::dispatch(const LobbyMessage &message)
 {
-    m_queue.append(message);
+    m_queue.append(Item{message, {}, false});
     drain();
 }
 
 void Dispatcher::dispatchAll(const QList<LobbyMessage> &messages)
 {
-    m_queue.append(messages);
+    m_queue.reserve(m_queue.size() + messages.size());
+    for (const LobbyMessage &m : messages)
+        m_queue.append(Item{m, {}, false});
     drain();
 }
 
-void Dispatcher::drain()
+void Dispatcher::post(std::function<void()> step)
 {
-    if (m_running)
-        return; // a handler further up is waiting; it drains the queue after it returns
-    m_running = true;
-    while (!m_queue.isEmpty()) {
-        const LobbyMessage next = m_queue.takeFirst();
-        // A copy: a handler may register handlers, which can rehash the table.
-        const Handler handler = m_handlers.value(next.word(0));
-        if (handler)
-            handler(next);
-    }
-    m_running = false;
-    if (m_arrivalPending) {
-        m_arrivalPending = false;
-        arrivalDone();
-    }
+    m_queue.append(Item{LobbyMessage(), std::move(step), false});
+    drain();
 }
 
 void Dispatcher::arrivalDone()
 {
-    if (m_running) {
-        m_arrivalPending = true;
+    if (!m_afterArrival)
+        return;
+    // One run covers every arrival queued since the last one.
+    if (m_queue.isEmpty() || !m_queue.last().arrival)
+        m_queue.append(Item{LobbyMessage(), {}, true});
+    drain();
+}
+
+Dispatcher::Hold Dispatcher::hold()
+{
+    ++m_holds;
+    std::weak_ptr<Dispatcher *> self = m_self;
+    return Hold(nullptr, [self](void *) {
+        if (const std::shared_ptr<Dispatcher *> d = self.lock(); d && *d)
+            (*d)->release();
+    });
+}
+
+void Dispatcher::release()
+{
+    if (m_holds > 0 && --m_holds == 0)
+        drain(); // does nothing while the handler that took the hold still runs
+}
+
+void Dispatcher::drainLater()
+{
+    if (m_drainQueued)
+        return;
+    m_drainQueued = true;
+    QMetaObject::invokeMethod(&m_context, [this] {
+        m_drainQueued = false;
+        drain();
+    }, Qt::QueuedConnection);
+}
+
+void Dispatcher::drain()
+{
+    if (m_running || m_holds > 0 || m_queue.isEmpty())
+        return; // a handler further up, or the hold's owner, goes on with the queue
+    if (UrlDownload::isWaiting()) {
+        // Nothing runs inside a page wait; the queue goes on after it.
+        if (!m_waitingForPages) {
+            m_waitingForPages = true;
+            UrlDownload::afterWaiting(&m_context, [this] {
+                m_waitingForPages = false;
+                drain();
+            });
+        }
         return;
     }
-    if (m_afterArrival)
-        m_afterArrival();
+    m_running = true;
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_queue.isEmpty() && m_holds == 0) {
+        if (slice.elapsed() >= m_sliceMs) {
+            // The rest after the event loop's next turn: the player's input first.
+            drainLater();
+            break;
+        }
+        const Item next = m_queue.takeFirst();
+        if (next.arrival) {
+            if (m_afterArrival)
+                m_afterArrival();
+        } else if (next.step) {
+            next.step();
+        } else if (const Handler handler = m_handlers.value(next.message.word(0))) {
+            // A copy: a handler may register handlers, which can rehash the table.
+            handler(next.message);
+        }
+    }
+    m_running = false;
 }

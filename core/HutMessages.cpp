@@ -8,7 +8,9 @@
 #include "core/api/CommandSink.h"
 #include "core/util/CodePage.h"
 #include "packs/InstalledPacks.h"
+#include "packs/PackInfoLookUp.h"
 #include "platform/Dialogs.h"
+#include "platform/UrlDownload.h"
 
 HutMessages::HutMessages(ClientState &state, const InstalledPacks &packs, CommandSink &commands,
                          Dialogs &dialogs, HutPanels &panels, LobbyEvents &events)
@@ -18,11 +20,48 @@ HutMessages::HutMessages(ClientState &state, const InstalledPacks &packs, Comman
     , m_panels(panels)
     , m_events(events)
     , m_packs(packs)
+    , m_mappackPages(std::make_unique<PackInfoLookUp>(state.Setup, true))
+    , m_modpackPages(std::make_unique<PackInfoLookUp>(state.Setup, false))
 {
+    m_fetchMappack = [this](const QByteArray &crc, PackInfoDone done) { m_mappackPages->start(crc, std::move(done)); };
+    m_fetchModpack = [this](const QByteArray &crc, PackInfoDone done) { m_modpackPages->start(crc, std::move(done)); };
+}
+
+HutMessages::~HutMessages() = default;
+
+HutMessages::PackInfoLater HutMessages::answeredAtOnce(PackInfoFetch fetch)
+{
+    if (!fetch)
+        return {};
+    return [fetch = std::move(fetch)](const QByteArray &crc, PackInfoDone done) { done(fetch(crc)); };
+}
+
+void HutMessages::lookUp(const PackInfoLater &fetch, const QByteArray &crc,
+                         void (HutMessages::*then)(const QByteArray &))
+{
+    if (!fetch) {
+        (this->*then)(QByteArray());
+        return;
+    }
+    // The messages after this one wait for the answer; nothing else does.
+    Dispatcher::Hold hold = m_dispatcher && m_dispatcher->isHandling() ? m_dispatcher->hold() : nullptr;
+    fetch(crc, [this, then, hold](const QByteArray &url) mutable {
+        auto finish = [this, then, hold = std::move(hold), url]() mutable {
+            (this->*then)(url);
+            hold.reset();
+        };
+        // The player may have asked for a page meanwhile: the rest of this
+        // message's handling comes after it, as the messages after it do.
+        if (UrlDownload::isWaiting())
+            UrlDownload::afterWaiting(m_mappackPages.get(), std::move(finish));
+        else
+            finish();
+    });
 }
 
 void HutMessages::registerHandlers(Dispatcher &dispatcher)
 {
+    m_dispatcher = &dispatcher;
     dispatcher.on("MAPPACK", [this](const LobbyMessage &m) { onMappack(m); });
     dispatcher.on("MODPACK", [this](const LobbyMessage &m) { onModpack(m); });
     dispatcher.on("USECUSTOMPALS", [this](const LobbyMessage &m) { onUseCustomPals(m); });
@@ -100,58 +139,71 @@ PackChoice takePackChoice(const LobbyMessage &m, const PackKind &kind, ClientSta
 void HutMessages::onMappack(const LobbyMessage &m)
 {
     const PackChoice choice = takePackChoice(m, MappackKind, m_state, m_packs, m_commands);
+    if (choice.outcome == PackChoice::Missing) {
+        lookUp(m_fetchMappack, choice.pack, &HutMessages::mappackLookedUp);
+        return;
+    }
     if (choice.outcome == PackChoice::Installed) {
         m_panels.update([&](HutPanels::State &s) {
             s.lblmappack = choice.label;
             s.PBMapDLVisible = false;
         });
-    } else if (choice.outcome == PackChoice::Missing) {
-        m_panels.update([](HutPanels::State &s) {
-            s.lblMappackURLVisible = true;
-            s.PBMapDLVisible = true;
-            s.cmdDLMAPEnabled = true;
-        });
-        // May wait for the web host; later lobby messages wait in the dispatcher.
-        const QByteArray url = m_fetchMappack ? m_fetchMappack(choice.pack) : QByteArray();
-        m_panels.update([&](HutPanels::State &s) {
-            s.lblMappackURL = url;
-            if (url.isEmpty())
-                s.PBMapDLVisible = false;
-        });
-        if (url.isEmpty()) {
-            // Shown without waiting: the lobby (and a launch) goes on behind it.
-            m_dialogs.open(QStringLiteral("It appears this mappack is broken, report the problem to an admin!"));
-            m_panels.update([](HutPanels::State &s) { s.lblMappackURL = "No download available!"; });
-        }
-        m_panels.update([](HutPanels::State &s) { s.lblmappack = "Mappack: <Broken>"; });
     }
+    Q_EMIT m_events.mappackInfoChanged();
+}
+
+void HutMessages::mappackLookedUp(const QByteArray &url)
+{
+    // The download area shows once the address is known, so that its button
+    // never starts a download from no address.
+    m_panels.update([&](HutPanels::State &s) {
+        s.lblMappackURLVisible = true;
+        s.PBMapDLVisible = true;
+        s.cmdDLMAPEnabled = true;
+        s.lblMappackURL = url;
+        if (url.isEmpty())
+            s.PBMapDLVisible = false;
+    });
+    if (url.isEmpty()) {
+        // Shown without waiting: the lobby (and a launch) goes on behind it.
+        m_dialogs.open(QStringLiteral("It appears this mappack is broken, report the problem to an admin!"));
+        m_panels.update([](HutPanels::State &s) { s.lblMappackURL = "No download available!"; });
+    }
+    m_panels.update([](HutPanels::State &s) { s.lblmappack = "Mappack: <Broken>"; });
     Q_EMIT m_events.mappackInfoChanged();
 }
 
 void HutMessages::onModpack(const LobbyMessage &m)
 {
     const PackChoice choice = takePackChoice(m, ModpackKind, m_state, m_packs, m_commands);
+    if (choice.outcome == PackChoice::Missing) {
+        lookUp(m_fetchModpack, choice.pack, &HutMessages::modpackLookedUp);
+        return;
+    }
     if (choice.outcome == PackChoice::Installed) {
         m_panels.update([&](HutPanels::State &s) {
             s.lblModPack = choice.label;
             s.lblmodpackurlVisible = false;
         });
-    } else if (choice.outcome == PackChoice::Missing) {
-        m_panels.update([](HutPanels::State &s) {
-            s.PBModDLVisible = true;
-            s.cmdDLMODEnabled = true;
-        });
-        const QByteArray url = m_fetchModpack ? m_fetchModpack(choice.pack) : QByteArray();
-        m_panels.update([&](HutPanels::State &s) { s.lblmodpackurl = url; });
-        if (url.isEmpty()) {
-            m_dialogs.open(QStringLiteral("It appears this modpack is broken, report the problem to an admin!"));
-            m_panels.update([](HutPanels::State &s) {
-                s.PBModDLVisible = false;
-                s.lblmodpackurl = "No download available!";
-            });
-        }
-        m_panels.update([](HutPanels::State &s) { s.lblModPack = "modpack: <Broken>"; });
     }
+    Q_EMIT m_events.modpackInfoChanged();
+}
+
+void HutMessages::modpackLookedUp(const QByteArray &url)
+{
+    m_panels.update([&](HutPanels::State &s) {
+        s.PBModDLVisible = true;
+        s.cmdDLMODEnabled = true;
+        s.lblmodpackurl = url;
+    });
+    if (url.isEmpty()) {
+        m_dialogs.open(QStringLiteral("It appears this modpack is broken, report the problem to an admin!"));
+        m_panels.update([](HutPanels::State &s) {
+            s.PBModDLVisible = false;
+            s.lblmodpackurl = "No download available!";
+        });
+    }
+    m_panels.update([](HutPanels::State &s) { s.lblModPack = "modpack: <Broken>"; });
     Q_EMIT m_events.modpackInfoChanged();
 }
 

@@ -1,11 +1,14 @@
 #pragma once
+#include "core/Dispatcher.h"
+
 #include <QByteArray>
 #include <functional>
+#include <memory>
 
 class CommandSink;
 class InstalledPacks;
 class Dialogs;
-class Dispatcher;
+class PackInfoLookUp;
 class HutPanels;
 class LobbyEvents;
 class LobbyMessage;
@@ -19,17 +22,24 @@ class HutMessages
 {
 public:
     // The pack information of a missing pack from the web host: its download
-    // address, empty when there is none. May wait for the web host (it runs a
-    // bounded local event loop); the dispatcher holds back later messages.
+    // address, empty when there is none, handed to `done` once it is known.
+    // The message's handling ends there; the dispatcher holds back the later
+    // messages until then, the window and the player's input go on.
+    using PackInfoDone = std::function<void(const QByteArray &address)>;
+    using PackInfoLater = std::function<void(const QByteArray &crc, PackInfoDone done)>;
+    // The same, answered before it returns.
     using PackInfoFetch = std::function<QByteArray(const QByteArray &crc)>;
 
-    // The pack information comes from FetchMappackInfo / FetchModpackInfo
-    // against the lobby web host unless a test sets its own.
+    // The pack information comes from the lobby web host's pages (as
+    // FetchMappackInfo / FetchModpackInfo ask them) unless a test sets its own.
     HutMessages(ClientState &state, const InstalledPacks &packs, CommandSink &commands,
                 Dialogs &dialogs, HutPanels &panels, LobbyEvents &events);
+    ~HutMessages();
 
-    void setFetchMappackInfo(PackInfoFetch fetch) { m_fetchMappack = std::move(fetch); }
-    void setFetchModpackInfo(PackInfoFetch fetch) { m_fetchModpack = std::move(fetch); }
+    void setFetchMappackInfo(PackInfoLater fetch) { m_fetchMappack = std::move(fetch); }
+    void setFetchModpackInfo(PackInfoLater fetch) { m_fetchModpack = std::move(fetch); }
+    void setFetchMappackInfo(PackInfoFetch fetch) { m_fetchMappack = answeredAtOnce(std::move(fetch)); }
+    void setFetchModpackInfo(PackInfoFetch fetch) { m_fetchModpack = answeredAtOnce(std::move(fetch)); }
     // SetDefaultTribeColours and ShowTribeArrow of the tribe colours.
     void setSetDefaultTribeColours(std::function<void()> f) { m_setDefaultColours = std::move(f); }
     void setShowTribeArrow(std::function<void()> f) { m_showTribeArrow = std::move(f); }
@@ -44,7 +54,12 @@ public:
     void onCrashRecover(const LobbyMessage &m);
 
 private:
+    static PackInfoLater answeredAtOnce(PackInfoFetch fetch);
     bool optionIgnored(const LobbyMessage &m) const;
+    // The steps after the look-up of a missing pack.
+    void mappackLookedUp(const QByteArray &url);
+    void modpackLookedUp(const QByteArray &url);
+    void lookUp(const PackInfoLater &fetch, const QByteArray &crc, void (HutMessages::*then)(const QByteArray &));
 
     ClientState &m_state;
     CommandSink &m_commands;
@@ -52,8 +67,11 @@ private:
     HutPanels &m_panels;
     LobbyEvents &m_events;
     const InstalledPacks &m_packs;
-    PackInfoFetch m_fetchMappack;
-    PackInfoFetch m_fetchModpack;
+    Dispatcher *m_dispatcher = nullptr;
+    std::unique_ptr<PackInfoLookUp> m_mappackPages;
+    std::unique_ptr<PackInfoLookUp> m_modpackPages;
+    PackInfoLater m_fetchMappack;
+    PackInfoLater m_fetchModpack;
     std::function<void()> m_setDefaultColours;
     std::function<void()> m_showTribeArrow;
 };

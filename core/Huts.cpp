@@ -3,7 +3,6 @@
 #include "core/ClientState.h"
 #include "core/LobbyEvents.h"
 #include "packs/InstalledPacks.h"
-#include "packs/PackInfo.h"
 
 Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &commands, Dialogs &dialogs,
            ChatOutput &chat, LobbyEvents &events, quint16 pingPort)
@@ -23,9 +22,6 @@ Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &comman
         colours.SetDefaultTribeColours();
         previews.RecolourAll();
     });
-    const GameSetup &setup = state.Setup;
-    messages.setFetchMappackInfo([&setup](const QByteArray &crc) { return FetchMappackInfo(setup, crc); });
-    messages.setFetchModpackInfo([&setup](const QByteArray &crc) { return FetchModpackInfo(setup, crc); });
 
     // The bars recolour the own tribe while its panel is up in a hut with custom colours.
     QObject::connect(&panels, &HutPanels::changed, &editor, [this] {

@@ -5,6 +5,7 @@
 #include "core/LobbyMessage.h"
 
 #include <QHostAddress>
+#include <QPointer>
 
 LobbyConnection::LobbyConnection(ClientState &state, Dispatcher &dispatcher, QObject *parent)
     : QObject(parent)
@@ -34,6 +35,7 @@ LobbyConnection::~LobbyConnection()
 void LobbyConnection::connectToServer(const QByteArray &host, quint16 port, const QByteArray &serverName)
 {
     closeQuietly();
+    ++m_connection;
     m_serverName = serverName.isEmpty() ? host : serverName;
     m_attempting = true;
     m_attemptTimer.start();
@@ -133,10 +135,18 @@ void LobbyConnection::onDisconnected()
         failAttempt("the server closed the connection");
         return;
     }
-    const bool lobbyWasOpen = m_lobbyOpen;
-    WSClient_Close();
-    if (lobbyWasOpen)
-        Q_EMIT status("The connection to the lobby server was lost.");
+    // After every message before it, also those still waiting for a page; a
+    // connection started meanwhile is not this one.
+    const quint64 connection = m_connection;
+    QPointer<LobbyConnection> self(this);
+    m_dispatcher.post([self, connection] {
+        if (!self || self->m_connection != connection)
+            return;
+        const bool lobbyWasOpen = self->m_lobbyOpen;
+        self->WSClient_Close();
+        if (lobbyWasOpen)
+            Q_EMIT self->status("The connection to the lobby server was lost.");
+    });
 }
 
 void LobbyConnection::WSClient_Close()

@@ -88,6 +88,7 @@ private:
     NulFramer m_framer;
     QTimer m_attemptTimer;
     QByteArray m_serverName;
+    quint64 m_connection = 0;    // counts the connections started
     bool m_closingHere = false;
     bool m_attempting = false;   // connecting, or connected without an answer yet
     bool m_lobbyOpen = false;

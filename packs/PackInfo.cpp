@@ -12,23 +12,15 @@
 
 namespace {
 
-QByteArray fetchPackInfo(const GameSetup &setup, const QByteArray &page, const char *answerFile,
-                         const QByteArray &crc, int timeoutMs)
+QByteArray fetchPackInfo(const GameSetup &setup, bool mappack, const QByteArray &crc, int timeoutMs)
 {
-    // The identity goes into a URL: nothing but the eight digits may.
-    if (!IsCrc8(crc))
+    const QUrl url = PackInfoUrl(setup, mappack, crc);
+    if (url.isEmpty())
         return QByteArray();
-    const QByteArray host =
-        LobbyWebHost::fromSettings(WinPath::join(setup.ProgramFolder, QByteArray(SettingsKeys::QxIni)));
-    const QUrl url = LobbyWebHost::pageUrl(host, page, LobbyWebHost::randomNumber(1000), {{"crc", crc}});
-    const QString file = WinPath::join(setup.ProgramFolder, QByteArray(answerFile));
+    const QString file = PackInfoFile(setup, mappack);
     if (!UrlDownload::toFile(url, file, timeoutMs).ok)
         return QByteArray();
-    const QByteArray answer = Files::ReadAll(file);
-    QByteArray first = answer.left(answer.indexOf('\n'));
-    if (first.endsWith('\r'))
-        first.chop(1);
-    return first;
+    return PackInfoAddress(Files::ReadAll(file));
 }
 
 // "MapPacks" is the same folder as "mappacks" on Windows, where packs were
@@ -46,14 +38,38 @@ bool takePackFolder(QString &part)
 
 } // namespace
 
+QUrl PackInfoUrl(const GameSetup &setup, bool mappack, const QByteArray &crc)
+{
+    // The identity goes into a URL: nothing but the eight digits may.
+    if (!IsCrc8(crc))
+        return QUrl();
+    const QByteArray host =
+        LobbyWebHost::fromSettings(WinPath::join(setup.ProgramFolder, QByteArray(SettingsKeys::QxIni)));
+    return LobbyWebHost::pageUrl(host, mappack ? "getmappack.php" : "getmodpack.php",
+                                 LobbyWebHost::randomNumber(1000), {{"crc", crc}});
+}
+
+QString PackInfoFile(const GameSetup &setup, bool mappack)
+{
+    return WinPath::join(setup.ProgramFolder, QByteArray(mappack ? "\\mappack.txt" : "\\modpack.txt"));
+}
+
+QByteArray PackInfoAddress(const QByteArray &answer)
+{
+    QByteArray first = answer.left(answer.indexOf('\n'));
+    if (first.endsWith('\r'))
+        first.chop(1);
+    return first;
+}
+
 QByteArray FetchMappackInfo(const GameSetup &setup, const QByteArray &crc, int timeoutMs)
 {
-    return fetchPackInfo(setup, "getmappack.php", "\\mappack.txt", crc, timeoutMs);
+    return fetchPackInfo(setup, true, crc, timeoutMs);
 }
 
 QByteArray FetchModpackInfo(const GameSetup &setup, const QByteArray &crc, int timeoutMs)
 {
-    return fetchPackInfo(setup, "getmodpack.php", "\\modpack.txt", crc, timeoutMs);
+    return fetchPackInfo(setup, false, crc, timeoutMs);
 }
 
 bool UnzipPack(const QString &zip, const QString &folder, Dialogs &dialogs, QString *failure)

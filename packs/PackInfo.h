@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 class Dialogs;
 
@@ -14,6 +15,13 @@ class Dialogs;
 // (with a local event loop) and gives up after `timeoutMs` without an answer.
 QByteArray FetchMappackInfo(const GameSetup &setup, const QByteArray &crc, int timeoutMs = 15000);
 QByteArray FetchModpackInfo(const GameSetup &setup, const QByteArray &crc, int timeoutMs = 15000);
+
+// The parts of those look-ups, for the one that does not block (PackInfoLookUp):
+// the page for `crc` (an empty URL when it is no crc8), the file its answer is
+// saved in, and the download address in an answer (its first line).
+QUrl PackInfoUrl(const GameSetup &setup, bool mappack, const QByteArray &crc);
+QString PackInfoFile(const GameSetup &setup, bool mappack);
+QByteArray PackInfoAddress(const QByteArray &answer);
 
 // Unpacks a downloaded pack zip into `folder` (the program folder), keeping
 // the zip's folders. A pack zip may only hold mappacks/<name>.kaf or

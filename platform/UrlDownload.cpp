@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -20,6 +21,25 @@ QList<QPointer<PageFetch>> &running()
 {
     static QList<QPointer<PageFetch>> list;
     return list;
+}
+
+struct AfterWaiting
+{
+    QPointer<QObject> context;
+    std::function<void()> step;
+};
+
+// What runs once the last wait has ended.
+QList<AfterWaiting> &afterWaits()
+{
+    static QList<AfterWaiting> list;
+    return list;
+}
+
+void queue(const AfterWaiting &after)
+{
+    if (QObject *context = after.context)
+        QMetaObject::invokeMethod(context, after.step, Qt::QueuedConnection);
 }
 
 // Runs one request to its end with user input left queued.
@@ -41,6 +61,11 @@ UrlDownload::Result wait(PageFetch &fetch, const std::function<void()> &start, Q
     if (!done)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     running().removeAll(&fetch);
+    if (running().isEmpty()) {
+        const QList<AfterWaiting> after = std::exchange(afterWaits(), {});
+        for (const AfterWaiting &a : after)
+            queue(a);
+    }
     if (!done) {
         // The program is ending (every loop was told to exit).
         fetch.abort();
@@ -150,6 +175,20 @@ Result toFile(const QUrl &url, const QString &file, const TransferBounds &bounds
         r.error = out.errorString();
     }
     return r;
+}
+
+bool isWaiting()
+{
+    return !running().isEmpty();
+}
+
+void afterWaiting(QObject *context, std::function<void()> step)
+{
+    AfterWaiting after{context, std::move(step)};
+    if (isWaiting())
+        afterWaits().append(std::move(after));
+    else
+        queue(after);
 }
 
 void cancelAll()

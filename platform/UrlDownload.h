@@ -4,6 +4,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
+#include <functional>
+
+class QObject;
 
 // The blocking "URL download": an HTTP GET that holds the caller until it
 // ends. It runs a local event loop that leaves user input queued (the window
@@ -78,6 +81,13 @@ Result toFile(const QUrl &url, const QString &file, const TransferBounds &bounds
 // `cancelled` set; none leaves a partial file. For a window that closes while
 // one of them waits.
 void cancelAll();
+
+// True while a blocking fetch or toFile waits for its answer.
+bool isWaiting();
+// Runs `step` from the event loop once no blocking fetch or toFile waits any
+// more: at the loop's next turn when none waits now, else at the next turn
+// after the outermost wait has ended. Nothing runs when `context` is gone by then.
+void afterWaiting(QObject *context, std::function<void()> step);
 
 // Seconds when whole, else milliseconds: "15 s", "300 ms".
 QString durationText(int ms);

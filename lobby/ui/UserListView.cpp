@@ -27,7 +27,6 @@ UserListView::UserListView(ClientState &state, UserListModel &model, QWidget *pa
     setIconSize(QSize(16, 16));
     m_model.setIconProvider(&LobbyIcons::icon);
     setModel(&m_model);
-    connect(&m_model, &QAbstractItemModel::modelReset, this, &UserListView::expandGroups);
     connect(&m_model, &QAbstractItemModel::rowsInserted, this, &UserListView::noteStructureChange);
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &UserListView::noteStructureChange);
     expandGroups();
@@ -55,6 +54,17 @@ UserListView::UserListView(ClientState &state, UserListModel &model, QWidget *pa
     connect(mnuDetailed, &QAction::triggered, this, &UserListView::mnuDetailed_Click);
     connect(mnuBlock, &QAction::triggered, this, &UserListView::mnuBlock_Click);
     connect(mnuUnBlock, &QAction::triggered, this, &UserListView::mnuUnBlock_Click);
+}
+
+void UserListView::reset()
+{
+    // The view's own reset forgets which nodes were open; a slot of ours
+    // connected to the model's reset could run before or after it, depending
+    // on which of the two connected first (a burst's detach and attach
+    // turns that order round).
+    QTreeView::reset();
+    if (model() == &m_model)
+        expandGroups();
 }
 
 void UserListView::expandGroups()

@@ -39,6 +39,9 @@ public:
     // True while a burst of changes keeps the view away from the model.
     bool isDeferred() const { return m_deferred; }
 
+    // A model reset (a new login's fill) opens both groups again.
+    void reset() override;
+
     void mnuBlock_Click();
     void mnuUnBlock_Click();
     void mnuDetailed_Click();

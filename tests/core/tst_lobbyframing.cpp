@@ -2,10 +2,13 @@
 #include "core/Dispatcher.h"
 #include "core/LobbyConnection.h"
 #include "core/NulFramer.h"
+#include "platform/UrlDownload.h"
 #include "tests/fixtures/LobbyServer.h"
+#include "tests/fixtures/WebHost.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTest>
@@ -184,6 +187,117 @@ private Q_SLOTS:
         server.sendRaw(0, QByteArray("A 1\0WAIT\0B 2\0", 13));
         QTRY_COMPARE_WITH_TIMEOUT(order.size(), 5, 5000);
         QCOMPARE(order, (QByteArrayList{"A 1", "WAIT begins", "WAIT ends", "B 2", "C 3"}));
+    }
+
+    // A handler that finishes later (after a web page) holds the messages
+    // after it, of its own arrival and of later ones, until it lets go.
+    void holdKeepsLaterMessagesBack()
+    {
+        LobbyServer server;
+        QVERIFY(server.listen());
+        Client client;
+        QVERIFY(connectTo(client, server));
+        Dispatcher::Hold hold;
+        client.dispatcher.on("HOLD", [&](const LobbyMessage &m) {
+            client.handled.append(m.words());
+            hold = client.dispatcher.hold();
+        });
+        server.sendRaw(0, QByteArray("A 1\0HOLD\0B 2\0", 14));
+        QTRY_VERIFY(client.dispatcher.isHeld());
+        server.send(0, "C 3");
+        QTRY_VERIFY(client.dispatcher.pending() >= 3); // B 2, the refresh, C 3
+        QCOMPARE(client.texts(), (QByteArrayList{"A 1", "HOLD"}));
+        hold.reset();
+        QCOMPARE(client.texts(), (QByteArrayList{"A 1", "HOLD", "B 2", "C 3"}));
+        QCOMPARE(client.dispatcher.pending(), qsizetype(0));
+    }
+
+    // The server's close comes after the messages before it, also those that
+    // wait behind a hold.
+    void closeAfterHeldMessages()
+    {
+        LobbyServer server;
+        QVERIFY(server.listen());
+        Client client;
+        QVERIFY(connectTo(client, server));
+        client.connection.setLobbyOpen();
+        Dispatcher::Hold hold;
+        client.dispatcher.on("HOLD", [&](const LobbyMessage &) { hold = client.dispatcher.hold(); });
+        QSignalSpy closed(&client.connection, &LobbyConnection::closed);
+        QSignalSpy status(&client.connection, &LobbyConnection::status);
+        server.sendRaw(0, QByteArray("HOLD\0A 1\0", 10));
+        QTRY_VERIFY(client.dispatcher.isHeld());
+        server.disconnectClient(0);
+        QTRY_COMPARE(client.connection.WSClient().state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(closed.size(), 0);
+        QVERIFY(client.handled.isEmpty());
+        hold.reset();
+        QCOMPARE(client.texts(), QByteArrayList{"A 1"});
+        QCOMPARE(closed.size(), 1);
+        QCOMPARE(status.last().first().toByteArray(), QByteArray("The connection to the lobby server was lost."));
+    }
+
+    // While the client waits for a web page no message is handled; they
+    // follow from the event loop after the wait, not inside its caller.
+    void noMessageInsideAPageWait()
+    {
+        LobbyServer server;
+        QVERIFY(server.listen());
+        WebHost web;
+        QVERIFY(web.listen());
+        web.stall("/page");
+        Client client;
+        QVERIFY(connectTo(client, server));
+        bool arrived = false;
+        QObject::connect(&client.connection.WSClient(), &QTcpSocket::readyRead, [&] { arrived = true; });
+        QTimer::singleShot(50, [&] { server.sendRaw(0, QByteArray("A 1\0B 2\0", 8)); });
+        QByteArray body;
+        const UrlDownload::Result r = UrlDownload::fetch(web.url("/page"), &body, 600);
+        QVERIFY(r.timedOut);
+        QVERIFY(arrived);
+        QVERIFY(client.handled.isEmpty());
+        QTRY_COMPARE(client.texts(), (QByteArrayList{"A 1", "B 2"}));
+    }
+
+    // Thousands of messages in one arrival are handled in slices, the event
+    // loop turning between them; a later message and a posted step come
+    // after all of them.
+    void burstInSlices()
+    {
+        Dispatcher dispatcher;
+        dispatcher.setSliceMs(2);
+        QList<int> order;
+        dispatcher.on("A", [&](const LobbyMessage &m) {
+            QElapsedTimer spin;
+            spin.start();
+            while (spin.nsecsElapsed() < 20000) {
+            }
+            order.append(m.slot(1));
+        });
+        constexpr int Burst = 3000;
+        QList<LobbyMessage> burst;
+        for (int i = 0; i < Burst; ++i)
+            burst.append(LobbyMessage("A " + QByteArray::number(i)));
+        int turnsDuring = 0;
+        QTimer turns;
+        turns.setInterval(0);
+        QObject::connect(&turns, &QTimer::timeout, [&] {
+            if (order.size() < Burst) {
+                ++turnsDuring;
+                if (turnsDuring == 1) {
+                    dispatcher.dispatch(LobbyMessage("A -1"));
+                    dispatcher.post([&] { order.append(-2); });
+                }
+            }
+        });
+        turns.start();
+        dispatcher.dispatchAll(burst);
+        QVERIFY(order.size() < Burst);
+        QTRY_COMPARE_WITH_TIMEOUT(order.size(), Burst + 2, 20000);
+        QVERIFY(turnsDuring > 1);
+        for (int i = 0; i < Burst; ++i)
+            QCOMPARE(order[i], i);
+        QCOMPARE(order.mid(Burst), (QList<int>{-1, -2}));
     }
 
     void sendCommand()

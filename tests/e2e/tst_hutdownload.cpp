@@ -65,8 +65,9 @@ private Q_SLOTS:
 
         // The hut panel offers the pack's zip from the web host.
         auto *area = joiner.placed<HutPackPanel>(LobbyForm::Place::MapDownloadPanel);
-        QCOMPARE(area->url->text(),
-                 QStringLiteral("http://%1/packs/greenhills.zip").arg(QString::fromLatin1(s.web.hostAndPort())));
+        QTRY_COMPARE_WITH_TIMEOUT(area->url->text(),
+                                  QStringLiteral("http://%1/packs/greenhills.zip").arg(QString::fromLatin1(s.web.hostAndPort())),
+                                  5000);
         auto *download = s.downloadButton();
         QVERIFY(download && download->isVisible() && download->isEnabled());
 
