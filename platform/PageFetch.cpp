@@ -179,6 +179,7 @@ void PageFetch::onReadyRead()
     if (m_sink) {
         if (!m_sinkFailed && m_sink->write(chunk) != chunk.size()) {
             m_sinkFailed = true;
+            m_sinkError = m_sink->errorString();
             m_reply->abort();
             return;
         }
@@ -209,7 +210,7 @@ void PageFetch::onFinished()
     } else if (m_tooLarge) {
         result.error = QStringLiteral("the answer is too large");
     } else if (m_sinkFailed) {
-        result.error = QStringLiteral("the file cannot be written");
+        result.error = QStringLiteral("the file cannot be written: ") + m_sinkError;
     } else if (reply->error() != QNetworkReply::NoError && !twoXx) {
         result.error = result.status ? QStringLiteral("HTTP status %1").arg(result.status)
                                      : reply->errorString();
