@@ -177,7 +177,14 @@ void PageFetch::onReadyRead()
         return;
     }
     if (m_sink) {
-        if (!m_sinkFailed && m_sink->write(chunk) != chunk.size()) {
+        // A short write is no failure yet; the one after it says why (a full disk).
+        qint64 written = 0;
+        for (qint64 n = 0; !m_sinkFailed && written < chunk.size(); written += n) {
+            n = m_sink->write(chunk.constData() + written, chunk.size() - written);
+            if (n <= 0)
+                break;
+        }
+        if (!m_sinkFailed && written != chunk.size()) {
             m_sinkFailed = true;
             m_sinkError = m_sink->errorString();
             m_reply->abort();

@@ -136,6 +136,12 @@ class TestClientDuringUpdate : public QObject
     QMap<QString, QByteArray> m_new;
 
     QUrl archive() const { return m_host.url("/updates/gatherhall-1.0.1.zip"); }
+    // How many times the release archive was asked for.
+    qsizetype fetches() const
+    {
+        return std::count_if(m_host.requests.cbegin(), m_host.requests.cend(),
+                             [](const WebHost::Request &r) { return r.path == "/updates/gatherhall-1.0.1.zip"; });
+    }
 
     // A folder with the old release, the real client in it; `slowMs` is how
     // long the release's download takes.
@@ -187,7 +193,7 @@ class TestClientDuringUpdate : public QObject
     {
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(env);
-        process->setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
         process->start(program, {});
         return process;
     }
@@ -247,10 +253,11 @@ private Q_SLOTS:
         // The updater's own wait stays long: only the client's is short.
         QProcessEnvironment updaterEnv = environment(home, 20000);
         ClientWatch watch(home);
+        const qsizetype fetched = fetches();
         const auto updater = start(QStringLiteral(ZORBEL_UPDATER_PATH), updaterEnv);
         QVERIFY(updater->waitForStarted(10000));
         // Once the download runs, the player starts the client again.
-        QTRY_VERIFY_WITH_TIMEOUT(!m_host.requests.isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(fetches() > fetched, 10000);
         QTest::qWait(500);
         auto byHand = std::make_unique<QProcess>();
         byHand->setProcessEnvironment(environment(home, waitMs));
@@ -281,8 +288,9 @@ private Q_SLOTS:
         // The first run is this process's, so that its window close is a call;
         // the client it starts again is the real one, in the test's environment.
         for (const QString &name : env.keys())
-            qputenv(name.toLocal8Bit(), env.value(name).toLocal8Bit());
+            qputenv(name.toLocal8Bit().constData(), env.value(name).toLocal8Bit());
         ClientWatch watch(home);
+        const qsizetype fetched = fetches();
         FakeDialogs dialogs;
         UpdaterRun first(dialogs, home);
         first.setLockWait(3000);
@@ -297,15 +305,11 @@ private Q_SLOTS:
         QVERIFY(second);
         QElapsedTimer since;
         since.start();
-        const auto fetches = [this] {
-            return std::count_if(m_host.requests.cbegin(), m_host.requests.cend(), [](const WebHost::Request &r) {
-                return r.path == "/updates/gatherhall-1.0.1.zip";
-            });
-        };
         // The second run got the folder (and fetches the release), or gave
         // up after its wait because the old client ran (its box stays until
         // closed).
-        QTRY_VERIFY_WITH_TIMEOUT(second->state() == QProcess::NotRunning || (since.elapsed() > 5000 && fetches() == 1),
+        QTRY_VERIFY_WITH_TIMEOUT(second->state() == QProcess::NotRunning
+                                     || (since.elapsed() > 5000 && fetches() == fetched + 1),
                                  60000);
         const QString which = whichIn(home);
         if (second->state() == QProcess::NotRunning) {
@@ -329,7 +333,7 @@ private Q_SLOTS:
         m_host.serve("/updates/version.php", "gatherhall\r\n1.0.1\r\n" + archive().toEncoded() + "\r\n");
         const QProcessEnvironment env = environment(home, 20000);
         for (const QString &name : env.keys())
-            qputenv(name.toLocal8Bit(), env.value(name).toLocal8Bit());
+            qputenv(name.toLocal8Bit().constData(), env.value(name).toLocal8Bit());
         QFile::copy(QStringLiteral(ZORBEL_UPDATER_PATH), home + QLatin1Char('/') + VersionCheck::updaterFileName());
         ClientWatch watch(home);
         {
