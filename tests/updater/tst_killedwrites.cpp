@@ -97,24 +97,8 @@ class TestKilledWrites : public QObject
     // (it has then put the folder in order), then stopped.
     void startClient(const QString &home)
     {
-        const qsizetype asked = m_host.requests.size();
-        const auto versionAsked = [&] {
-            for (qsizetype i = asked; i < m_host.requests.size(); ++i) {
-                if (m_host.requests[i].path == "/updates/version.php")
-                    return true;
-            }
-            return false;
-        };
-        QProcess client;
-        client.setProcessEnvironment(programEnvironment(home, m_prefix));
-        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        client.start(QStringLiteral(ZORBEL_CLIENT_PATH), {});
-        QVERIFY(client.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(versionAsked() || client.state() == QProcess::NotRunning, 30000);
-        const bool reached = versionAsked();
-        client.kill();
-        client.waitForFinished(10000);
-        QVERIFY2(reached, "the client ended before it asked for the version page");
+        QVERIFY2(clientReachesVersionCheck(m_host, programEnvironment(home, m_prefix)),
+                 "the client ended before it asked for the version page");
     }
 
 private Q_SLOTS:
