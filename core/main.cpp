@@ -22,17 +22,39 @@ int main(int argc, char **argv)
     // window on the way to the lobby must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Before anything reads the program folder: a release install that was
-    // cut short is put back whole, so this start never runs a mixed release.
+    // Before anything reads the program folder: the client takes its hold of
+    // the folder for its whole run (or waits while an update is installed),
+    // and a release install that was cut short is put back whole, so this
+    // start never runs a mixed release.
     const QString self = QCoreApplication::applicationFilePath();
+    const bool afterUpdate = qEnvironmentVariableIsSet(StartRecovery::AfterUpdateVariable);
+    qunsetenv(StartRecovery::AfterUpdateVariable); // not for the programs this one starts
     const StartRecovery::Program running = StartRecovery::Program::running();
-    const StartRecovery recovery = StartRecovery::run(Files::ProgramFolder());
+    const StartRecovery recovery
+        = StartRecovery::run(Files::ProgramFolder(), UpdateLock::waitMs(), {running, self, afterUpdate});
+    switch (recovery.outcome) {
+    case StartRecovery::Outcome::Run:
+        break;
+    case StartRecovery::Outcome::Replaced:
+        // The new release's client runs in this process's place, and gives
+        // way to the one the updater starts if that one comes first.
+        qputenv(StartRecovery::AfterUpdateVariable, "1");
+        ::execv(QFile::encodeName(self).constData(), arguments.data());
+        return 1;
+    case StartRecovery::Outcome::ClientRuns:
+        return 0;
+    case StartRecovery::Outcome::Busy:
+        StartRecovery::tellBusy();
+        return 0;
+    }
     // The install was cut short after this very program was moved in: the
     // folder is the earlier release again, and so must the program be. The
     // client put back runs in this process's place (its own recovery finds
     // nothing left to do).
-    if (recovery.putBack && StartRecovery::replaced(running, self))
+    if (recovery.putBack && StartRecovery::replaced(running, self)) {
+        recovery.letGo();
         ::execv(QFile::encodeName(self).constData(), arguments.data());
+    }
 
     RealPlatform platform(Files::ProgramFolder());
     ClientApp client(platform.services());

@@ -177,8 +177,16 @@ void PageFetch::onReadyRead()
         return;
     }
     if (m_sink) {
-        if (!m_sinkFailed && m_sink->write(chunk) != chunk.size()) {
+        // A short write is no failure yet; the one after it says why (a full disk).
+        qint64 written = 0;
+        for (qint64 n = 0; !m_sinkFailed && written < chunk.size(); written += n) {
+            n = m_sink->write(chunk.constData() + written, chunk.size() - written);
+            if (n <= 0)
+                break;
+        }
+        if (!m_sinkFailed && written != chunk.size()) {
             m_sinkFailed = true;
+            m_sinkError = m_sink->errorString();
             m_reply->abort();
             return;
         }
@@ -209,7 +217,7 @@ void PageFetch::onFinished()
     } else if (m_tooLarge) {
         result.error = QStringLiteral("the answer is too large");
     } else if (m_sinkFailed) {
-        result.error = QStringLiteral("the file cannot be written");
+        result.error = QStringLiteral("the file cannot be written: ") + m_sinkError;
     } else if (reply->error() != QNetworkReply::NoError && !twoXx) {
         result.error = result.status ? QStringLiteral("HTTP status %1").arg(result.status)
                                      : reply->errorString();

@@ -65,6 +65,7 @@ private:
     bool m_cancelled = false;
     bool m_tooLarge = false;
     bool m_sinkFailed = false;
+    QString m_sinkError; // the file's own reason
     bool m_refusal = false;    // a refused address, reported from the event loop
     quint64 m_generation = 0;
 };

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,9 +67,55 @@ bool ReleaseInstall::FileSystem::rename(const QString &from, const QString &to)
     return ::rename(native(from).constData(), native(to).constData()) == 0;
 }
 
-bool ReleaseInstall::FileSystem::keepCopy(const QString &from, const QString &to)
+bool ReleaseInstall::FileSystem::link(const QString &from, const QString &to)
 {
     return ::link(native(from).constData(), native(to).constData()) == 0;
+}
+
+bool ReleaseInstall::FileSystem::keepCopy(const QString &from, const QString &to)
+{
+    if (link(from, to))
+        return true;
+    // A copy beside `to`, renamed when whole: a backup that shows is never torn.
+    const QByteArray source = native(from);
+    const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0)
+        return false;
+    struct stat st {};
+    QByteArray temp = native(to) + ".XXXXXX";
+    const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode) ? ::mkostemp(temp.data(), O_CLOEXEC) : -1;
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < n;) {
+            const ssize_t w = ::write(out, buffer + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            ok = w > 0;
+            done += w > 0 ? w : 0;
+        }
+        if (!ok)
+            break;
+    }
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ok = ok && ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, times) == 0 && ::fsync(out) == 0;
+    ok = ::close(out) == 0 && ok;
+    ::close(in);
+    ok = ok && ::rename(temp.constData(), native(to).constData()) == 0;
+    if (!ok)
+        ::unlink(temp.constData());
+    return ok;
 }
 
 bool ReleaseInstall::FileSystem::makeFolder(const QString &path)
@@ -316,10 +363,9 @@ bool ReleaseInstall::commit(QString *error)
             break;
         case 'F': {
             // The old file keeps its name until the new one replaces it in
-            // one rename; without links it is moved aside first.
+            // one rename.
             const QString backup = inBackup(step.path);
-            ok = m_fs->makeFolder(QFileInfo(backup).absolutePath())
-                && (m_fs->keepCopy(target, backup) || m_fs->rename(target, backup))
+            ok = m_fs->makeFolder(QFileInfo(backup).absolutePath()) && m_fs->keepCopy(target, backup)
                 && m_fs->rename(staged, target);
             break;
         }

@@ -8,8 +8,8 @@
 // The release is unpacked into stagingFolder() inside the program folder, so
 // that every move is a rename on one file system. commit() first writes a
 // journal of every file it is about to place, then keeps each replaced file in
-// the backup folder (a second link to it, so that its name never goes missing)
-// and renames the new one over it. The client's own executable goes last, so
+// the backup folder (a second link to it, or a copy where there are no links,
+// so that its name never goes missing) and renames the new one over it. The client's own executable goes last, so
 // that a client that starts while an install was cut short is still the old
 // one. Removing the journal is the moment the new release counts as
 // installed. A move that fails puts everything back at once; a run that is
@@ -32,9 +32,13 @@ public:
         virtual ~FileSystem() = default;
         // Replaces `to` when it exists.
         virtual bool rename(const QString &from, const QString &to);
-        // A second name for the file `from` (a hard link); false where the
-        // file system has none, and the install then moves the file aside.
+        // Keeps the file `from` at `to` as well, `from` staying where it is:
+        // a second name for it (link()) where the file system has them, else
+        // a whole copy, with its permissions and times, that shows under
+        // `to` only once it is complete.
         virtual bool keepCopy(const QString &from, const QString &to);
+        // A hard link; false where the file system has none.
+        virtual bool link(const QString &from, const QString &to);
         virtual bool makeFolder(const QString &path);
         virtual bool removeFile(const QString &path);
         virtual bool removeEmptyFolder(const QString &path);

@@ -17,6 +17,13 @@ constexpr int RetryMs = 20;
 
 } // namespace
 
+int UpdateLock::waitMs()
+{
+    bool number = false;
+    const int ms = qEnvironmentVariableIntValue(WaitVariable, &number);
+    return number && ms > 0 ? ms : DefaultWaitMs;
+}
+
 UpdateLock::UpdateLock(QString programFolder)
     : m_path(programFolder + QLatin1Char('/') + QLatin1String(FileName))
 {

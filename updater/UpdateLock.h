@@ -2,8 +2,8 @@
 #include <QString>
 #include <functional>
 
-// The one lock of a program folder that every run touching its release holds:
-// the updater for its whole run, the client for the recovery at its start.
+// The gate of a program folder: held for a moment by whoever changes its hold
+// on the folder (FolderLock), so that no such change is cut in by another.
 // It is an flock() on update.lock, so the kernel lets go of it when its holder
 // ends in any way, a kill included; nobody ever waits on a dead holder.
 //
@@ -16,6 +16,9 @@ public:
     static constexpr char FileName[] = "update.lock";
     // How long a second run waits for the first before it gives up.
     static constexpr int DefaultWaitMs = 30000;
+    // Tests of the real programs shorten that wait through this variable.
+    static constexpr char WaitVariable[] = "ZORBEL_UPDATE_WAIT_MS";
+    static int waitMs();
 
     explicit UpdateLock(QString programFolder);
     ~UpdateLock();

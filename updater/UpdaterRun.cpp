@@ -7,16 +7,20 @@
 #include "core/util/WinPath.h"
 #include "platform/Dialogs.h"
 #include "platform/UrlDownload.h"
+#include "updater/StartRecovery.h"
 #include "updater/unzip/CGUnzipFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 
 #include <csignal>
@@ -31,12 +35,17 @@ void showProgress()
 
 constexpr char NotInstalledText[] = "\n\nThe update was not installed; the current version starts again.";
 
-// Passes every step on and kills the process right after the n-th: the
-// updater's own hook for tests that cut a real install short.
+// Passes every step on and kills the process right after the n-th (none when
+// 0), and refuses hard links if asked: the updater's own hook for tests that
+// cut a real install short.
 class KillAfterSteps : public ReleaseInstall::FileSystem
 {
 public:
-    explicit KillAfterSteps(int steps) : m_left(steps) {}
+    KillAfterSteps(int steps, bool refuseLinks) : m_left(steps), m_refuseLinks(refuseLinks) {}
+    bool link(const QString &from, const QString &to) override
+    {
+        return !m_refuseLinks && FileSystem::link(from, to);
+    }
     bool rename(const QString &from, const QString &to) override { return step(FileSystem::rename(from, to)); }
     bool keepCopy(const QString &from, const QString &to) override
     {
@@ -59,6 +68,7 @@ private:
         return result;
     }
     int m_left;
+    bool m_refuseLinks;
 };
 
 } // namespace
@@ -68,7 +78,14 @@ UpdaterRun::UpdaterRun(Dialogs &dialogs, QString programFolder, QObject *parent)
     , m_dialogs(dialogs)
     , m_programFolder(std::move(programFolder))
     , m_starter([](const QString &program) {
-        return QProcess::startDetached(program, {}, QFileInfo(program).absolutePath());
+        QProcess process;
+        process.setProgram(program);
+        process.setWorkingDirectory(QFileInfo(program).absolutePath());
+        // The client started here gives way to one the player started meanwhile.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1String(StartRecovery::AfterUpdateVariable), QStringLiteral("1"));
+        process.setProcessEnvironment(environment);
+        return process.startDetached();
     })
 {
 }
@@ -107,21 +124,18 @@ UpdaterRun::Outcome UpdaterRun::run()
     Q_EMIT started(captionText());
     showProgress();
 
-    // Nothing in the folder is touched before the lock is held.
+    // Nothing in the folder is touched before it is held.
     const bool failedBefore = QFileInfo::exists(file(FailedMarkerName));
     QString why;
-    m_lock = std::make_unique<UpdateLock>(m_programFolder);
+    m_folder = std::make_unique<FolderLock>(m_programFolder);
     // Let go of the folder whichever way the run ends.
     struct LetGo
     {
         UpdaterRun *run;
-        ~LetGo() { run->m_lock.reset(); }
+        ~LetGo() { run->m_folder.reset(); }
     } letGo{this};
-    UpdateLock &lock = *m_lock;
-    if (!lock.acquire(m_lockWaitMs, [this] {
-            showProgress();
-            return !m_cancelRequested;
-        }, &why)) {
+    bool waited = false;
+    if (!takeFolder(&waited, &why)) {
         if (m_cancelRequested)
             return Outcome::Cancelled; // another run has the folder and starts the client itself
         m_dialogs.message(why + QStringLiteral(" The update was not started."));
@@ -129,7 +143,7 @@ UpdaterRun::Outcome UpdaterRun::run()
     }
     // The run we waited for installed the release, or gave up on it; either
     // way it started the client, and one more try would only start another.
-    if (lock.waited() && (!Files::FileExists(cfg) || (!failedBefore && QFileInfo::exists(file(FailedMarkerName)))))
+    if (waited && (!Files::FileExists(cfg) || (!failedBefore && QFileInfo::exists(file(FailedMarkerName)))))
         return Outcome::AlreadyDone;
     m_running = true;
 
@@ -140,8 +154,9 @@ UpdaterRun::Outcome UpdaterRun::run()
         giveUp(why + QLatin1String(NotInstalledText));
         return Outcome::InstallFailed;
     }
+    StartRecovery::removeWriteLeftovers(m_programFolder);
 
-    const bool gotIt = keepGoing(Phase::Downloading) && DownloadUpdate();
+    const bool gotIt = keepGoing(Phase::Downloading) && DownloadUpdate(&why);
     if (m_cancelRequested) {
         m_running = false;
         QFile::remove(file("install.zip"));
@@ -153,7 +168,8 @@ UpdaterRun::Outcome UpdaterRun::run()
         m_running = false;
         giveUp(QStringLiteral("You don't have internet access or the update file doesn't "
                               "exist. Please mail this to ")
-               + QLatin1String(SupportAddress) + QLatin1Char('!'));
+               + QLatin1String(SupportAddress) + QStringLiteral("!\n\nThe download failed: ") + why
+               + QLatin1Char('.'));
         return Outcome::DownloadFailed;
     }
     Q_EMIT downloaded();
@@ -217,8 +233,48 @@ bool UpdaterRun::startClient()
 
 void UpdaterRun::releaseFolder()
 {
-    if (m_lock)
-        m_lock->release();
+    if (m_folder)
+        m_folder->release();
+}
+
+bool UpdaterRun::takeFolder(bool *waited, QString *why)
+{
+    const auto keepWaiting = [this] {
+        showProgress();
+        return !m_cancelRequested;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        // The gate is held for a moment only, by a client taking its hold.
+        UpdateLock gate(m_programFolder);
+        if (!gate.acquire(std::max(0, m_lockWaitMs - int(clock.elapsed())), keepWaiting, why))
+            return false;
+        if (gate.waited())
+            *waited = true;
+        if (m_folder->tryExclusive(why))
+            return true;
+        if (!why->isEmpty())
+            return false;
+        // Shared: clients run (the one that handed over may still be ending).
+        const bool clients = m_folder->tryShared();
+        m_folder->release();
+        gate.release();
+        *waited = true;
+        if (clock.elapsed() >= m_lockWaitMs) {
+            *why = clients ? QStringLiteral("Zorbel is running from this folder; close it and start the updater "
+                                            "again. Nothing was changed.")
+                           : QStringLiteral("Another update of this folder has been running for %1; "
+                                            "nothing was changed.")
+                                 .arg(UrlDownload::durationText(m_lockWaitMs));
+            return false;
+        }
+        if (!keepWaiting()) {
+            *why = QStringLiteral("The wait for the folder was stopped.");
+            return false;
+        }
+        QThread::msleep(20);
+    }
 }
 
 void UpdaterRun::giveUp(const QString &message)
@@ -236,7 +292,7 @@ void UpdaterRun::giveUp(const QString &message)
     startClient();
 }
 
-bool UpdaterRun::DownloadUpdate()
+bool UpdaterRun::DownloadUpdate(QString *why)
 {
     const QUrl url(CodePage::toUnicode(m_config.UpdateUrl), QUrl::TolerantMode);
     // The transfer's own wait holds back the window system's input, a close
@@ -246,8 +302,10 @@ bool UpdaterRun::DownloadUpdate()
     letWindowIn.setInterval(100);
     QObject::connect(&letWindowIn, &QTimer::timeout, &letWindowIn, [] { showProgress(); });
     letWindowIn.start();
-    return UrlDownload::toFile(url, file("install.zip"), UrlDownload::TransferBounds::within(m_downloadTimeoutMs),
-                               MaxReleaseBytes).ok;
+    const UrlDownload::Result result = UrlDownload::toFile(
+        url, file("install.zip"), UrlDownload::TransferBounds::within(m_downloadTimeoutMs), MaxReleaseBytes);
+    *why = result.error;
+    return result.ok;
 }
 
 bool UpdaterRun::InstallUpdate(QString *why)
@@ -258,8 +316,9 @@ bool UpdaterRun::InstallUpdate(QString *why)
     if (!fileSystem) {
         bool number = false;
         const int steps = qEnvironmentVariableIntValue(KillAfterStepVariable, &number);
-        if (number && steps > 0) {
-            killing = std::make_unique<KillAfterSteps>(steps);
+        const bool refuseLinks = qEnvironmentVariableIsSet(RefuseLinksVariable);
+        if ((number && steps > 0) || refuseLinks) {
+            killing = std::make_unique<KillAfterSteps>(number ? steps : 0, refuseLinks);
             fileSystem = killing.get();
         }
     }

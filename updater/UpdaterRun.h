@@ -1,4 +1,5 @@
 #pragma once
+#include "updater/FolderLock.h"
 #include "updater/ReleaseInstall.h"
 #include "updater/UpdateLock.h"
 #include "updater/UpdaterConfig.h"
@@ -19,11 +20,13 @@ class Dialogs;
 // Dialogs; the window only follows the signals.
 //
 // The whole run, from before the earlier run's leftovers are cleared up to the
-// start of the client, holds the folder's UpdateLock: a second updater (or a
-// client starting) waits for it, and gives up after a while without touching
-// anything. cancel() (the window was closed) stops the download or the unpack,
-// or puts back the files of a move in progress, and the old client starts
-// again; updater.cfg stays for a later try.
+// start of the client, holds the folder exclusively (FolderLock): it installs
+// only while no client of the folder runs, and a second updater (or a client
+// starting) waits for it. A run that cannot get the folder within its wait,
+// because a client runs or another run goes on, gives up without touching
+// anything and says so. cancel() (the window was closed) stops the download or
+// the unpack, or puts back the files of a move in progress, and the old client
+// starts again; updater.cfg stays for a later try.
 class UpdaterRun : public QObject
 {
     Q_OBJECT
@@ -35,7 +38,7 @@ public:
         InstallFailed,  // unpack or move failed; the old client's files are as they were
         StartFailed,    // the update is in place, the client could not be started
         Done,           // the client was started and updater.cfg deleted
-        Busy,           // another run held the folder too long: nothing was touched
+        Busy,           // a client or another run held the folder too long: nothing was touched
         AlreadyDone,    // another run finished (or gave up on) this update while this one waited
         Cancelled,      // stopped by cancel(): the old files are whole, the old client started
     };
@@ -58,6 +61,9 @@ public:
     // For tests of the real program: after this many disk steps of the move
     // the updater kills itself, as a power cut or a kill would.
     static constexpr char KillAfterStepVariable[] = "ZORBEL_UPDATER_KILL_AFTER_STEP";
+    // For tests of the real program: the move goes on as on a file system
+    // without hard links.
+    static constexpr char RefuseLinksVariable[] = "ZORBEL_UPDATER_REFUSE_LINKS";
 
     UpdaterRun(Dialogs &dialogs, QString programFolder, QObject *parent = nullptr);
 
@@ -87,7 +93,10 @@ Q_SIGNALS:
     void working(UpdaterRun::Phase phase);
 
 private:
-    bool DownloadUpdate();
+    // Waits within the lock wait for the folder; false, with the reason, when
+    // it was not got. `waited` tells whether someone else held it meanwhile.
+    bool takeFolder(bool *waited, QString *why);
+    bool DownloadUpdate(QString *why);
     bool InstallUpdate(QString *why);
     // Shows why the update failed, leaves the marker for the client and
     // starts the old client again.
@@ -103,11 +112,11 @@ private:
     QString m_programFolder;
     ProgramStarter m_starter;
     int m_downloadTimeoutMs = DefaultDownloadTimeoutMs;
-    int m_lockWaitMs = UpdateLock::DefaultWaitMs;
+    int m_lockWaitMs = UpdateLock::waitMs();
     ReleaseInstall::FileSystem *m_fileSystem = nullptr;
     UpdaterConfig m_config;
     Phase m_phase = Phase::Downloading;
     bool m_cancelRequested = false;
     bool m_running = false;   // between the lock and the new release in place
-    std::unique_ptr<UpdateLock> m_lock; // held for the run
+    std::unique_ptr<FolderLock> m_folder; // held for the run
 };

@@ -1,6 +1,7 @@
 #pragma once
 // A second run of the folder, as the tests of the update lock need one: a
 // child process that holds the folder's lock.
+#include "updater/FolderLock.h"
 #include "updater/UpdateLock.h"
 
 #include <QString>
@@ -10,11 +11,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Forks a child that takes the lock of `folder`. Without `whileHeld` it holds
-// the lock until it is killed; with it, it runs `whileHeld`, lets go and ends
-// with status 0. Returns the child's pid once it holds the lock, -1 when it
-// could not get it.
-inline pid_t holdLockInChild(const QString &folder, const std::function<void()> &whileHeld = {})
+// Forks a child that takes a hold with `take`. Without `whileHeld` it keeps
+// it until it is killed; with it, it runs `whileHeld`, lets go with `letGo`
+// and ends with status 0. Returns the child's pid once it holds it, -1 when
+// it could not get it.
+inline pid_t holdInChild(const std::function<bool()> &take, const std::function<void()> &letGo,
+                         const std::function<void()> &whileHeld)
 {
     int ready[2];
     if (::pipe(ready) != 0)
@@ -22,14 +24,13 @@ inline pid_t holdLockInChild(const QString &folder, const std::function<void()> 
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(ready[0]);
-        UpdateLock lock(folder);
-        if (!lock.acquire(1000))
+        if (!take())
             ::_exit(1);
         const char c = 'x';
         (void)!::write(ready[1], &c, 1);
         if (whileHeld) {
             whileHeld();
-            lock.release();
+            letGo();
             ::_exit(0);
         }
         for (;;)
@@ -45,4 +46,28 @@ inline pid_t holdLockInChild(const QString &folder, const std::function<void()> 
         return -1;
     }
     return pid;
+}
+
+inline pid_t holdLockInChild(const QString &folder, const std::function<void()> &whileHeld = {})
+{
+    static UpdateLock *lock = nullptr; // the child's own
+    return holdInChild(
+        [folder] {
+            lock = new UpdateLock(folder);
+            return lock->acquire(1000);
+        },
+        [] { lock->release(); }, whileHeld);
+}
+
+// A child that holds the folder itself: exclusively as an updater at work,
+// or shared as a running client.
+inline pid_t holdFolderInChild(const QString &folder, bool exclusive, const std::function<void()> &whileHeld = {})
+{
+    static FolderLock *hold = nullptr; // the child's own
+    return holdInChild(
+        [folder, exclusive] {
+            hold = new FolderLock(folder);
+            return exclusive ? hold->tryExclusive() : hold->tryShared();
+        },
+        [] { hold->release(); }, whileHeld);
 }

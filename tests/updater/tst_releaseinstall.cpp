@@ -32,10 +32,11 @@ public:
         return step(++renames == m_at && m_mode == Mode::FailAt ? false
                                                                  : FileSystem::rename(from, to));
     }
-    bool keepCopy(const QString &from, const QString &to) override
+    bool keepCopy(const QString &from, const QString &to) override { return step(FileSystem::keepCopy(from, to)); }
+    // Refusing it makes the install copy the old file instead.
+    bool link(const QString &from, const QString &to) override
     {
-        // Failing it only makes the install move the old file aside instead.
-        return step(m_noLinks ? false : FileSystem::keepCopy(from, to));
+        return !m_noLinks && FileSystem::link(from, to);
     }
     bool makeFolder(const QString &path) override
     {
@@ -175,8 +176,8 @@ private Q_SLOTS:
             install.discardStaging();
             QCOMPARE(fileSnapshot(r.home), r.before);
         }
-        // Where the file system has no links, each old file is moved aside.
-        for (int at = 1; at <= 8; ++at) {
+        // Where the file system has no links, each old file is copied.
+        for (int at = 1; at <= renames; ++at) {
             Release r;
             CountingFileSystem failing(CountingFileSystem::Mode::FailAt, at);
             failing.m_noLinks = true;
@@ -187,19 +188,41 @@ private Q_SLOTS:
         }
     }
 
+    void killedAtEveryStepLeavesOneWholeRelease_data()
+    {
+        QTest::addColumn<bool>("links");
+        QTest::newRow("hard links") << true;
+        QTest::newRow("no hard links") << false;
+    }
+
     // Killed after any step of the move, and again after any step of putting
-    // back, the next run leaves the old release or the new one, whole.
+    // back, the next run leaves the old release or the new one, whole; and
+    // before that, every file the release replaces is at its name, the old one
+    // or the new, with its permissions.
     void killedAtEveryStepLeavesOneWholeRelease()
     {
+        QFETCH(bool, links);
         int sawOld = 0;
         int sawNew = 0;
         int kill = 1;
         for (;; ++kill) {
             Release r;
+            QFile::setPermissions(r.home + QStringLiteral("/Zorbel1"), QFile::ReadOwner | QFile::WriteOwner
+                                                                          | QFile::ExeOwner);
             const bool killed = killedInChild([&] {
                 CountingFileSystem killing(CountingFileSystem::Mode::KillAfter, kill);
+                killing.m_noLinks = !links;
                 ReleaseInstall(r.home, &killing).commit();
             });
+            for (const QString &replaced : {QStringLiteral("Zorbel1"), QStringLiteral("updater"),
+                                            QStringLiteral("skins/Default/qxskin.ini")}) {
+                const QByteArray now = readFile(r.home + QLatin1Char('/') + replaced);
+                QVERIFY2(now == r.before.value(replaced) || now == r.after.value(replaced),
+                         qPrintable(QStringLiteral("kill %1: %2 is not there whole").arg(kill).arg(replaced)));
+            }
+            if (readFile(r.home + QStringLiteral("/Zorbel1")) == r.before.value(QStringLiteral("Zorbel1")))
+                QVERIFY2(QFileInfo(r.home + QStringLiteral("/Zorbel1")).isExecutable(),
+                         qPrintable(QStringLiteral("kill %1").arg(kill)));
             if (!killed) {
                 QCOMPARE(fileSnapshot(r.home), r.after);
                 break;
@@ -217,6 +240,8 @@ private Q_SLOTS:
                 const Tree result = fileSnapshot(copy.path());
                 QVERIFY2(result == r.before || result == r.after,
                          qPrintable(QStringLiteral("kill %1, then %2").arg(kill).arg(again)));
+                if (result == r.before)
+                    QVERIFY(QFileInfo(copy.path() + QStringLiteral("/Zorbel1")).isExecutable());
                 if (!killedAgain)
                     break;
             }

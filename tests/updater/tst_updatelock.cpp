@@ -1,5 +1,6 @@
 // The folder lock that the updater's run and the client's start-up recovery
 // share, and that recovery as the client runs it.
+#include "core/util/AtomicFile.h"
 #include "tests/fixtures/TestFiles.h"
 #include "tests/updater/LockInChild.h"
 #include "updater/ReleaseInstall.h"
@@ -13,6 +14,8 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -137,23 +140,159 @@ private Q_SLOTS:
         QCOMPARE(fileTree(dir.path()), QStringList{QStringLiteral("Zorbel1")});
     }
 
-    // While another run holds the folder the client's recovery waits, then
-    // leaves everything as it is and says why.
+    // While an updater holds the folder the client's start waits, then
+    // leaves everything as it is and ends (Busy).
     void startRecoveryLeavesAHeldFolderAlone()
     {
         QTemporaryDir dir;
         writeFile(dir.filePath(QStringLiteral("Zorbel1")), "new client");
         writeFile(dir.filePath(QStringLiteral("update-backup/Zorbel1")), "old client");
         writeFile(dir.filePath(QStringLiteral("update-journal.txt")), "F Zorbel1\n");
-        const pid_t holder = holdLockInChild(dir.path());
+        const pid_t holder = holdFolderInChild(dir.path(), true);
         QVERIFY(holder > 0);
         const auto before = fileSnapshot(dir.path());
+        QElapsedTimer clock;
+        clock.start();
         const StartRecovery held = StartRecovery::run(dir.path(), 300);
-        QVERIFY(!held.ok);
-        QCOMPARE(held.statusLines.size(), 1);
-        QVERIFY(held.statusLines.first().contains("still running"));
-        QCOMPARE(fileSnapshot(dir.path()), before);
+        QVERIFY(clock.elapsed() >= 300);
         killChild(holder);
+        QCOMPARE(held.outcome, StartRecovery::Outcome::Busy);
+        QVERIFY(!held.ok);
+        QCOMPARE(fileSnapshot(dir.path()), before);
+    }
+
+    // How a start ends up, by who holds the folder and how that changes while
+    // it waits: a client that runs (shared) or an updater at work
+    // (exclusive) that ends after a moment, leaving the folder to nobody or
+    // to the client it started; this start by hand or by the updater.
+    void clientStart_data()
+    {
+        QTest::addColumn<bool>("updaterFirst"); // an updater holds the folder at the start
+        QTest::addColumn<bool>("clientRuns");   // a client runs (at once, or once the updater ended)
+        QTest::addColumn<bool>("afterUpdate");  // the updater started this one
+        QTest::addColumn<bool>("installed");    // the updater put a new program in place
+        QTest::addColumn<int>("outcome");
+        const int run = int(StartRecovery::Outcome::Run);
+        const int clientRuns = int(StartRecovery::Outcome::ClientRuns);
+        const int replaced = int(StartRecovery::Outcome::Replaced);
+        QTest::newRow("alone") << false << false << false << false << run;
+        QTest::newRow("beside a client, by hand") << false << true << false << false << run;
+        QTest::newRow("beside a client, by the updater") << false << true << true << false << clientRuns;
+        QTest::newRow("the updater's client, alone") << true << false << true << false << run;
+        QTest::newRow("after an install that did not happen") << true << false << false << false << run;
+        QTest::newRow("after an install, its client runs") << true << true << false << true << clientRuns;
+        QTest::newRow("after a failed install, its client runs") << true << true << false << false << clientRuns;
+        QTest::newRow("after an install, alone") << true << false << false << true << replaced;
+        QTest::newRow("replaced before it looked") << false << false << false << true << replaced;
+        QTest::newRow("replaced, beside a client") << false << true << false << true << clientRuns;
+    }
+
+    void clientStart()
+    {
+        QFETCH(bool, updaterFirst);
+        QFETCH(bool, clientRuns);
+        QFETCH(bool, afterUpdate);
+        QFETCH(bool, installed);
+        QFETCH(int, outcome);
+        QTemporaryDir dir;
+        const QString client = dir.filePath(QStringLiteral("Zorbel1"));
+        writeFile(client, "old client");
+        // This process stands for the client started from that file.
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(client).constData(), &st), 0);
+        const StartRecovery::Start start{{true, quint64(st.st_dev), quint64(st.st_ino)}, client, afterUpdate};
+        const auto install = [&] {
+            writeFile(client + QStringLiteral(".new"), "new client");
+            ::rename(QFile::encodeName(client + QStringLiteral(".new")).constData(),
+                     QFile::encodeName(client).constData());
+        };
+        pid_t other = -1;
+        if (updaterFirst) {
+            // The updater, and then (it its place, in one step under the gate)
+            // the client it starts.
+            static FolderLock *hold = nullptr;
+            other = holdInChild(
+                [&] {
+                    hold = new FolderLock(dir.path());
+                    return hold->tryExclusive();
+                },
+                [] { hold->release(); },
+                [&] {
+                    ::usleep(300 * 1000);
+                    if (installed)
+                        install();
+                    if (!clientRuns)
+                        return;
+                    UpdateLock gate(dir.path());
+                    if (!gate.acquire(5000) || !hold->toShared())
+                        ::_exit(4);
+                    gate.release();
+                    for (;;)
+                        ::pause();
+                });
+        } else {
+            if (installed)
+                install();
+            if (clientRuns)
+                other = holdFolderInChild(dir.path(), false);
+        }
+        QVERIFY(other > 0 || (!updaterFirst && !clientRuns));
+        const StartRecovery result = StartRecovery::run(dir.path(), 10000, start);
+        if (other > 0)
+            killChild(other);
+        QCOMPARE(int(result.outcome), outcome);
+        QVERIFY(fileTree(dir.path()) == QStringList{QStringLiteral("Zorbel1")});
+    }
+
+    // What a kill left between an atomic write's temporary and its rename is
+    // removed at the start; nothing else is.
+    void startRemovesWhatKilledWritesLeft()
+    {
+        QTemporaryDir dir;
+        const QStringList kept{QStringLiteral("Zorbel1"), QStringLiteral("qx.ini"), QStringLiteral(".qx.ini.tooLong1"),
+                               QStringLiteral(".qx.ini.AB_123"), QStringLiteral(".mine.txt.AbC123"),
+                               QStringLiteral("qx.ini.AbC123")};
+        for (const QString &name : kept)
+            writeFile(dir.filePath(name), "kept");
+        for (const char *left : {".qx.ini.AbC123", ".update-journal.txt.x1Y2z3", ".update-failed.txt.000000",
+                                 ".langlist.dat.zzzzzz"})
+            writeFile(dir.filePath(QLatin1String(left)), "left by a kill");
+        QVERIFY(StartRecovery::run(dir.path()).ok);
+        QStringList expected = kept;
+        expected.sort();
+        QCOMPARE(fileTree(dir.path()), expected);
+    }
+
+    // The names looked for are the ones the atomic writes really use: seen
+    // being made while the settings file and the journal are written.
+    void leftoverNamesAreTheWritesOwn()
+    {
+        QTemporaryDir dir;
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_CREATE) >= 0);
+        const QString journal = QLatin1String(ReleaseInstall::JournalName);
+        for (const QString &name : StartRecovery::writtenFiles())
+            QVERIFY(AtomicFile::write(dir.filePath(name), name == journal ? "D nothing\n" : "contents"));
+        QStringList made;
+        alignas(struct inotify_event) char buffer[64 * 1024];
+        for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;) {
+            for (char *at = buffer; at < buffer + n;) {
+                const auto *event = reinterpret_cast<const struct inotify_event *>(at);
+                if (event->len > 0)
+                    made.append(QFile::decodeName(event->name));
+                at += sizeof(struct inotify_event) + event->len;
+            }
+        }
+        ::close(watch);
+        QCOMPARE(made.size(), StartRecovery::writtenFiles().size());
+        for (const QString &temporary : std::as_const(made))
+            writeFile(dir.filePath(temporary), "as a kill would leave it");
+        QVERIFY(StartRecovery::run(dir.path()).ok);
+        QStringList expected = StartRecovery::writtenFiles();
+        expected.removeAll(journal); // replayed and gone
+        expected.sort();
+        QCOMPARE(fileTree(dir.path()), expected);
     }
 
     // A folder that cannot be locked at all is not said to be busy.

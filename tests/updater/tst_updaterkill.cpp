@@ -108,24 +108,7 @@ private Q_SLOTS:
             QCOMPARE(updater.exitCode(), 0);
         }
 
-        const qsizetype asked = m_host.requests.size();
-        const auto versionAsked = [&] {
-            for (qsizetype i = asked; i < m_host.requests.size(); ++i) {
-                if (m_host.requests[i].path == "/updates/version.php")
-                    return true;
-            }
-            return false;
-        };
-        QProcess client;
-        client.setProcessEnvironment(env);
-        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        client.start(QStringLiteral(ZORBEL_CLIENT_PATH), {});
-        QVERIFY(client.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(versionAsked() || client.state() == QProcess::NotRunning, 30000);
-        const bool reached = versionAsked();
-        client.kill();
-        client.waitForFinished(10000);
-        QVERIFY2(reached, "the client ended before it asked for the version page");
+        QVERIFY2(clientReachesVersionCheck(m_host, env), "the client ended before it asked for the version page");
 
         QCOMPARE(m_releases.whichIn(home), expected);
         for (const char *leftover : InstallLeftovers)

@@ -227,11 +227,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         const int download = int(UpdaterRun::Outcome::DownloadFailed);
         const int install = int(UpdaterRun::Outcome::InstallFailed);
-        QTest::newRow("404") << 0 << download << DownloadFailedText;
-        QTest::newRow("error page, status 500") << 1 << download << DownloadFailedText;
-        QTest::newRow("stall") << 2 << download << DownloadFailedText;
-        QTest::newRow("body cut short") << 3 << download << DownloadFailedText;
-        QTest::newRow("no web host") << 4 << download << DownloadFailedText;
+        // The download's message ends with its cause.
+        QTest::newRow("404") << 0 << download << QStringLiteral("HTTP status 404");
+        QTest::newRow("error page, status 500") << 1 << download << QStringLiteral("HTTP status 500");
+        QTest::newRow("stall") << 2 << download << QStringLiteral("no answer head within 300 ms");
+        QTest::newRow("body cut short") << 3 << download << QStringLiteral("Connection closed");
+        QTest::newRow("no web host") << 4 << download << QStringLiteral("Connection refused");
         QTest::newRow("not a zip") << 5 << install << QString();
         QTest::newRow("last entry corrupt") << 6 << install << QString();
         QTest::newRow("move fails part way") << 7 << install << QStringLiteral("could not be put in place");
@@ -301,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(s.dialogs.messages().size(), 1);
         const QString shown = s.dialogs.messages().first().text;
         if (outcome == int(UpdaterRun::Outcome::DownloadFailed))
-            QCOMPARE(shown, DownloadFailedText);
+            QCOMPARE(shown, DownloadFailedText + QStringLiteral("\n\nThe download failed: ") + message + QLatin1Char('.'));
         else
             QVERIFY2(shown.contains(message) && shown.contains(QLatin1String("was not installed")),
                      qPrintable(shown));
@@ -379,18 +380,28 @@ private Q_SLOTS:
         QCOMPARE(readFile(s.clientPath()), QByteArray("new client"));
     }
 
-    // Another run holds the folder: this one waits for it, then gives up
-    // without touching anything, says so, and starts nothing (the other run
-    // starts the client at its end).
+    // Another run holds the folder, or a client runs from it: this one waits
+    // for it, then gives up without touching anything, says so, and starts
+    // nothing (the other run starts the client at its end).
+    void runThatWaitsTooLongTouchesNothing_data()
+    {
+        QTest::addColumn<bool>("updater");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("another updater") << true << QStringLiteral("Another update of this folder");
+        QTest::newRow("a client runs") << false << QStringLiteral("Zorbel is running from this folder");
+    }
+
     void runThatWaitsTooLongTouchesNothing()
     {
+        QFETCH(bool, updater);
+        QFETCH(QString, message);
         Sandbox s;
         QVERIFY(s.host.listen());
         writeFile(s.clientPath(), "old client");
         writeFile(s.file(QStringLiteral("update-staging/theirs.txt")), "the other run's");
         s.writeConfig(s.configText());
         s.serveZip({ZipEntry("Zorbel1", "new client")});
-        const pid_t other = holdLockInChild(s.home);
+        const pid_t other = holdFolderInChild(s.home, updater);
         QVERIFY(other > 0);
         Tree before = fileSnapshot(s.home);
         before.remove(QLatin1String(UpdateLock::FileName));
@@ -400,8 +411,8 @@ private Q_SLOTS:
         ::kill(other, SIGKILL);
         ::waitpid(other, nullptr, 0);
         QCOMPARE(s.dialogs.messages().size(), 1);
-        QVERIFY2(s.dialogs.messages().first().text.contains(QLatin1String("nothing was changed")),
-                 qPrintable(s.dialogs.messages().first().text));
+        const QString shown = s.dialogs.messages().first().text;
+        QVERIFY2(shown.contains(message) && shown.contains(QLatin1String("othing was changed")), qPrintable(shown));
         QVERIFY(s.startedPrograms.isEmpty());
         QVERIFY(s.host.requests.isEmpty());
         // The other run's lock file is its own to remove.
@@ -428,7 +439,7 @@ private Q_SLOTS:
         writeFile(s.clientPath(), "old client");
         s.writeConfig(s.configText());
         s.serveZip({ZipEntry("Zorbel1", "new client")});
-        const pid_t other = holdLockInChild(s.home, [&] {
+        const pid_t other = holdFolderInChild(s.home, true, [&] {
             ::usleep(300 * 1000);
             if (installed) {
                 writeFile(s.clientPath(), "new client");
