@@ -106,19 +106,36 @@ bool GameFileOperations::writeFile(const QString &path, const QByteArray &bytes,
     return writeThroughTemp(path, bytes, permissions, error);
 }
 
+bool GameFileOperations::readFile(const QString &path, QByteArray *bytes, QString *error)
+{
+    if (!QFileInfo(path).isFile())
+        return failWith(error, path + QStringLiteral(": no such file"));
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return failWith(error, path + QStringLiteral(": ") + in.errorString());
+    *bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return failWith(error, path + QStringLiteral(": ") + in.errorString());
+    return true;
+}
+
 bool GameFileOperations::copyFile(const QString &from, const QString &to, QString *error)
 {
-    QFileInfo source(from);
-    if (!source.isFile())
-        return failWith(error, from + QStringLiteral(": no such file"));
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return failWith(error, from + QStringLiteral(": ") + in.errorString());
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        return failWith(error, from + QStringLiteral(": ") + in.errorString());
-    in.close();
+    QByteArray bytes;
+    if (!readFile(from, &bytes, error))
+        return false;
     return writeThroughTemp(to, bytes, QFile::permissions(from), error);
+}
+
+bool GameFileOperations::copyOver(const QString &from, const QString &to, QString *error)
+{
+    QByteArray bytes;
+    if (!readFile(from, &bytes, error))
+        return false;
+    const QFileDevice::Permissions permissions = QFileInfo(to).isFile()
+        ? QFile::permissions(to)
+        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    return writeThroughTemp(to, bytes, permissions, error);
 }
 
 QString GameFileOperations::TempNameFor(const QString &path)

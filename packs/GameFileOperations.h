@@ -38,6 +38,8 @@ public:
     virtual bool remove(const QString &path, QString *error);
     // Makes one folder; an existing folder is no error and no change.
     virtual bool makeFolder(const QString &path, QString *error);
+    // Reads a whole file (changes nothing on disk).
+    virtual bool readFile(const QString &path, QByteArray *bytes, QString *error);
 
     // `path` replaced by `bytes`. An existing file keeps its permissions, made
     // writable for the owner (a replaced read-only game file must be writable
@@ -46,6 +48,10 @@ public:
     // `to` replaced by a copy of `from`, with the permissions of `from`, so a
     // backup copied back gives the game file its old permissions too.
     bool copyFile(const QString &from, const QString &to, QString *error = nullptr);
+    // `to` replaced by a copy of `from`, keeping the permissions `to` has (a
+    // new file is readable by all): for a file that was saved without its
+    // permissions, as the palette files are.
+    bool copyOver(const QString &from, const QString &to, QString *error = nullptr);
 
     // The temporary file that writeFile and copyFile use for `path`.
     static QString TempNameFor(const QString &path);

@@ -45,19 +45,21 @@ bool GameFileRestore::palettesBackFirst()
     // holds the original. The journals therefore come second, and wait while
     // a palette file could not be put back, or its copy would later land on
     // top of the original.
-    if (CheckPaletteRestore(Setup.ProgramFolder, Setup.GamePath))
-        return true;
-    if (gameFolderKnown())
-        Chat.AddSystemMessage("Kept for a later restore: the pack backups wait for the palette files");
-    return false;
+    HoldReason.clear();
+    Held = !CheckPaletteRestore(Setup.ProgramFolder, Setup.GamePath, Ops, &HoldReason);
+    if (Held && gameFolderKnown())
+        Chat.AddSystemMessage("Kept for a later restore: the pack backups wait for the palette files ("
+                              + CodePage::fromUnicode(HoldReason) + ")");
+    return !Held;
 }
 
-void GameFileRestore::RestoreMapBackup()
+bool GameFileRestore::RestoreMapBackup()
 {
     if (!palettesBackFirst())
-        return;
+        return false;
     ReplayModJournal();
     ReplayMapJournal();
+    return true;
 }
 
 void GameFileRestore::RestoreModBackup()
@@ -67,16 +69,33 @@ void GameFileRestore::RestoreModBackup()
     ReplayModJournal();
 }
 
+bool GameFileRestore::JournalsWait(QString *why)
+{
+    if (!PaletteMarkerPresent(Setup.ProgramFolder)) {
+        Held = false;
+        return false;
+    }
+    return !RestoreMapBackup() && JournalsHeld(why);
+}
+
 bool GameFileRestore::ReplayMapJournal()
 {
-    BackupJournal journal(Setup.ProgramFolder, MapBackupFolder, Ops);
-    return replay(journal, "Restoring...");
+    return replay(MapBackupFolder, "Restoring...");
 }
 
 bool GameFileRestore::ReplayModJournal()
 {
-    BackupJournal journal(Setup.ProgramFolder, ModBackupFolder, Ops);
-    return replay(journal, "Restoring Textures...");
+    return replay(ModBackupFolder, "Restoring Textures...");
+}
+
+bool GameFileRestore::UndoMapInstall(qsizetype firstRecord)
+{
+    return replay(MapBackupFolder, "Restoring...", firstRecord);
+}
+
+bool GameFileRestore::UndoModInstall(qsizetype firstRecord)
+{
+    return replay(ModBackupFolder, "Restoring Textures...", firstRecord);
 }
 
 void GameFileRestore::removeLeftoverTemp(const QString &path)
@@ -95,8 +114,9 @@ void GameFileRestore::reportFailure(const QString &backupPath, const QString &ga
     Chat.AddSystemMessage(line);
 }
 
-bool GameFileRestore::replay(BackupJournal &journal, const QByteArray &firstLine)
+bool GameFileRestore::replay(const char *folder, const QByteArray &firstLine, qsizetype firstRecord)
 {
+    BackupJournal journal(Setup.ProgramFolder, folder, Ops);
     if (!journal.Exists()) {
         // A crash while the first record was being written leaves only this.
         removeLeftoverTemp(journal.JournalPath());
@@ -112,7 +132,10 @@ bool GameFileRestore::replay(BackupJournal &journal, const QByteArray &firstLine
         return false;
     }
 
-    QList<BackupRecord> kept;
+    // The older records are not this replay's: they stay as they are.
+    const QList<BackupRecord> records = journal.Records();
+    QList<BackupRecord> kept = records.mid(0, qMin(firstRecord, records.size()));
+    const qsizetype older = kept.size();
     // A record that cannot be replayed now stays, with its backup, for a
     // later restore (the game folder may be found where it was again).
     auto keep = [&](const BackupRecord &record, const QByteArray &why) {
@@ -125,7 +148,7 @@ bool GameFileRestore::replay(BackupJournal &journal, const QByteArray &firstLine
         Chat.AddSystemMessage(line);
         kept.append(record);
     };
-    for (const BackupRecord &record : journal.Records()) {
+    for (const BackupRecord &record : records.mid(older)) {
         const ConfinedPath::Where where = ConfinedPath::locate(Setup.GamePath, record.GamePath);
         if (where == ConfinedPath::Where::Outside) {
             keep(record, "it lies outside the game folder");
@@ -179,7 +202,7 @@ bool GameFileRestore::replay(BackupJournal &journal, const QByteArray &firstLine
     if (!journal.Rewrite(kept, &error))
         reportFailure(QString(), journal.JournalPath());
     Chat.AddSystemMessage("Done!");
-    return kept.isEmpty();
+    return kept.size() == older;
 }
 
 void GameFileRestore::CheckHeaderRestore()
@@ -194,6 +217,9 @@ void GameFileRestore::CheckHeaderRestore()
 
 void GameFileRestore::RestoreLevelHeaderFiles()
 {
+    // The header copies belong to the journals, and wait with them.
+    if (PaletteMarkerPresent(Setup.ProgramFolder))
+        return;
     for (const QByteArray &slot : LobbyLevels::Load(Setup.ProgramFolder))
         RestoreLevelHeaderFile(slot);
 }

@@ -24,20 +24,40 @@ public:
     GameFileRestore(const GameSetup &setup, GameFileOperations &ops, ChatOutput &chat);
 
     // Both restores put any saved palette files back first and replay no
-    // journal while one is left.
+    // journal while one is left: the palette copies were saved after the pack
+    // installs, so the journals hold the originals and must come after them.
+    // While a palette waits the journals wait as a whole (see JournalsWait).
     //
     // The map journal "backup\backup.txt". A pending mod journal is replayed
     // first: the mod install ran after the map install, so a file that both
-    // changed must get the map journal's copy last.
-    void RestoreMapBackup();
+    // changed must get the map journal's copy last. False while the journals
+    // wait for the palette files.
+    bool RestoreMapBackup();
     // The mod journal "modbackup\backup.txt".
     void RestoreModBackup();
+
+    // Asked before every install. True while saved palette files cannot be
+    // put back (`why` gives the first that could not, and the reason): the
+    // journals wait for them, and no install may add to them or undo itself
+    // through them. Tries to put the palettes back first; when they go back
+    // now, the waiting journals are replayed (mod, then map) and the answer
+    // is false.
+    bool JournalsWait(QString *why);
+    // What the last look at the palettes found: true while the journals wait
+    // (`why` as above).
+    bool JournalsHeld(QString *why = nullptr) const
+    {
+        if (why)
+            *why = HoldReason;
+        return Held;
+    }
 
     // Start-up: when "backup\hdrbackup.txt" exists, "Restoring HDR Files.."
     // and RestoreLevelHeaderFiles.
     void CheckHeaderRestore();
     // Copies each level slot's header backup over the game's header; the
-    // backups stay (the map journal replay removes them).
+    // backups stay (the map journal replay removes them). Nothing while the
+    // journals wait for the palette files.
     void RestoreLevelHeaderFiles();
     void RestoreLevelHeaderFile(const QByteArray &slot);
 
@@ -47,17 +67,20 @@ public:
     // A copy that fails keeps the marker for the next start.
     void RestoreConstants();
 
-    // Replays one journal (the installers undo themselves with this). False
-    // when something is left in it.
-    bool ReplayMapJournal();
-    bool ReplayModJournal();
+    // The undo of a failed install: replays the records from `firstRecord`
+    // on, the ones that install wrote, and keeps the older ones. False when
+    // something it wrote is left.
+    bool UndoMapInstall(qsizetype firstRecord);
+    bool UndoModInstall(qsizetype firstRecord);
 
     static constexpr char MapBackupFolder[] = "backup";
     static constexpr char ModBackupFolder[] = "modbackup";
 
 private:
     bool palettesBackFirst();
-    bool replay(BackupJournal &journal, const QByteArray &firstLine);
+    bool ReplayMapJournal();
+    bool ReplayModJournal();
+    bool replay(const char *folder, const QByteArray &firstLine, qsizetype firstRecord = 0);
     bool gameFolderKnown() const;
     void removeLeftoverTemp(const QString &path);
     void reportFailure(const QString &backupPath, const QString &gamePath);
@@ -65,4 +88,6 @@ private:
     const GameSetup &Setup;
     GameFileOperations &Ops;
     ChatOutput &Chat;
+    bool Held = false;
+    QString HoldReason;
 };

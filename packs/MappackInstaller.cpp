@@ -49,12 +49,18 @@ bool MappackInstaller::gameFile(const QByteArray &windowsName, QString *path,
 
 bool MappackInstaller::InstallMappack(const QByteArray &crc)
 {
-    Restore.RestoreMapBackup();
+    const bool restored = Restore.RestoreMapBackup();
     if (IsNoPack(crc))
         return false;
     Chat.AddSystemMessage("Installing mappack...");
     if (Setup.GamePath.isEmpty() || !QFileInfo(Setup.GamePath).isDir()) {
         Chat.AddSystemMessage("The game folder was not found; the game starts without the mappack.");
+        return false;
+    }
+    // The restore above has just tried the saved palette files.
+    QString why;
+    if (!restored && Restore.JournalsHeld(&why)) {
+        PackInstallSteps::ReportJournalsWait("mappack", why, Chat);
         return false;
     }
     const InstalledPack *pack = Packs.findMappack(crc);
@@ -64,9 +70,11 @@ bool MappackInstaller::InstallMappack(const QByteArray &crc)
         return false;
     }
     QString error;
-    if (!install(*pack, &error)) {
+    qsizetype firstRecord = -1;
+    if (!install(*pack, &firstRecord, &error)) {
         Chat.AddSystemMessage("Could not install the mappack: " + CodePage::fromUnicode(error));
-        Restore.ReplayMapJournal();
+        if (firstRecord >= 0)
+            Restore.UndoMapInstall(firstRecord);
         Chat.AddSystemMessage("The game starts without the mappack.");
         return false;
     }
@@ -74,7 +82,7 @@ bool MappackInstaller::InstallMappack(const QByteArray &crc)
     return true;
 }
 
-bool MappackInstaller::install(const InstalledPack &pack, QString *error)
+bool MappackInstaller::install(const InstalledPack &pack, qsizetype *firstRecord, QString *error)
 {
     KAFHandler kaf;
     QByteArray manifestBytes;
@@ -93,6 +101,7 @@ bool MappackInstaller::install(const InstalledPack &pack, QString *error)
     BackupJournal modJournal(Setup.ProgramFolder, GameFileRestore::ModBackupFolder, Ops);
     if (!journal.Load() || !modJournal.Load())
         return failWith(error, QStringLiteral("cannot read the backup journals"));
+    *firstRecord = journal.Records().size();
 
     // The slot files are looked up before they are removed, so that a level
     // goes back under the spelling the game folder had.
@@ -221,7 +230,9 @@ bool MappackInstaller::patchLanguageFile(BackupJournal &journal, const BackupJou
 
 bool MappackInstaller::BackupPackLevelHeaders()
 {
-    if (Setup.GamePath.isEmpty() || !QFileInfo(Setup.GamePath).isDir())
+    // While the journals wait for the palette files this launch installed no
+    // pack, and nothing is added to them.
+    if (Setup.GamePath.isEmpty() || !QFileInfo(Setup.GamePath).isDir() || Restore.JournalsHeld())
         return true;
     BackupJournal journal(Setup.ProgramFolder, GameFileRestore::MapBackupFolder, Ops);
     BackupJournal modJournal(Setup.ProgramFolder, GameFileRestore::ModBackupFolder, Ops);

@@ -27,7 +27,9 @@ public:
                      ChatOutput &chat, GameFileOperations &ops, GameFileRestore &restore);
 
     // Replays any pending journal first, whatever `crc` is; "", "00000000" and
-    // "OFF" install nothing. True when the pack was installed.
+    // "OFF" install nothing. While the journals wait for saved palette files
+    // the install is refused before it changes anything, with a status line.
+    // A failing install undoes the records it wrote. True when installed.
     bool InstallMappack(const QByteArray &crc);
 
     // Backs up each slot's level header (when the hut uses no map pack that
@@ -37,7 +39,9 @@ public:
     bool BackupPackLevelHeaders();
 
 private:
-    bool install(const InstalledPack &pack, QString *error);
+    // `firstRecord`: the map journal's length before the install wrote to it
+    // (unchanged while nothing was written).
+    bool install(const InstalledPack &pack, qsizetype *firstRecord, QString *error);
     bool BackupAndRemovePackLevels(BackupJournal &journal, const BackupJournal &modJournal,
                                    const QList<QByteArray> &slots, QString *error);
     bool BackupAndRemoveLevelFiles(BackupJournal &journal, const BackupJournal &modJournal,

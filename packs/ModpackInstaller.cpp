@@ -32,7 +32,8 @@ ModpackInstaller::ModpackInstaller(const GameSetup &setup, const InstalledPacks 
 bool ModpackInstaller::InstallModpack(const QByteArray &crc)
 {
     // No replay here: the mod journal is replayed at game end, at start-up
-    // and before every map install.
+    // and before every map install (and below, when saved palette files go
+    // back only now).
     if (IsNoPack(crc))
         return false;
     const InstalledPack *pack = Packs.findModpack(crc);
@@ -47,17 +48,24 @@ bool ModpackInstaller::InstallModpack(const QByteArray &crc)
         Chat.AddSystemMessage("The game folder was not found; the game starts without the modpack.");
         return false;
     }
+    QString why;
+    if (Restore.JournalsWait(&why)) {
+        PackInstallSteps::ReportJournalsWait("modpack", why, Chat);
+        return false;
+    }
     QString error;
-    if (!install(*pack, &error)) {
+    qsizetype firstRecord = -1;
+    if (!install(*pack, &firstRecord, &error)) {
         Chat.AddSystemMessage("Could not install the modpack: " + CodePage::fromUnicode(error));
-        Restore.ReplayModJournal();
+        if (firstRecord >= 0)
+            Restore.UndoModInstall(firstRecord);
         Chat.AddSystemMessage("The game starts without the modpack.");
         return false;
     }
     return true;
 }
 
-bool ModpackInstaller::install(const InstalledPack &pack, QString *error)
+bool ModpackInstaller::install(const InstalledPack &pack, qsizetype *firstRecord, QString *error)
 {
     KAFHandler kaf;
     QByteArray manifestBytes;
@@ -83,6 +91,7 @@ bool ModpackInstaller::install(const InstalledPack &pack, QString *error)
     BackupJournal journal(Setup.ProgramFolder, GameFileRestore::ModBackupFolder, Ops);
     if (!journal.Load())
         return failWith(error, journal.JournalPath() + QStringLiteral(": cannot be read"));
+    *firstRecord = journal.Records().size();
 
     if (!PackInstallSteps::BackupAndCopyFiles(kaf, pairs, journal, nullptr, Commands, "MODBACKUP",
                                               "MODINSTALL", Ops, error))

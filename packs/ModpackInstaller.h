@@ -24,11 +24,14 @@ public:
     ModpackInstaller(const GameSetup &setup, const InstalledPacks &packs, CommandSink &commands,
                      ChatOutput &chat, GameFileOperations &ops, GameFileRestore &restore);
 
-    // "", "00000000" and "OFF" do nothing at all. True when installed.
+    // "", "00000000" and "OFF" do nothing at all. While the journals wait for
+    // saved palette files the install is refused before it changes anything,
+    // with a status line. A failing install undoes the records it wrote.
+    // True when installed.
     bool InstallModpack(const QByteArray &crc);
 
 private:
-    bool install(const InstalledPack &pack, QString *error);
+    bool install(const InstalledPack &pack, qsizetype *firstRecord, QString *error);
     bool SetupHdrFiles(BackupJournal &journal, QString *error);
 
     const GameSetup &Setup;

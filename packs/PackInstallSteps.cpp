@@ -1,6 +1,8 @@
 #include "packs/PackInstallSteps.h"
 
+#include "core/api/ChatOutput.h"
 #include "core/api/CommandSink.h"
+#include "core/util/CodePage.h"
 #include "core/util/WinPath.h"
 #include "packs/BackupJournal.h"
 #include "packs/ConfinedPath.h"
@@ -60,6 +62,15 @@ bool BackupAndCopyFiles(const KAFHandler &kaf, const QList<FileCopy> &copies,
             return false;
     }
     return true;
+}
+
+void ReportJournalsWait(const QByteArray &kind, const QString &why, ChatOutput &chat)
+{
+    chat.AddSystemMessage("The " + kind + " is not installed: the saved palette files could not be put back ("
+                          + CodePage::fromUnicode(why) + "), and the game's files wait for them.");
+    chat.AddSystemMessage("Make the palette files in palbackup readable and the game's data folder writable; "
+                          "they go back after the next game or at the next start, and packs install again then.");
+    chat.AddSystemMessage("The game starts without the " + kind + ".");
 }
 
 } // namespace PackInstallSteps

@@ -4,6 +4,7 @@
 #include <QString>
 
 class BackupJournal;
+class ChatOutput;
 class CommandSink;
 class GameFileOperations;
 class KAFHandler;
@@ -35,5 +36,10 @@ bool BackupAndCopyFiles(const KAFHandler &kaf, const QList<FileCopy> &copies,
                         BackupJournal &journal, const BackupJournal *alsoCovering,
                         CommandSink &commands, const QByteArray &backupWord,
                         const QByteArray &installWord, GameFileOperations &ops, QString *error);
+
+// The status lines of an install refused because the journals wait for saved
+// palette files (`why`: which could not be put back, and the reason).
+// `kind` is "mappack" or "modpack".
+void ReportJournalsWait(const QByteArray &kind, const QString &why, ChatOutput &chat);
 
 } // namespace PackInstallSteps

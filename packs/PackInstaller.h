@@ -32,6 +32,12 @@ public:
     bool InstallModpack(const QByteArray &crc) { return Mod.InstallModpack(crc); }
     bool BackupPackLevelHeaders() { return Map.BackupPackLevelHeaders(); }
 
+    // The palette files saved before a game with custom colours, through the
+    // same file operations as the rest (the free functions of TribePalettes
+    // use their own).
+    bool RestorePaletteFiles();
+    bool CheckPaletteRestore();
+
     void RestoreMapBackup() { Restore.RestoreMapBackup(); }
     void RestoreModBackup() { Restore.RestoreModBackup(); }
     void CheckHeaderRestore() { Restore.CheckHeaderRestore(); }
@@ -40,6 +46,7 @@ public:
     void RestoreConstants() { Restore.RestoreConstants(); }
 
 private:
+    const GameSetup &Setup;
     GameFileOperations OwnOps;
     GameFileOperations &Ops;
     GameFileRestore Restore;

@@ -4,10 +4,12 @@
 #include "core/util/AtomicFile.h"
 #include "core/util/Files.h"
 #include "core/util/WinPath.h"
+#include "packs/GameFileOperations.h"
 #include "packs/PalFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -108,28 +110,55 @@ bool PatchPaletteFiles(const TribePaletteSetup &setup, ChatOutput &chat)
 
 bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath)
 {
+    GameFileOperations ops;
+    return RestorePaletteFiles(programFolder, gamePath, ops, nullptr);
+}
+
+bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath,
+                         GameFileOperations &ops, QString *why)
+{
     // Without a game folder there is nowhere to put them; they wait.
     if (gamePath.isEmpty() || !Files::DirExists(gamePath))
-        return false;
+        return failWith(why, QStringLiteral("the game folder is not known"));
     const QString data = dataFolder(gamePath);
     const QString backups = backupFolder(programFolder);
-    bool complete = true;
+    QString first;
     for (const QString &name : paletteFilesIn(backups)) {
         const QString backup = QDir(backups).filePath(name);
         const QString gameFile = GameFolder::resolve(data, name);
-        if (AtomicFile::copy(backup, gameFile))
-            QFile::remove(backup);
-        else
-            complete = false;
+        // A kill between writing the copy and renaming it leaves this.
+        const QString temp = GameFileOperations::TempNameFor(gameFile);
+        if (QFileInfo(temp).isFile() && !QFileInfo(temp).isSymLink())
+            ops.remove(temp, nullptr);
+        QString error;
+        if (ops.copyOver(backup, gameFile, &error))
+            ops.remove(backup, nullptr);
+        else if (first.isEmpty())
+            first = error;
     }
-    if (complete)
-        QFile::remove(markerFile(programFolder));
-    return complete;
+    if (!first.isEmpty())
+        return failWith(why, first);
+    const QString marker = markerFile(programFolder);
+    if (QFileInfo::exists(marker))
+        ops.remove(marker, nullptr);
+    return true;
 }
 
 bool CheckPaletteRestore(const QString &programFolder, const QString &gamePath)
 {
-    if (Files::FileExists(markerFile(programFolder)))
-        return RestorePaletteFiles(programFolder, gamePath);
+    GameFileOperations ops;
+    return CheckPaletteRestore(programFolder, gamePath, ops, nullptr);
+}
+
+bool CheckPaletteRestore(const QString &programFolder, const QString &gamePath,
+                         GameFileOperations &ops, QString *why)
+{
+    if (PaletteMarkerPresent(programFolder))
+        return RestorePaletteFiles(programFolder, gamePath, ops, why);
     return true;
+}
+
+bool PaletteMarkerPresent(const QString &programFolder)
+{
+    return Files::FileExists(markerFile(programFolder));
 }

@@ -4,6 +4,7 @@
 #include <functional>
 
 class ChatOutput;
+class GameFileOperations;
 
 // Custom tribe colours reach the game through the band of palette entries
 // 216 to 247 of each palette file in its data folder. Before patching, every
@@ -34,10 +35,19 @@ bool PatchPaletteFiles(const TribePaletteSetup &setup, ChatOutput &chat);
 
 // Copies every saved palette file back and removes it from palbackup; deletes
 // pal.dat once nothing is left to restore. A copy that fails keeps its backup
-// and the marker for the next try. False when something is left.
+// and the marker for the next try. False when something is left; `why` then
+// names the first file that could not go back and the reason. A game file
+// keeps its permissions. Every change goes through `ops`.
 bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath);
+bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath,
+                         GameFileOperations &ops, QString *why);
 
 // Restores the palettes when pal.dat shows that a game with custom colours
 // did not get to restore them: at start-up and before every replay of the
 // pack journals. False when a saved palette file is left.
 bool CheckPaletteRestore(const QString &programFolder, const QString &gamePath);
+bool CheckPaletteRestore(const QString &programFolder, const QString &gamePath,
+                         GameFileOperations &ops, QString *why);
+
+// True while pal.dat is there: saved palette files have not gone back yet.
+bool PaletteMarkerPresent(const QString &programFolder);

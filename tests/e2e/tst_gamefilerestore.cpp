@@ -124,6 +124,7 @@ private Q_SLOTS:
     void initTestCase();
     void gameFolderAsBefore_data();
     void gameFolderAsBefore();
+    void journalsWaitForThePalettes();
 
 private:
     void killClientProgramDuringTheGame(Client &files, const HutPacks &packs, const QByteArray &originalPalette);
@@ -199,6 +200,119 @@ void tst_GameFileRestore::gameFolderAsBefore()
     QVERIFY(QDir(QDir(program).filePath("palbackup")).entryList(QDir::Files).isEmpty());
 }
 
+// The client program on the test's scripted lobby and web host: the first
+// lobby connection is client 0 (slot 1), the next client 1 (slot 2), ...
+struct ClientProgram
+{
+    QString program;
+    QString prefix;
+    LobbyServer lobby;
+    WebHost web;
+    QProcess zorbel;
+    int sessions = 0;
+
+    ~ClientProgram() { stop(); }
+
+    bool setUp(const Client &files)
+    {
+        program = files.files.setup.ProgramFolder;
+        prefix = QDir(files.files.root.path()).filePath("prefix");
+        if (!lobby.listen() || !web.listen())
+            return false;
+        lobby.actAsSimpleLobby();
+        web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://127.0.0.1/none.zip\r\n");
+        web.serve("/qxserver/list.php",
+                  "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(lobby.port()) + "\n");
+        const QString ini = SettingsKeys::QxIniPath(program);
+        Ini::WriteIni(ini, "general", "webhost", web.hostAndPort());
+        Ini::WriteIni(ini, "paths", "launcher", QByteArray()); // the fake game runs as it is
+        SettingsKeys::write(ini, SettingsKeys::UserName, "killed_kim");
+        SettingsKeys::write(ini, SettingsKeys::UserPassword, Text::EncodeText("x"));
+        return QFile::link(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), QDir(program).filePath("skins"));
+    }
+
+    void stop()
+    {
+        if (zorbel.state() != QProcess::NotRunning) {
+            zorbel.kill();
+            zorbel.waitForFinished(10000);
+        }
+    }
+
+    // Starts the program; it restores before its login window, which asks
+    // for the server list. `vncPort` 0 runs it off screen.
+    bool start(quint16 vncPort)
+    {
+        const int listed = web.requestCount("/qxserver/list.php");
+        startClient(zorbel, program, prefix, vncPort);
+        return zorbel.waitForStarted(10000)
+            && QTest::qWaitFor([&] { return web.requestCount("/qxserver/list.php") > listed; }, 60000);
+    }
+
+    // Enter in the user name field logs in; the client number of the session.
+    int logIn(quint16 vncPort)
+    {
+        const int client = sessions;
+        for (int tries = 0; tries < 5 && lobby.clientCount() <= client; ++tries) {
+            if (!pressKey(vncPort, 0xFF0D))
+                return -1;
+            if (QTest::qWaitFor([&] { return lobby.clientCount() > client; }, 3000))
+                break;
+        }
+        if (!lobby.waitForMessage(client, "USERLIST", 10000))
+            return -1;
+        ++sessions;
+        return client;
+    }
+
+    // A host with a hut that uses these packs and custom colours; the program
+    // is placed in it and told to launch. True once the game runs.
+    bool joinHutAndLaunch(int client, const HutPacks &packs)
+    {
+        const QByteArray own = QByteArray::number(client + 1);
+        const QByteArray host = QByteArray::number(client + 100);
+        lobby.send(client, "USER " + host + " hosting_hal 127.0.0.1 user 1002 00-00-00-00-00-02");
+        lobby.send(client, "USERSTATE " + host + " HOST");
+        lobby.send(client, "USERSTATE " + own + " CLIENT " + host + " 1");
+        if (!packs.mappack.isEmpty())
+            lobby.send(client, "MAPPACK " + host + ' ' + packs.mappack);
+        lobby.send(client, "MODPACK " + host + ' ' + packs.modpack);
+        lobby.send(client, "USECUSTOMPALS " + host + " TRUE");
+        lobby.send(client, "BLUE " + own + ' ' + host + " 255 255 255 255 255 255 255 255");
+        if (!lobby.waitForMessage(client, "MODPACKOK TRUE", 10000)
+            || (!packs.mappack.isEmpty() && !lobby.waitForMessage(client, "MAPPACKOK TRUE", 10000)))
+            return false;
+        lobby.send(client, "EAEXECJOIN 4 127.0.0.1");
+        return lobby.waitForMessage(client, "POPULOUS ON", 30000);
+    }
+
+    // The game's processes: the program's children.
+    QList<qint64> game() { return childrenOf(zorbel.processId()); }
+
+    static bool killAll(const QList<qint64> &processes)
+    {
+        for (const qint64 pid : processes)
+            ::kill(pid_t(pid), SIGKILL);
+        return QTest::qWaitFor([&] {
+            for (const qint64 pid : processes) {
+                if (QFileInfo::exists(QStringLiteral("/proc/%1/exe").arg(pid)))
+                    return false;
+            }
+            return true;
+        }, 10000);
+    }
+
+    // kill -9 during the game; the game, its child, goes too.
+    bool killDuringTheGame()
+    {
+        const QList<qint64> children = game();
+        if (children.isEmpty())
+            return false;
+        ::kill(pid_t(zorbel.processId()), SIGKILL);
+        return zorbel.waitForFinished(10000) && killAll(children);
+    }
+};
+
 // The client program logs in to the scripted lobby, joins a hut with the mod
 // pack and custom colours, launches the game and is killed (SIGKILL) while
 // the game runs; the game is killed too. Then the program is started again on
@@ -209,72 +323,89 @@ void tst_GameFileRestore::killClientProgramDuringTheGame(Client &files, const Hu
 {
     const QString program = files.files.setup.ProgramFolder;
     const QString game = files.files.setup.GamePath;
-    const QString prefix = QDir(files.files.root.path()).filePath("prefix");
-    LobbyServer lobby;
-    QVERIFY(lobby.listen());
-    lobby.actAsSimpleLobby();
-    WebHost web;
-    QVERIFY(web.listen());
-    web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://127.0.0.1/none.zip\r\n");
-    web.serve("/qxserver/list.php", "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(lobby.port()) + "\n");
-    const QString ini = SettingsKeys::QxIniPath(program);
-    Ini::WriteIni(ini, "general", "webhost", web.hostAndPort());
-    Ini::WriteIni(ini, "paths", "launcher", QByteArray()); // the fake game runs as it is
-    SettingsKeys::write(ini, SettingsKeys::UserName, "killed_kim");
-    SettingsKeys::write(ini, SettingsKeys::UserPassword, Text::EncodeText("x"));
-    QFile::link(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), QDir(program).filePath("skins"));
-
-    // Enter in the user name field logs in.
+    ClientProgram zorbel;
+    QVERIFY(zorbel.setUp(files));
     const quint16 vncPort = freePort();
-    QProcess zorbel;
-    startClient(zorbel, program, prefix, vncPort);
-    auto end = qScopeGuard([&zorbel] {
-        zorbel.kill();
-        zorbel.waitForFinished(10000);
-    });
-    QVERIFY(zorbel.waitForStarted(10000));
-    QTRY_VERIFY_WITH_TIMEOUT(web.requestCount("/qxserver/list.php") > 0, 30000);
-    for (int tries = 0; tries < 5 && lobby.clientCount() == 0; ++tries) {
-        QVERIFY(pressKey(vncPort, 0xFF0D));
-        if (QTest::qWaitFor([&lobby] { return lobby.clientCount() > 0; }, 3000))
-            break;
-    }
-    QVERIFY(lobby.waitForMessage(0, "USERLIST", 10000));
-
-    // A host with a hut that uses the mod pack and custom colours; the
-    // program is placed in it and told to launch.
-    lobby.send(0, "USER 2 hosting_hal 127.0.0.1 user 1002 00-00-00-00-00-02");
-    lobby.send(0, "USERSTATE 2 HOST");
-    lobby.send(0, "USERSTATE 1 CLIENT 2 1");
-    lobby.send(0, "MODPACK 2 " + packs.modpack);
-    lobby.send(0, "USECUSTOMPALS 2 TRUE");
-    lobby.send(0, "BLUE 1 2 255 255 255 255 255 255 255 255");
-    QVERIFY(lobby.waitForMessage(0, "MODPACKOK TRUE", 10000));
-    lobby.send(0, "EAEXECJOIN 4 127.0.0.1");
-    QVERIFY2(lobby.waitForMessage(0, "POPULOUS ON", 30000),
-             qPrintable(QString::fromLatin1(lobby.messages(0).join(" | "))));
+    QVERIFY(zorbel.start(vncPort));
+    const int client = zorbel.logIn(vncPort);
+    QVERIFY(client >= 0);
+    QVERIFY2(zorbel.joinHutAndLaunch(client, {QByteArray(), packs.modpack}),
+             qPrintable(QString::fromLatin1(zorbel.lobby.messages(client).join(" | "))));
     QVERIFY(readAll(QDir(game).filePath("data/pal0-0.dat")) != originalPalette);
     QCOMPARE(readAll(QDir(program).filePath("palbackup/pal0-0.dat")), filler('m', 1024));
-
-    // kill -9 during the game; the game, its child, goes too.
-    const QList<qint64> children = childrenOf(zorbel.processId());
-    QVERIFY(!children.isEmpty());
-    ::kill(pid_t(zorbel.processId()), SIGKILL);
-    QVERIFY(zorbel.waitForFinished(10000));
-    for (const qint64 child : children)
-        ::kill(pid_t(child), SIGKILL);
-    QTRY_VERIFY_WITH_TIMEOUT(childrenOf(1).count(children.value(0)) == 0
-                                 && !QFileInfo::exists(QStringLiteral("/proc/%1/exe").arg(children.value(0))),
-                             10000);
+    QVERIFY(zorbel.killDuringTheGame());
     QVERIFY(QFile::exists(QDir(program).filePath("pal.dat")));
 
     // Started again: everything goes back before the login window.
-    startClient(zorbel, program, prefix, 0);
-    QVERIFY(zorbel.waitForStarted(10000));
-    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QDir(program).filePath("pal.dat"))
-                                 && !QFile::exists(QDir(program).filePath("modbackup/backup.txt")),
-                             60000);
-    QTRY_VERIFY_WITH_TIMEOUT(web.requestCount("/qxserver/list.php") > 1, 30000);
+    QVERIFY(zorbel.start(0));
+    QVERIFY(!QFile::exists(QDir(program).filePath("pal.dat")));
+    QVERIFY(!QFile::exists(QDir(program).filePath("modbackup/backup.txt")));
+}
+
+void tst_GameFileRestore::journalsWaitForThePalettes()
+{
+    if (!m_skip.isEmpty())
+        QSKIP(qPrintable(m_skip));
+    Client files("d3dpoptb.exe");
+    HutPacks packs = prepareGameFolder(files.files);
+    packs.modpack = addPaletteModpack(files.files);
+    QVERIFY(files.game().install(QStringLiteral("d3dpoptb.exe"),
+                                 {{"join_delay_ms", "50"}, {"exit_after_ms", "120000"}}));
+    const QString game = files.files.setup.GamePath;
+    const QString program = files.files.setup.ProgramFolder;
+    const Snapshot before = snapshot(game);
+    const QString palette = QDir(game).filePath("data/pal0-0.dat");
+
+    // Killed during a game with the palette-carrying mod pack and colours.
+    ClientProgram zorbel;
+    QVERIFY(zorbel.setUp(files));
+    const quint16 vncPort = freePort();
+    QVERIFY(zorbel.start(vncPort));
+    int client = zorbel.logIn(vncPort);
+    QVERIFY(client >= 0);
+    QVERIFY(zorbel.joinHutAndLaunch(client, {QByteArray(), packs.modpack}));
+    QVERIFY(zorbel.killDuringTheGame());
+    const QByteArray journals = readAll(QDir(program).filePath("modbackup/backup.txt"));
+    QVERIFY(!journals.isEmpty());
+
+    // The saved palette cannot go back: a folder stands where it belongs.
+    const QString aside = QDir(files.files.root.path()).filePath("pal0-0.aside");
+    QVERIFY(QFile::rename(palette, aside));
+    QVERIFY(QDir().mkdir(palette));
+    const auto waiting = [&] {
+        return QFile::exists(QDir(program).filePath("pal.dat"))
+            && readAll(QDir(program).filePath("modbackup/backup.txt")) == journals
+            && !QFile::exists(QDir(program).filePath("backup/backup.txt"))
+            && QFileInfo::exists(QDir(program).filePath("palbackup/pal0-0.dat"));
+    };
+
+    // Started again: nothing is replayed; a game with both packs and the
+    // colours runs without the packs and ends; nothing is replayed either.
+    QVERIFY(zorbel.start(vncPort));
+    QVERIFY(waiting());
+    client = zorbel.logIn(vncPort);
+    QVERIFY(client >= 0);
+    QVERIFY2(zorbel.joinHutAndLaunch(client, packs),
+             qPrintable(QString::fromLatin1(zorbel.lobby.messages(client).join(" | "))));
+    QVERIFY(!zorbel.lobby.messages(client).contains("MODBACKUP"));
+    QVERIFY(!zorbel.lobby.messages(client).contains("BACKUP"));
+    QVERIFY(waiting());
+    QVERIFY(ClientProgram::killAll(zorbel.game()));
+    QVERIFY(zorbel.lobby.waitForMessage(client, "BEIDLE", 20000));
+    // The end of the game runs in one go; the close that follows comes after it.
+    ::kill(pid_t(zorbel.zorbel.processId()), SIGTERM);
+    QVERIFY(zorbel.zorbel.waitForFinished(20000));
+    QVERIFY(waiting());
+
+    // The folder goes; the next start puts everything back.
+    QVERIFY(QDir().rmdir(palette));
+    QVERIFY(QFile::rename(aside, palette));
+    QVERIFY(zorbel.start(0));
+    QCOMPARE(difference(before, snapshot(game)), QString());
+    QVERIFY(!QFile::exists(QDir(program).filePath("pal.dat")));
+    QVERIFY(QDir(QDir(program).filePath("palbackup")).entryList(QDir::Files).isEmpty());
+    QVERIFY(!QFile::exists(QDir(program).filePath("modbackup/backup.txt")));
+    QVERIFY(!QFile::exists(QDir(program).filePath("backup/backup.txt")));
 }
 
 QTEST_MAIN(tst_GameFileRestore)

@@ -124,6 +124,7 @@ private Q_SLOTS:
     void unknownPacks();
     void failingMapInstallPutsBackWhatItChanged();
     void failingModInstallPutsBackWhatItChanged();
+    void failingInstallUndoesOnlyItsOwnRecords();
     void modDestinationOutsideTheGameFolderIsRefused();
     void levelHeadersBackedUpWithoutMapPack();
     void restoreTwiceShowsNothingTheSecondTime();
@@ -432,6 +433,33 @@ void tst_PackInstall::failingModInstallPutsBackWhatItChanged()
     QCOMPARE(f.chat.systemMessages.last(), QByteArray("The game starts without the modpack."));
     // The map install stays for the game.
     QVERIFY(QFileInfo::exists(f.client("backup/backup.txt")));
+}
+
+void tst_PackInstall::failingInstallUndoesOnlyItsOwnRecords()
+{
+    // A record an earlier game left in the mod journal is not this install's
+    // to replay: it stays, with its backup, for the restore in its turn.
+    Fixture f;
+    makeGame(f);
+    writeFile(f.client("modbackup/foo.dat"), "older");
+    const QByteArray older = writeJournal(f.client("modbackup/backup.txt"),
+                                          copyRecord(f.client("modbackup/foo.dat"), f.game("data/foo.dat")));
+    // The second target is a folder: the first one is journaled and saved
+    // when the install finds out.
+    f.makeGameFolder("data/sub");
+    const QByteArray mod = f.addModpack(
+        "bad.kaf", {{"modpack.txt", "creator\r\ntitle\r\n" + modLine("a.dat", "sound\\foo.dat")
+                                        + modLine("a.dat", "data\\sub")},
+                    {"a.dat", "A"}});
+    const Snapshot before = snapshot(f.setup.GamePath);
+    PackInstaller installer(f.setup, f.packs, f.commands, f.chat);
+    QVERIFY(!installer.InstallModpack(mod));
+    QVERIFY(f.chat.hasSystemMessage("not a plain file"));
+    QVERIFY(f.chat.hasSystemMessage("Restoring Textures..."));
+    QCOMPARE(difference(before, snapshot(f.setup.GamePath)), QString());
+    QCOMPARE(Files::ReadAll(f.client("modbackup/backup.txt")), older);
+    QCOMPARE(QDir(f.client("modbackup")).entryList(QDir::Files), (QStringList{"backup.txt", "foo.dat"}));
+    QCOMPARE(Files::ReadAll(f.client("modbackup/foo.dat")), QByteArray("older"));
 }
 
 void tst_PackInstall::modDestinationOutsideTheGameFolderIsRefused()

@@ -1,3 +1,4 @@
+#include "packs/GameFileOperations.h"
 #include "packs/PalFile.h"
 #include "packs/TribePalettes.h"
 #include "tests/fixtures/RecordingChatOutput.h"
@@ -55,6 +56,7 @@ private Q_SLOTS:
     void pendingBackupIsNeverOverwritten();
     void restoreWithoutBackupsDeletesMarker();
     void failedRestoreKeepsMarkerAndBackup();
+    void failedRestoreSaysWhy();
     void startUpRestoreOnlyWithMarker();
     void restoreWaitsForTheGameFolder();
 };
@@ -234,6 +236,49 @@ void tst_Palettes::failedRestoreKeepsMarkerAndBackup()
     // The one that could go back did.
     QCOMPARE(readFile(QDir(game).filePath("data/pal0-1.dat")), patternPalette(1024, 6));
     QVERIFY(!QFile::exists(dir.filePath("client/palbackup/pal0-1.dat")));
+}
+
+void tst_Palettes::failedRestoreSaysWhy()
+{
+    // A saved copy that cannot be read: the reason names it, the marker and
+    // the copy stay, the other palette goes back with the game file's
+    // permissions.
+    struct RefusingReads : GameFileOperations
+    {
+        RefusingReads() : GameFileOperations(false) {}
+        bool readFile(const QString &path, QByteArray *bytes, QString *error) override
+        {
+            if (path.endsWith(QLatin1String("palbackup/pal0-0.dat")))
+                return failWith(error, path + QStringLiteral(": Permission denied"));
+            return GameFileOperations::readFile(path, bytes, error);
+        }
+    } ops;
+    QTemporaryDir dir;
+    const QString game = dir.filePath("game");
+    const QString client = dir.filePath("client");
+    QVERIFY(writeFile(QDir(game).filePath("data/pal0-0.dat"), patternPalette(1024, 1)));
+    QVERIFY(writeFile(QDir(game).filePath("data/pal0-1.dat"), patternPalette(1024, 2)));
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QVERIFY(QFile::setPermissions(QDir(game).filePath("data/pal0-1.dat"), readOnly));
+    QVERIFY(writeFile(QDir(client).filePath("pal.dat"), "True\r\n"));
+    QVERIFY(writeFile(QDir(client).filePath("palbackup/pal0-0.dat"), patternPalette(1024, 5)));
+    QVERIFY(writeFile(QDir(client).filePath("palbackup/pal0-1.dat"), patternPalette(1024, 6)));
+
+    QString why;
+    QVERIFY(!CheckPaletteRestore(client, game, ops, &why));
+    QCOMPARE(why, QDir(client).filePath("palbackup/pal0-0.dat") + QStringLiteral(": Permission denied"));
+    QVERIFY(QFile::exists(QDir(client).filePath("pal.dat")));
+    QCOMPARE(readFile(QDir(client).filePath("palbackup/pal0-0.dat")), patternPalette(1024, 5));
+    QCOMPARE(readFile(QDir(game).filePath("data/pal0-0.dat")), patternPalette(1024, 1));
+    QCOMPARE(readFile(QDir(game).filePath("data/pal0-1.dat")), patternPalette(1024, 6));
+    QCOMPARE(QFile::permissions(QDir(game).filePath("data/pal0-1.dat"))
+                 & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+             readOnly);
+
+    GameFileOperations plain(false);
+    QVERIFY(CheckPaletteRestore(client, game, plain, &why));
+    QCOMPARE(readFile(QDir(game).filePath("data/pal0-0.dat")), patternPalette(1024, 5));
+    QVERIFY(!QFile::exists(QDir(client).filePath("pal.dat")));
 }
 
 void tst_Palettes::startUpRestoreOnlyWithMarker()
