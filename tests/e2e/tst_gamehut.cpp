@@ -94,7 +94,7 @@ struct Client
     const UserRecord *user(qint32 slot) const { return state.Users.at(slot); }
 };
 
-void prepareGameFolder(Fixture &f)
+void prepareHutGameFolder(Fixture &f)
 {
     f.setLobbyLevels("2101,2102");
     f.writeGameFile("levels/levl2101.dat", filler('e', 1500));
@@ -160,7 +160,7 @@ void tst_GameHut::hostJoinPlayAndRestore()
     Client joiner("Joiner", "d3dpoptb.exe", pingPort, web.hostAndPort());
     QList<Client *> clients{&host, &joiner};
     for (Client *c : clients)
-        prepareGameFolder(c->files);
+        prepareHutGameFolder(c->files);
 
     // One map pack and one mod pack, the same bytes in both clients.
     const QByteArray mapCrc = host.files.addMappack(

@@ -283,4 +283,37 @@ private:
     }
 };
 
+// The hut's game files and packs, the same for every client.
+struct HutPacks
+{
+    QByteArray mappack;
+    QByteArray modpack;
+};
+
+// Two level slots, a language file, two palette files (one read-only) and a
+// sound; a one-level map pack and a mod pack that replaces the sound.
+inline HutPacks prepareGameFolder(Fixture &f)
+{
+    f.setLobbyLevels("2101,2102");
+    f.writeGameFile("levels/levl2101.dat", filler('e', 1500));
+    f.writeGameFile("levels/levl2101.hdr", header('f'));
+    f.writeGameFile("levels/levl2102.hdr", header('g'));
+    f.writeGameFile("language/LANG00.DAT", languageFileOfSize(740, 0));
+    f.writeGameFile("data/pal0-0.dat", filler('p', 1024));
+    f.writeGameFile("data/PAL0-A.DAT", filler('q', 1024), true);
+    f.writeGameFile("sound/foo.dat", filler('i', 900));
+    HutPacks packs;
+    packs.mappack = f.addMappack(
+        "onelevel.kaf",
+        {{"mappack.txt", "PACKCREATOR:tester\r\nLEVEL:\r\nNAME: Only\r\nDAT: l1.dat\r\nHDR: l1.hdr\r\n\r\n"
+                         "LANG 3:Three\r\n"},
+         {"l1.dat", filler('4', 1800)},
+         {"l1.hdr", header('5')}});
+    packs.modpack = f.addModpack(
+        "textures.kaf",
+        {{"modpack.txt", "creator\r\ntitle\r\nEXTRASRC: foo.dat\r\nDEST:     sound\\foo.dat\r\n"},
+         {"foo.dat", filler('7', 300)}});
+    return packs;
+}
+
 } // namespace InstallTest

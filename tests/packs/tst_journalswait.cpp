@@ -71,21 +71,9 @@ struct Packs
 
 Packs prepare(Fixture &f)
 {
-    f.setLobbyLevels("2101,2102");
-    f.writeGameFile("levels/levl2101.dat", filler('e', 1500));
-    f.writeGameFile("levels/levl2101.hdr", header('f'));
-    f.writeGameFile("levels/levl2102.hdr", header('g'));
-    f.writeGameFile("language/LANG00.DAT", languageFileOfSize(740, 0));
-    f.writeGameFile("data/pal0-0.dat", filler('p', 1024));
-    f.writeGameFile("data/PAL0-A.DAT", filler('q', 1024), true);
-    f.writeGameFile("sound/foo.dat", filler('i', 900));
+    const HutPacks hut = prepareGameFolder(f);
     Packs packs;
-    packs.map = f.addMappack(
-        "onelevel.kaf",
-        {{"mappack.txt", "PACKCREATOR:tester\r\nLEVEL:\r\nNAME: Only\r\nDAT: l1.dat\r\nHDR: l1.hdr\r\n\r\n"
-                         "LANG 3:Three\r\n"},
-         {"l1.dat", filler('4', 1800)},
-         {"l1.hdr", header('5')}});
+    packs.map = hut.mappack;
     // A texture and the pack's own copy of the first palette file.
     packs.paletteMod = f.addModpack(
         "palettes.kaf", {{"modpack.txt", "creator\r\ntitle\r\n" + modLine("foo.dat", "sound\\foo.dat")
