@@ -30,6 +30,8 @@ bool ClientExit::exit(bool waitForOk)
         return false;
     }
     m_exiting = true;
+    if (m_hooks.stopEverything)
+        m_hooks.stopEverything();
     if (m_hooks.saveBadWordList)
         m_hooks.saveBadWordList();
     if (m_hooks.unloadWindows)

@@ -13,6 +13,9 @@ public:
     struct Hooks
     {
         std::function<bool()> gameWatchRunning;   // tmrGaming enabled
+        // First once the exit is taken: no lobby handler, queued step or box
+        // runs any more, and every wait ends.
+        std::function<void()> stopEverything;
         std::function<void()> saveBadWordList;    // langlist.dat from FrmLanguageList
         std::function<void()> unloadWindows;      // lobby, login, smileys, error, splash, word list
         std::function<void()> quit;               // ends the event loop
@@ -26,6 +29,8 @@ public:
 
     // False when refused (the close request is to be cancelled); true when the
     // program is ending. A second call after a successful one does nothing.
+    // It may come at any moment, start-up included: whatever waits then
+    // (a page, a box) ends, and the caller goes no further.
     bool ExitClient();
     // The same exit asked from outside the windows (a termination signal,
     // handled as an event): a refusal's message is shown without waiting for

@@ -4,12 +4,23 @@
 
 #include <QElapsedTimer>
 
+#include <utility>
+
 Dispatcher::Dispatcher() : m_self(std::make_shared<Dispatcher *>(this)) {}
 
 Dispatcher::~Dispatcher()
 {
     // Holds still kept somewhere find no dispatcher to let go of.
     *m_self = nullptr;
+    shut();
+}
+
+void Dispatcher::shut()
+{
+    m_shut = true;
+    // Dropped apart from the queue: a posted step may own a hold, whose
+    // release then comes back here.
+    const QList<Item> dropped = std::exchange(m_queue, {});
 }
 
 void Dispatcher::on(const QByteArray &word, Handler handler)
@@ -19,12 +30,16 @@ void Dispatcher::on(const QByteArray &word, Handler handler)
 
 void Dispatcher::dispatch(const LobbyMessage &message)
 {
+    if (m_shut)
+        return;
     m_queue.append(Item{message, {}, false});
     drain();
 }
 
 void Dispatcher::dispatchAll(const QList<LobbyMessage> &messages)
 {
+    if (m_shut)
+        return;
     m_queue.reserve(m_queue.size() + messages.size());
     for (const LobbyMessage &m : messages)
         m_queue.append(Item{m, {}, false});
@@ -33,13 +48,15 @@ void Dispatcher::dispatchAll(const QList<LobbyMessage> &messages)
 
 void Dispatcher::post(std::function<void()> step)
 {
+    if (m_shut)
+        return;
     m_queue.append(Item{LobbyMessage(), std::move(step), false});
     drain();
 }
 
 void Dispatcher::arrivalDone()
 {
-    if (!m_afterArrival)
+    if (m_shut || !m_afterArrival)
         return;
     // One run covers every arrival queued since the last one.
     if (m_queue.isEmpty() || !m_queue.last().arrival)
@@ -59,13 +76,16 @@ Dispatcher::Hold Dispatcher::hold()
 
 void Dispatcher::release()
 {
-    if (m_holds > 0 && --m_holds == 0)
-        drain(); // does nothing while the handler that took the hold still runs
+    // From the event loop: the hold may go with an object being destroyed,
+    // and a handler running now could meet it half gone. A handler further
+    // up that took the hold and let it go goes on with the queue itself.
+    if (m_holds > 0 && --m_holds == 0 && !m_running && !m_shut && !m_queue.isEmpty())
+        drainLater();
 }
 
 void Dispatcher::drainLater()
 {
-    if (m_drainQueued)
+    if (m_drainQueued || m_shut)
         return;
     m_drainQueued = true;
     QMetaObject::invokeMethod(&m_context, [this] {
@@ -76,7 +96,7 @@ void Dispatcher::drainLater()
 
 void Dispatcher::drain()
 {
-    if (m_running || m_holds > 0 || m_queue.isEmpty())
+    if (m_shut || m_running || m_holds > 0 || m_queue.isEmpty())
         return; // a handler further up, or the hold's owner, goes on with the queue
     if (UrlDownload::isWaiting()) {
         // Nothing runs inside a page wait; the queue goes on after it.
@@ -92,7 +112,7 @@ void Dispatcher::drain()
     m_running = true;
     QElapsedTimer slice;
     slice.start();
-    while (!m_queue.isEmpty() && m_holds == 0) {
+    while (!m_shut && !m_queue.isEmpty() && m_holds == 0) {
         if (slice.elapsed() >= m_sliceMs) {
             // The rest after the event loop's next turn: the player's input first.
             drainLater();

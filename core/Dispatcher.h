@@ -23,6 +23,11 @@
 // - A long queue (thousands of chat lines in one arrival) is handled in
 //   slices of SliceMs; between two slices the event loop runs, the player's
 //   input included. Whatever arrives meanwhile queues behind the rest.
+// - A hold let go goes on with the queue from the event loop, never there and
+//   then: the last copy may go inside a destructor (a page fetch destroyed
+//   with its owner), where no handler may run.
+// - shut() ends it all: at the start of the client's exit the queue is
+//   emptied, and nothing is handled any more, whatever arrives or is let go.
 class Dispatcher
 {
 public:
@@ -64,6 +69,11 @@ public:
     Hold hold();
     bool isHeld() const { return m_holds > 0; }
 
+    // The exit has begun: the queue is dropped, and no handler, posted step
+    // or after-arrival hook runs again. A handler running now ends as it is.
+    void shut();
+    bool isShut() const { return m_shut; }
+
     // Runs after each batch of arrived data once the messages before it are
     // handled (the own-state refresh). Arrivals that queue up behind a wait
     // share one run.
@@ -95,4 +105,5 @@ private:
     bool m_running = false;
     bool m_drainQueued = false;
     bool m_waitingForPages = false;
+    bool m_shut = false;
 };

@@ -109,7 +109,10 @@ VersionCheck::Result VersionCheck::CheckVersion(const QByteArray &productKey)
         = LobbyWebHost::fromSettings(WinPath::join(m_programFolder, QByteArray("\\qx.ini")));
     const QUrl url = LobbyWebHost::pageUrl(host, "updates/version.php",
                                            LobbyWebHost::randomNumber(1000));
-    if (!UrlDownload::toFile(url, versionFile).ok) {
+    const UrlDownload::Result fetched = UrlDownload::toFile(url, versionFile);
+    if (fetched.cancelled)
+        return Result::Continue; // the client is ending; nothing failed
+    if (!fetched.ok) {
         m_dialogs.message(QStringLiteral("Error while connecting! Update failed! Check if your "
                                          "internet connection works!"));
         return Result::Continue;

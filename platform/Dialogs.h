@@ -29,4 +29,8 @@ public:
     // with the user's answer (closing the box counts as the "no" of its buttons).
     virtual void open(const QString &text, const QString &title = QString(), Buttons buttons = Buttons::Ok,
                       Icon icon = Icon::Default, Answered answered = {}) = 0;
+    // The program is ending: every box on screen goes, as if closed by its
+    // title bar (a box waited for returns; see ClosingDialogs). Boxes that
+    // never wait on screen have nothing to close.
+    virtual void closeAll() {}
 };

@@ -19,11 +19,18 @@ qint64 announcedLength(QNetworkReply *reply)
     return ok && length >= 0 ? length : -1;
 }
 
+QList<PageFetch *> &live()
+{
+    static QList<PageFetch *> list;
+    return list;
+}
+
 } // namespace
 
 PageFetch::PageFetch(QObject *parent)
     : QObject(parent)
 {
+    live().append(this);
     m_limit.setSingleShot(true);
     m_limit.setTimerType(Qt::PreciseTimer);
     connect(&m_limit, &QTimer::timeout, this, [this] {
@@ -44,7 +51,14 @@ PageFetch::PageFetch(QObject *parent)
 
 PageFetch::~PageFetch()
 {
+    live().removeOne(this);
     abort();
+}
+
+void PageFetch::abortAll()
+{
+    for (PageFetch *fetch : std::as_const(live()))
+        fetch->abort();
 }
 
 void PageFetch::start(const QUrl &url, int timeoutMs, qint64 maxBytes)

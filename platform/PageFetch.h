@@ -34,6 +34,10 @@ public:
     void abort();
     // Ends the request in flight now, reported as cancelled.
     void cancel();
+    // The program is ending: every request in flight of every PageFetch is
+    // dropped, never reported, so that nothing waiting for an answer runs
+    // on. (UrlDownload::cancelAll first, for the ones a caller waits for.)
+    static void abortAll();
     bool isRunning() const { return m_reply != nullptr || m_refusal; }
 
     // Why `url` cannot be fetched (not http or https, not valid); empty when it can.

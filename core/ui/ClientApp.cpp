@@ -12,6 +12,7 @@
 #include "core/ui/frmError.h"
 #include "core/ui/frmStartup.h"
 #include "core/util/Files.h"
+#include "platform/ClosingDialogs.h"
 
 #include "core/FindGamePath.h"
 #include "lobby/BlockList.h"
@@ -41,6 +42,7 @@
 #include "lobby/ui/HutPackPanel.h"
 #include "lobby/ui/PanelScroll.h"
 #include "packs/download/PackDownloads.h"
+#include "platform/PageFetch.h"
 #include "platform/UrlDownload.h"
 #include "packs/ui/PackDownloadWidgets.h"
 #include "lobby/OptionsPanel.h"
@@ -145,10 +147,12 @@ ClientApp::ClientApp(const Platform &platform, const TestPorts &ports, QObject *
     : QObject(parent)
     , m_platform(platform)
     , m_testPorts(ports)
+    , m_dialogs(std::make_unique<ClosingDialogs>(*platform.dialogs))
     , m_caps(std::make_unique<Capabilities>())
 {
     Q_ASSERT(platform.dialogs && platform.registry && platform.mac && platform.browser
              && platform.sound && platform.gameStarter && platform.memory);
+    m_platform.dialogs = m_dialogs.get();
     m_state.Setup.ProgramFolder = Files::ProgramFolder();
     createConnection();
     createWindows();
@@ -158,6 +162,10 @@ ClientApp::ClientApp(const Platform &platform, const TestPorts &ports, QObject *
 
 ClientApp::~ClientApp()
 {
+    // Nothing is handled on a client being torn down, whatever a capability
+    // lets go of as it goes.
+    m_dispatcher.shut();
+    m_dialogs->close();
     // Capabilities first: they hold references to the windows and the connection.
     m_caps.reset();
     m_connection->closeQuietly();
@@ -215,6 +223,17 @@ void ClientApp::createWindows()
     exitHooks.gameWatchRunning = [this] {
         return m_caps->gameWatchRunning && m_caps->gameWatchRunning();
     };
+    // The exit may come inside a start-up step, a page wait or a box: the
+    // page awaited ends now and leaves nothing half-written (the pack
+    // transfers remove theirs as they are destroyed), the boxes close, a
+    // look-up's answer never comes, and whatever the lobby still sends or a
+    // look-up lets go of is dropped.
+    exitHooks.stopEverything = [this] {
+        m_dispatcher.shut();
+        m_dialogs->close();
+        UrlDownload::cancelAll();
+        PageFetch::abortAll();
+    };
     exitHooks.saveBadWordList = [this] {
         if (m_caps->chat)
             m_caps->chat->SaveBadWordList(m_state.Setup.ProgramFolder);
@@ -226,12 +245,9 @@ void ClientApp::createWindows()
         m_frmError->hide();
         m_frmStartup->hide();
     };
-    // A download awaited when the client closes ends now and leaves nothing
-    // half-written; the pack transfers remove theirs as they are destroyed.
-    exitHooks.quit = [] {
-        UrlDownload::cancelAll();
-        QCoreApplication::quit();
-    };
+    // Before the main event loop runs this does nothing: start-up stops
+    // after its step, and the program ends without the loop.
+    exitHooks.quit = [] { QCoreApplication::quit(); };
     m_exit = std::make_unique<ClientExit>(*m_platform.dialogs, std::move(exitHooks));
 
     m_frmError = std::make_unique<frmError>(*m_platform.dialogs, [this] { ExitClient(); });

@@ -24,6 +24,7 @@ class StartupSequence;
 class VersionCheck;
 class WebBrowser;
 class ClientExit;
+class ClosingDialogs;
 class frmError;
 class frmStartup;
 
@@ -109,8 +110,10 @@ private:
     void createCapabilities();
     void wireStartup();
 
-    Platform m_platform;
+    Platform m_platform;   // its dialogs are m_dialogs
     TestPorts m_testPorts;
+    // The platform's boxes, closed once the exit has begun; goes last.
+    std::unique_ptr<ClosingDialogs> m_dialogs;
     ClientState m_state;
     LobbyEvents m_events;
     Dispatcher m_dispatcher;

@@ -213,9 +213,12 @@ void LoginForm::DownloadServerList()
     const QUrl url = LobbyWebHost::plainUrl(
         webHost(), "qxserver/list.php",
         {{"rand", QByteArray::number(LobbyWebHost::randomNumber(10000))}});
-    if (!UrlDownload::toFile(url, file).ok) {
-        m_dialogs.message(QStringLiteral("Server file not found! No available public servers or "
-                                         "check your internet connection!"));
+    const UrlDownload::Result fetched = UrlDownload::toFile(url, file);
+    if (!fetched.ok) {
+        // Cut short by the client's end: no file is missing, nobody to tell.
+        if (!fetched.cancelled)
+            m_dialogs.message(QStringLiteral("Server file not found! No available public servers or "
+                                             "check your internet connection!"));
         return;
     }
     LoadServers(file);

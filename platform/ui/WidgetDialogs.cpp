@@ -67,7 +67,10 @@ Dialogs::Answer WidgetDialogs::message(const QString &text, const QString &title
 {
     QMessageBox box(m_parent);
     setUp(box, text, title, buttons, icon);
-    return answerOf(box.exec(), buttons);
+    m_waiting.append(&box);
+    const int result = box.exec();
+    m_waiting.removeAll(&box);
+    return answerOf(result, buttons);
 }
 
 void WidgetDialogs::open(const QString &text, const QString &title, Buttons buttons, Icon icon,
@@ -84,6 +87,19 @@ void WidgetDialogs::open(const QString &text, const QString &title, Buttons butt
     m_open.removeAll(nullptr);
     m_open.append(box);
     box->show();
+}
+
+void WidgetDialogs::closeAll()
+{
+    // Innermost first: each waiting call returns as its own box goes.
+    for (qsizetype i = m_waiting.size() - 1; i >= 0; --i) {
+        if (QDialog *box = m_waiting.at(i))
+            box->reject();
+    }
+    for (const QPointer<QMessageBox> &box : std::as_const(m_open)) {
+        if (box)
+            box->reject();
+    }
 }
 
 QList<QMessageBox *> WidgetDialogs::openBoxes() const
@@ -104,7 +120,10 @@ std::optional<QString> WidgetDialogs::input(const QString &prompt, const QString
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);
     dialog.setInputMode(QInputDialog::TextInput);
-    if (dialog.exec() != QDialog::Accepted)
+    m_waiting.append(&dialog);
+    const int result = dialog.exec();
+    m_waiting.removeAll(&dialog);
+    if (result != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
 }

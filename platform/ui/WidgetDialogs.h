@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPointer>
 
+class QDialog;
 class QMessageBox;
 class QWidget;
 
@@ -25,6 +26,7 @@ public:
                                  const QString &defaultText = QString()) override;
     void open(const QString &text, const QString &title = QString(), Buttons buttons = Buttons::Ok,
               Icon icon = Icon::Default, Answered answered = {}) override;
+    void closeAll() override;
 
     // The boxes opened without waiting that are still on screen.
     QList<QMessageBox *> openBoxes() const;
@@ -32,4 +34,5 @@ public:
 private:
     QWidget *m_parent = nullptr;
     QList<QPointer<QMessageBox>> m_open;
+    QList<QPointer<QDialog>> m_waiting;   // message() and input() boxes, innermost last
 };

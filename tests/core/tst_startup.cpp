@@ -263,6 +263,7 @@ private Q_SLOTS:
         bool running = true;
         ClientExit exit(dialogs, {
             .gameWatchRunning = [&] { return running; },
+            .stopEverything = [&] { done << "stop"; },
             .saveBadWordList = [&] { done << "save"; },
             .unloadWindows = [&] { done << "unload"; },
             .quit = [&] { done << "quit"; },
@@ -281,10 +282,10 @@ private Q_SLOTS:
         running = false;
         QVERIFY(end());
         QVERIFY(exit.exiting());
-        QCOMPARE(done, (QStringList{"save", "unload", "quit"}));
+        QCOMPARE(done, (QStringList{"stop", "save", "unload", "quit"}));
         QVERIFY(exit.ExitClient());   // once only
         QVERIFY(exit.endRequested());
-        QCOMPARE(done.size(), 3);
+        QCOMPARE(done.size(), 4);
     }
 
     // A chosen skin that cannot be loaded gives way to the default skin for

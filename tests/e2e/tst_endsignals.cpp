@@ -1,11 +1,15 @@
 // SIGTERM, SIGINT and SIGHUP sent to a running client or updater end it as a
-// close of its window does. The client runs in a process of its own (this
-// program started again for one child function), composed as main()
-// composes it and hooked to the termination signals as main() hooks it; the
-// updater is the real program.
+// close of its window does, at any moment: in a transfer, behind a hut pack
+// look-up that never answers, in every wait of the start-up (its pages, its
+// boxes). The client runs in a process of its own (this program started
+// again for one child function), composed as main() composes it and hooked
+// to the termination signals as main() hooks it; the updater is the real
+// program.
+#include "core/Dispatcher.h"
 #include "core/ui/ClientApp.h"
 #include "lobby/ui/FrmLanguageList.h"
 #include "platform/TerminationSignals.h"
+#include "platform/ui/WidgetDialogs.h"
 #include "tests/e2e/HutDownloadScene.h"
 #include "tests/updater/UpdaterTestRig.h"
 
@@ -19,6 +23,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 using namespace HutDownloadScene;
 
@@ -26,6 +31,8 @@ namespace {
 
 constexpr char ChildVariable[] = "ZORBEL_END_SIGNALS_CHILD";
 constexpr char AddedWord[] = "frobnicate";
+
+constexpr char CloseVariable[] = "ZORBEL_END_SIGNALS_CLOSE";
 
 bool inChild()
 {
@@ -42,7 +49,7 @@ void tellParent(const QByteArray &line)
 // The client as main() leaves it running: a word just added to the bad-word
 // list, the termination signals hooked, the event loop running until the
 // exit quits it; then the client goes, as main()'s return takes it.
-void runUntilSignalled(Client &c)
+void runUntilSignalled(Client &c, bool closeWindow = false)
 {
     auto *edit = c.named<QPushButton>("cmdEditFilter");
     QVERIFY(edit);
@@ -65,11 +72,193 @@ void runUntilSignalled(Client &c)
     QElapsedTimer clock;
     clock.start();
     QTimer::singleShot(60000, qApp, &QCoreApplication::quit);
+    // The player closes the lobby window, as its title bar's button does.
+    if (closeWindow)
+        QTimer::singleShot(0, &c.form(), [&c] { c.form().close(); });
     QCoreApplication::exec();
     QVERIFY2(clock.elapsed() < 59000, "no signal came");
     QVERIFY(c.app->exiting());
     c.app.reset();
 }
+
+// The real boxes (waiting ones are modal), each told to the parent as it is
+// asked, so that it sees which box is on screen and that none comes after
+// the end.
+class TellingBoxes : public Dialogs
+{
+public:
+    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override
+    {
+        tellParent("box " + text.toUtf8().replace('\r', ' ').replace('\n', ' '));
+        return m_boxes.message(text, title, buttons, icon);
+    }
+    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override
+    {
+        tellParent("box " + prompt.toUtf8());
+        return m_boxes.input(prompt, title, defaultText);
+    }
+    void open(const QString &text, const QString &title, Buttons buttons, Icon icon, Answered answered) override
+    {
+        tellParent("box " + text.toUtf8());
+        m_boxes.open(text, title, buttons, icon, std::move(answered));
+    }
+    void closeAll() override { m_boxes.closeAll(); }
+
+private:
+    WidgetDialogs m_boxes;
+};
+
+// Where the start-up is when the signal comes.
+enum class StartupWait { NotInstalledBox, VersionPage, ServerListPage };
+
+// The client's start-up as main() runs it, with real boxes, stopped at
+// `wait`: a box, or a page the web host answers late (one byte every 300 ms,
+// longer than the page bound). The parent signals once the box is asked, or
+// once told "waiting" (the page asked for).
+void runStartupUntilSignalled(StartupWait wait)
+{
+    if (!inChild())
+        QSKIP("runs in the child process of clientEndsDuringStartup");
+    UrlDownload::setDefaultTimeout(0); // the real page bound
+    LobbyServer lobby;
+    QVERIFY(lobby.listen());
+    WebHost web;
+    QVERIFY(web.listen());
+    const QByteArray version = "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n";
+    const QByteArray servers = "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(lobby.port()) + "\n";
+    const auto answer = [](const QByteArray &body, bool late) {
+        WebHost::Answer a;
+        a.body = body;
+        if (late) {
+            a.chunkBytes = 1;
+            a.chunkIntervalMs = 300;
+        }
+        return a;
+    };
+    web.serve("/updates/version.php", answer(version, wait == StartupWait::VersionPage));
+    web.serve("/qxserver/list.php", answer(servers, wait == StartupWait::ServerListPage));
+    QObject::connect(&web, &WebHost::requestReceived, [wait](const WebHost::Request &r) {
+        if ((wait == StartupWait::VersionPage && r.path == "/updates/version.php")
+            || (wait == StartupWait::ServerListPage && r.path == "/qxserver/list.php"))
+            tellParent("waiting");
+    });
+
+    Client c(web.hostAndPort());
+    TellingBoxes boxes;
+    FakeRegistry noGame;
+    ClientApp::Platform platform = c.platform();
+    platform.dialogs = &boxes;
+    if (wait == StartupWait::NotInstalledBox)
+        platform.registry = &noGame;
+    qputenv("ZORBEL_HOME", c.home.path().toLocal8Bit());
+    c.app = std::make_unique<ClientApp>(platform);
+    qunsetenv("ZORBEL_HOME");
+    TerminationSignals endSignals;
+    QVERIFY(endSignals.installed());
+    QObject::connect(&endSignals, &TerminationSignals::received, c.app.get(), &ClientApp::endRequested);
+    // As main(): the event loop only after a start-up that went all the way.
+    const bool ran = c.app->Main();
+    tellParent(ran ? "login window" : "ended");
+    QVERIFY(!ran);
+    QVERIFY(c.app->exiting());
+    QVERIFY(!c.app->loginForm().isVisible());
+    c.app.reset();
+}
+
+// The own hut's map pack look-up never ends its head; the hut's MODPACK and
+// 20 chat lines wait behind it.
+void enterHutWithHangingLookUp(Client &c, LobbyServer &lobby, WebHost &web)
+{
+    WebHost::Answer endless;
+    endless.mode = WebHost::Answer::Mode::EndlessHead;
+    endless.headLineIntervalMs = 100;
+    web.serve("/getmappack.php", endless);
+    lobby.scriptLogin(2, {"USER 1 hosting_hal 203.0.113.9 user 11 00-11-22-33-44-55",
+                          "USER 2 joining_jo 198.51.100.4 user 12 00-1A-2B-3C-4D-5E", "USERSTATE 1 HOST 4 NONE",
+                          "USERSTATE 2 CLIENT 1 1"});
+    c.start(QStringLiteral("joining jo"));
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY(c.state().own() && c.state().own()->State == "CLIENT");
+    lobby.send(0, "MAPPACK 1 DEADBEEF");
+    QTRY_VERIFY_WITH_TIMEOUT(web.requestCount("/getmappack.php") == 1, 5000);
+    lobby.send(0, "MODPACK 1 CAFEBABE");
+    for (int i = 0; i < 20; ++i)
+        lobby.send(0, "MSG hosting_hal line\xFF" + QByteArray::number(i) + " x 0");
+    QTRY_VERIFY_WITH_TIMEOUT(c.app->dispatcher().pending() >= 21, 5000);
+    QVERIFY(c.app->dispatcher().isHeld());
+}
+
+// One child function of this program in a process of its own, its lines
+// to the parent read as they come and its error output kept (and passed on).
+struct ChildRun
+{
+    QProcess p;
+    QByteArray out;
+    QByteArray errors;
+    QString home;
+
+    explicit ChildRun(const QString &child, bool closeWindow = false)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QLatin1String(ChildVariable), QStringLiteral("1"));
+        if (closeWindow)
+            env.insert(QLatin1String(CloseVariable), QStringLiteral("1"));
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::SeparateChannels);
+        p.setReadChannel(QProcess::StandardOutput);
+        QObject::connect(&p, &QProcess::readyReadStandardOutput, &p, [this] {
+            out += p.readAllStandardOutput();
+            for (const QByteArray &line : out.split('\n')) {
+                if (line.startsWith("@@home "))
+                    home = QFile::decodeName(line.mid(7));
+            }
+        });
+        QObject::connect(&p, &QProcess::readyReadStandardError, &p, [this] {
+            const QByteArray more = p.readAllStandardError();
+            errors += more;
+            std::fputs(more.constData(), stderr);
+        });
+        p.start(QCoreApplication::applicationFilePath(), {child});
+        m_child = child.toLatin1();
+    }
+    ~ChildRun()
+    {
+        if (p.state() != QProcess::NotRunning) {
+            p.kill();
+            p.waitForFinished(10000);
+        }
+    }
+
+    // A line that starts with `line`, told within `ms`.
+    bool waitFor(const QByteArray &line, int ms)
+    {
+        const auto told = [&] {
+            for (const QByteArray &l : out.split('\n')) {
+                if (l.startsWith(line))
+                    return true;
+            }
+            return false;
+        };
+        if (!QTest::qWaitFor([&] { return told() || p.state() == QProcess::NotRunning; }, ms) || !told())
+            qWarning("%s", out.constData());
+        return told();
+    }
+
+    // Ended within `ms`, with status 0, its test passed, no sanitizer report.
+    void endsWell(int ms)
+    {
+        QVERIFY2(QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, ms), out.constData());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(p.exitCode() == 0, out.constData());
+        QVERIFY2(out.contains("PASS   : tst_EndSignals::" + m_child), out.constData());
+        for (const char *report : {"runtime error", "AddressSanitizer", "LeakSanitizer"})
+            QVERIFY2(!errors.contains(report), errors.constData());
+    }
+
+private:
+    QByteArray m_child;
+};
 
 } // namespace
 
@@ -123,6 +312,27 @@ private Q_SLOTS:
         runUntilSignalled(player);
     }
 
+    void childHangingLookUp()
+    {
+        if (!inChild())
+            QSKIP("runs in the child process of clientEndsBehindAHangingLookUp");
+        LobbyServer lobby;
+        QVERIFY(lobby.listen());
+        WebHost web;
+        QVERIFY(web.listen());
+        web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n");
+        web.serve("/qxserver/list.php", "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(lobby.port()) + "\n");
+        Client c(web.hostAndPort());
+        enterHutWithHangingLookUp(c, lobby, web);
+        if (QTest::currentTestFailed())
+            return;
+        runUntilSignalled(c, qEnvironmentVariableIsSet(CloseVariable));
+    }
+
+    void childNotInstalledBox() { runStartupUntilSignalled(StartupWait::NotInstalledBox); }
+    void childVersionPage() { runStartupUntilSignalled(StartupWait::VersionPage); }
+    void childServerListPage() { runStartupUntilSignalled(StartupWait::ServerListPage); }
+
     // --- the tests
     void clientEndsOnSignal_data()
     {
@@ -140,42 +350,80 @@ private Q_SLOTS:
             QSKIP("the parent's test");
         QFETCH(QString, child);
         QFETCH(int, number);
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QLatin1String(ChildVariable), QStringLiteral("1"));
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::SeparateChannels);
-        p.setReadChannel(QProcess::StandardOutput);
-        QByteArray out;
-        QString home;
-        bool ready = false;
-        connect(&p, &QProcess::readyReadStandardOutput, this, [&] {
-            out += p.readAllStandardOutput();
-            for (const QByteArray &line : out.split('\n')) {
-                if (line.startsWith("@@home "))
-                    home = QFile::decodeName(line.mid(7));
-                ready = ready || line == "@@ready";
-            }
-        });
-        connect(&p, &QProcess::readyReadStandardError, this, [&p] { std::fputs(p.readAllStandardError().constData(), stderr); });
-        p.start(QCoreApplication::applicationFilePath(), {child});
-        QVERIFY(p.waitForStarted(10000));
-        QTRY_VERIFY2_WITH_TIMEOUT(ready || p.state() == QProcess::NotRunning, qPrintable(QString::fromLocal8Bit(out)),
-                                  60000);
-        QVERIFY2(ready, out.constData());
-        const auto cleanUp = qScopeGuard([&home] { QDir(home).removeRecursively(); });
-        QVERIFY(!home.isEmpty());
+        ChildRun run(child);
+        QVERIFY(run.waitFor("@@ready", 60000));
+        const auto cleanUp = qScopeGuard([&run] { QDir(run.home).removeRecursively(); });
+        QVERIFY(!run.home.isEmpty());
 
-        QVERIFY(::kill(p.processId(), number) == 0);
-        QVERIFY(p.waitForFinished(20000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(p.exitCode() == 0, out.constData());
-        QVERIFY2(out.contains("PASS   : tst_EndSignals::" + child.toLatin1()), out.constData());
+        QVERIFY(::kill(run.p.processId(), number) == 0);
+        run.endsWell(20000);
+        if (QTest::currentTestFailed())
+            return;
 
         for (const char *partial : {"mappack.zip", "catalogue-mappack.zip", "mappacks/greenhills.kaf"})
-            QVERIFY2(!QFileInfo::exists(home + QLatin1Char('/') + QLatin1String(partial)), partial);
+            QVERIFY2(!QFileInfo::exists(run.home + QLatin1Char('/') + QLatin1String(partial)), partial);
         // The exit saved the bad-word list as a close does.
-        QVERIFY(readFile(home + QStringLiteral("/langlist.dat")).contains(AddedWord));
+        QVERIFY(readFile(run.home + QStringLiteral("/langlist.dat")).contains(AddedWord));
+    }
+
+    // Logged in, in a hut whose map pack look-up hangs, with the hut's
+    // MODPACK and chat lines queued behind it: a signal or the window's close
+    // ends the client whole. Nothing is handled on the client as it is torn
+    // down (no sanitizer report), and the exit is done.
+    void clientEndsBehindAHangingLookUp_data()
+    {
+        QTest::addColumn<int>("number");   // 0: the lobby window closed
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("window closed") << 0;
+    }
+    void clientEndsBehindAHangingLookUp()
+    {
+        if (inChild())
+            QSKIP("the parent's test");
+        QFETCH(int, number);
+        ChildRun run(QStringLiteral("childHangingLookUp"), number == 0);
+        QVERIFY(run.waitFor("@@ready", 60000));
+        const auto cleanUp = qScopeGuard([&run] { QDir(run.home).removeRecursively(); });
+        QVERIFY(!run.home.isEmpty());
+        if (number != 0)
+            QVERIFY(::kill(run.p.processId(), number) == 0);
+        run.endsWell(20000);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(readFile(run.home + QStringLiteral("/langlist.dat")).contains(AddedWord));
+    }
+
+    // An end asked for in a wait of the start-up: the client ends within
+    // 5 s, the wait cut short is reported by no box, and no login window or
+    // other box follows.
+    void clientEndsDuringStartup_data()
+    {
+        QTest::addColumn<QString>("child");
+        QTest::addColumn<QByteArray>("moment");
+        QTest::newRow("the game-not-installed box")
+            << "childNotInstalledBox" << QByteArray("@@box Populous: The Beginning not installed");
+        QTest::newRow("the version page, answered late") << "childVersionPage" << QByteArray("@@waiting");
+        QTest::newRow("the server list page, answered late") << "childServerListPage" << QByteArray("@@waiting");
+    }
+    void clientEndsDuringStartup()
+    {
+        if (inChild())
+            QSKIP("the parent's test");
+        QFETCH(QString, child);
+        QFETCH(QByteArray, moment);
+        ChildRun run(child);
+        QVERIFY(run.waitFor(moment, 60000));
+        const qsizetype told = run.out.size();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(::kill(run.p.processId(), SIGTERM) == 0);
+        run.endsWell(5000);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        const QByteArray after = run.out.mid(told);
+        QVERIFY2(!after.contains("@@box"), after.constData());
+        QVERIFY2(after.contains("@@ended"), after.constData());
     }
 
     // The real updater stopped by SIGTERM while it downloads the release:
