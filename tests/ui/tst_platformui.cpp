@@ -1,3 +1,4 @@
+#include "platform/ClosingDialogs.h"
 #include "platform/ui/WidgetDialogs.h"
 #include "platform/ui/WindowLooks.h"
 
@@ -47,6 +48,8 @@ private Q_SLOTS:
     void messageIcons_data();
     void messageIcons();
     void openDoesNotWait();
+    void closedWhileBoxesShow_data();
+    void closedWhileBoxesShow();
 };
 
 void TstPlatformUi::colourFromBgr()
@@ -219,6 +222,56 @@ void TstPlatformUi::openDoesNotWait()
     QCOMPARE(answers.last(), Dialogs::Answer::Cancel);
     dialogs.open(QStringLiteral("left open"));
     QCOMPARE(dialogs.openBoxes().size(), 1);
+}
+
+// The program ends while a box waits for its answer (a message or an input)
+// and another is open: both go at once, the waiting call returns the "no" of
+// its buttons (or no text), the open box's answer is dropped, and no box
+// shows after that.
+void TstPlatformUi::closedWhileBoxesShow_data()
+{
+    QTest::addColumn<bool>("input");
+    QTest::newRow("a message waits") << false;
+    QTest::newRow("an input waits") << true;
+}
+
+void TstPlatformUi::closedWhileBoxesShow()
+{
+    QFETCH(bool, input);
+    WidgetDialogs boxes;
+    ClosingDialogs dialogs(boxes);
+    QList<Dialogs::Answer> answers;
+    dialogs.open(QStringLiteral("broken"), QString(), Dialogs::Buttons::YesNo, Dialogs::Icon::Default,
+                 [&answers](Dialogs::Answer a) { answers.append(a); });
+    QMessageBox *open = boxes.openBoxes().first();
+    QWidget *waiting = nullptr;
+    whenModal([&](QWidget *w) {
+        waiting = w;
+        dialogs.close();
+    });
+    if (input) {
+        QCOMPARE(dialogs.input(QStringLiteral("Name?"), QString(), QStringLiteral("typed")), std::nullopt);
+    } else {
+        QCOMPARE(dialogs.message(QStringLiteral("Download?"), QString(), Dialogs::Buttons::YesNo),
+                 Dialogs::Answer::No);
+    }
+    QVERIFY(waiting);
+    QVERIFY(dialogs.closed());
+    QVERIFY(!open->isVisible());
+    QVERIFY(boxes.openBoxes().isEmpty());
+    QCoreApplication::processEvents();
+    QVERIFY(answers.isEmpty());
+
+    // Asked after the end: answered at once (a box shown would wait for
+    // good), nothing on screen.
+    QCOMPARE(dialogs.message(QStringLiteral("Server file not found!")), Dialogs::Answer::Ok);
+    QCOMPARE(dialogs.message(QStringLiteral("Retry?"), QString(), Dialogs::Buttons::RetryCancel),
+             Dialogs::Answer::Cancel);
+    QCOMPARE(dialogs.input(QStringLiteral("Name?")), std::nullopt);
+    dialogs.open(QStringLiteral("later"));
+    QVERIFY(boxes.openBoxes().isEmpty());
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(!w->isVisible() || !qobject_cast<QDialog *>(w));
 }
 
 QTEST_MAIN(TstPlatformUi)
