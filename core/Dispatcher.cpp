@@ -18,8 +18,8 @@ Dispatcher::~Dispatcher()
 void Dispatcher::shut()
 {
     m_shut = true;
-    // Dropped apart from the queue: a posted step may own a hold, whose
-    // release then comes back here.
+    // Taken out of the queue before they go: a posted step may own a hold,
+    // whose release then comes back here.
     const QList<Item> dropped = std::exchange(m_queue, {});
 }
 

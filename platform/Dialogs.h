@@ -30,7 +30,7 @@ public:
     virtual void open(const QString &text, const QString &title = QString(), Buttons buttons = Buttons::Ok,
                       Icon icon = Icon::Default, Answered answered = {}) = 0;
     // The program is ending: every box on screen goes, as if closed by its
-    // title bar (a box waited for returns; see ClosingDialogs). Boxes that
-    // never wait on screen have nothing to close.
+    // title bar (a call waiting for one returns; see ClosingDialogs). Boxes
+    // that show nothing have nothing to close.
     virtual void closeAll() {}
 };
