@@ -7,6 +7,7 @@
 // program.
 #include "core/Dispatcher.h"
 #include "core/ui/ClientApp.h"
+#include "core/util/Ini.h"
 #include "lobby/ui/FrmLanguageList.h"
 #include "platform/TerminationSignals.h"
 #include "platform/ui/WidgetDialogs.h"
@@ -424,6 +425,57 @@ private Q_SLOTS:
         const QByteArray after = run.out.mid(told);
         QVERIFY2(!after.contains("@@box"), after.constData());
         QVERIFY2(after.contains("@@ended"), after.constData());
+    }
+
+    // The client program itself, as main() builds it, ended by SIGTERM while
+    // its start-up waits for a page answered late: it ends within 5 s, with
+    // status 0 and the exit done. A box after the end would keep it up, for
+    // nobody answers it.
+    void clientProgramEndsDuringStartup_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::newRow("the version page") << QByteArray("/updates/version.php");
+        QTest::newRow("the server list page") << QByteArray("/qxserver/list.php");
+    }
+    void clientProgramEndsDuringStartup()
+    {
+        if (inChild())
+            QSKIP("the parent's test");
+        QFETCH(QByteArray, page);
+        QTemporaryDir dir;
+        const QString home = dir.filePath(QStringLiteral("home"));
+        copyTree(QStringLiteral(ZORBEL_SOURCE_DIR "/assets/skins"), home + QStringLiteral("/skins"));
+        writeGamePrefix(dir.filePath(QStringLiteral("prefix")));
+        WebHost web;
+        QVERIFY(web.listen());
+        QVERIFY(Ini::WriteIni(home + QStringLiteral("/qx.ini"), "general", "webhost", web.hostAndPort()));
+        for (const auto &[path, body] : {std::pair<QByteArray, QByteArray>{"/updates/version.php",
+                                                                             "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n"},
+                                         {"/qxserver/list.php", "newserver\nLocal lobby\n127.0.0.1\n1\n"}}) {
+            WebHost::Answer answer;
+            answer.body = body;
+            if (path == page) {
+                answer.chunkBytes = 1;
+                answer.chunkIntervalMs = 300;
+            }
+            web.serve(path, answer);
+        }
+
+        QProcess zorbel;
+        zorbel.setProcessEnvironment(programEnvironment(home, dir.filePath(QStringLiteral("prefix"))));
+        zorbel.setProcessChannelMode(QProcess::ForwardedChannels);
+        zorbel.start(QStringLiteral(ZORBEL_CLIENT_PATH), {});
+        QVERIFY(zorbel.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(web.requestCount(page) > 0 || zorbel.state() == QProcess::NotRunning, 30000);
+        QVERIFY(web.requestCount(page) > 0);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(::kill(zorbel.processId(), SIGTERM) == 0);
+        QTRY_VERIFY_WITH_TIMEOUT(zorbel.state() == QProcess::NotRunning, 5000);
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(zorbel.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(zorbel.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(home + QStringLiteral("/langlist.dat")));
     }
 
     // The real updater stopped by SIGTERM while it downloads the release:
