@@ -217,6 +217,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(area->isVisible() && download->isVisible() && download->isEnabled(), 5000);
         QCOMPARE(area->url->text(), s.zipOf(first));
         QVERIFY(s.lobby.messages(s.playerClient).contains(ok + " FALSE"));
+        // The hut's other pack ("OFF") is answered too before the change.
+        QVERIFY(s.lobby.waitForMessage(s.playerClient, QByteArray(map ? "MODPACKOK" : "MAPPACKOK") + " TRUE"));
 
         const qsizetype before = s.lobby.messages(s.playerClient).size();
         const int lookUps = s.web.requestCount(page);
