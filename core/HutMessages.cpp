@@ -36,18 +36,18 @@ HutMessages::PackInfoLater HutMessages::answeredAtOnce(PackInfoFetch fetch)
     return [fetch = std::move(fetch)](const QByteArray &crc, PackInfoDone done) { done(fetch(crc)); };
 }
 
-void HutMessages::lookUp(const PackInfoLater &fetch, const QByteArray &crc,
-                         void (HutMessages::*then)(const QByteArray &))
+void HutMessages::lookUp(const PackInfoLater &fetch, qint32 slot, const QByteArray &crc,
+                         void (HutMessages::*then)(qint32, const QByteArray &, const QByteArray &))
 {
     if (!fetch) {
-        (this->*then)(QByteArray());
+        (this->*then)(slot, crc, QByteArray());
         return;
     }
     // The messages after this one wait for the answer; nothing else does.
     Dispatcher::Hold hold = m_dispatcher && m_dispatcher->isHandling() ? m_dispatcher->hold() : nullptr;
-    fetch(crc, [this, then, hold](const QByteArray &url) mutable {
-        auto finish = [this, then, hold = std::move(hold), url]() mutable {
-            (this->*then)(url);
+    fetch(crc, [this, then, hold, slot, crc](const QByteArray &url) mutable {
+        auto finish = [this, then, hold = std::move(hold), slot, crc, url]() mutable {
+            (this->*then)(slot, crc, url);
             hold.reset();
         };
         // The player may have asked for a page meanwhile: the rest of this
@@ -57,6 +57,15 @@ void HutMessages::lookUp(const PackInfoLater &fetch, const QByteArray &crc,
         else
             finish();
     });
+}
+
+bool HutMessages::stillLookedFor(bool map, qint32 slot, const QByteArray &crc) const
+{
+    // The user may have left the hut (or lost the connection) meanwhile: an
+    // answer for a pack the own hut no longer plays changes nothing.
+    const UserRecord *own = m_state.own();
+    const HutPanels::State &s = m_panels.state();
+    return own && own->State == "CLIENT" && own->HostSlot == slot && (map ? s.mappackFor : s.modpackFor) == crc;
 }
 
 void HutMessages::registerHandlers(Dispatcher &dispatcher)
@@ -136,11 +145,24 @@ PackChoice takePackChoice(const LobbyMessage &m, const PackKind &kind, ClientSta
 
 } // namespace
 
+// A host's pack choice that the own hut plays: the download area lets go of
+// an earlier pack at once, before any look-up, so that its Download never
+// fetches a pack the hut no longer plays.
+void HutMessages::followHostPack(bool map, const QByteArray &pack)
+{
+    m_panels.update([&](HutPanels::State &s) {
+        if ((map ? s.mappackFor : s.modpackFor) != pack)
+            HutPanels::letGoOfPack(s, map, pack);
+    });
+}
+
 void HutMessages::onMappack(const LobbyMessage &m)
 {
     const PackChoice choice = takePackChoice(m, MappackKind, m_state, m_packs, m_commands);
+    if (choice.outcome != PackChoice::NotForUs)
+        followHostPack(true, choice.pack);
     if (choice.outcome == PackChoice::Missing) {
-        lookUp(m_fetchMappack, choice.pack, &HutMessages::mappackLookedUp);
+        lookUp(m_fetchMappack, m.slot(1), choice.pack, &HutMessages::mappackLookedUp);
         return;
     }
     if (choice.outcome == PackChoice::Installed) {
@@ -152,8 +174,12 @@ void HutMessages::onMappack(const LobbyMessage &m)
     Q_EMIT m_events.mappackInfoChanged();
 }
 
-void HutMessages::mappackLookedUp(const QByteArray &url)
+void HutMessages::mappackLookedUp(qint32 slot, const QByteArray &crc, const QByteArray &url)
 {
+    if (!stillLookedFor(true, slot, crc)) {
+        Q_EMIT m_events.mappackInfoChanged();
+        return;
+    }
     // The download area shows once the address is known, so that its button
     // never starts a download from no address.
     m_panels.update([&](HutPanels::State &s) {
@@ -176,21 +202,29 @@ void HutMessages::mappackLookedUp(const QByteArray &url)
 void HutMessages::onModpack(const LobbyMessage &m)
 {
     const PackChoice choice = takePackChoice(m, ModpackKind, m_state, m_packs, m_commands);
+    if (choice.outcome != PackChoice::NotForUs)
+        followHostPack(false, choice.pack);
     if (choice.outcome == PackChoice::Missing) {
-        lookUp(m_fetchModpack, choice.pack, &HutMessages::modpackLookedUp);
+        lookUp(m_fetchModpack, m.slot(1), choice.pack, &HutMessages::modpackLookedUp);
         return;
     }
     if (choice.outcome == PackChoice::Installed) {
         m_panels.update([&](HutPanels::State &s) {
             s.lblModPack = choice.label;
             s.lblmodpackurlVisible = false;
+            // Nothing to download: the area of a pack the hut no longer plays goes too.
+            s.PBModDLVisible = false;
         });
     }
     Q_EMIT m_events.modpackInfoChanged();
 }
 
-void HutMessages::modpackLookedUp(const QByteArray &url)
+void HutMessages::modpackLookedUp(qint32 slot, const QByteArray &crc, const QByteArray &url)
 {
+    if (!stillLookedFor(false, slot, crc)) {
+        Q_EMIT m_events.modpackInfoChanged();
+        return;
+    }
     m_panels.update([&](HutPanels::State &s) {
         s.PBModDLVisible = true;
         s.cmdDLMODEnabled = true;

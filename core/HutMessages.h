@@ -56,10 +56,13 @@ public:
 private:
     static PackInfoLater answeredAtOnce(PackInfoFetch fetch);
     bool optionIgnored(const LobbyMessage &m) const;
-    // The steps after the look-up of a missing pack.
-    void mappackLookedUp(const QByteArray &url);
-    void modpackLookedUp(const QByteArray &url);
-    void lookUp(const PackInfoLater &fetch, const QByteArray &crc, void (HutMessages::*then)(const QByteArray &));
+    void followHostPack(bool map, const QByteArray &pack);
+    // The steps after the look-up of a missing pack of the host at `slot`.
+    void mappackLookedUp(qint32 slot, const QByteArray &crc, const QByteArray &url);
+    void modpackLookedUp(qint32 slot, const QByteArray &crc, const QByteArray &url);
+    bool stillLookedFor(bool map, qint32 slot, const QByteArray &crc) const;
+    void lookUp(const PackInfoLater &fetch, qint32 slot, const QByteArray &crc,
+                void (HutMessages::*then)(qint32, const QByteArray &, const QByteArray &));
 
     ClientState &m_state;
     CommandSink &m_commands;

@@ -37,14 +37,31 @@ void HutPanels::ownStateRefreshed(bool ownUserHosts)
     });
 }
 
-void HutPanels::followOwnState(const std::optional<QByteArray> &ownState)
+void HutPanels::letGoOfPack(State &s, bool map, const QByteArray &pack)
+{
+    (map ? s.mappackFor : s.modpackFor) = pack;
+    (map ? s.lblMappackURL : s.lblmodpackurl).clear();
+    (map ? s.cmdDLMAPEnabled : s.cmdDLMODEnabled) = false;
+}
+
+void HutPanels::followOwnState(const std::optional<QByteArray> &ownState, qint32 hostSlot)
 {
     const bool hosts = ownState && (*ownState == "HOST" || *ownState == "WARPHOST");
     const bool inHut = hosts || (ownState && *ownState == "CLIENT");
     const bool gaming = ownState && *ownState == "GAMING";
     const bool entered = inHut && !m_ownInHut;
     m_ownInHut = inHut;
+    const std::optional<qint32> hut = !inHut ? std::nullopt : std::optional<qint32>(hosts ? HostsOwnHut : hostSlot);
+    const bool otherHut = hut != m_ownHut;
+    m_ownHut = hut;
     update([&](State &s) {
+        if (otherHut) {
+            // The packs of the hut the user was in are not this one's.
+            s.PBMapDLVisible = false;
+            s.PBModDLVisible = false;
+            letGoOfPack(s, true, QByteArray());
+            letGoOfPack(s, false, QByteArray());
+        }
         if (!hosts)
             s.fraGameMenuVisible = false;
         if (!inHut) {

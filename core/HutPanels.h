@@ -36,6 +36,11 @@ public:
         bool PBModDLVisible = false;
         bool cmdDLMAPEnabled = false;
         bool cmdDLMODEnabled = false;
+        // The host's pack the download area is for (its crc8, or "OFF");
+        // empty while it is for none. A download starts only for the pack the
+        // host plays now.
+        QByteArray mappackFor;
+        QByteArray modpackFor;
 
         bool operator==(const State &) const = default;
     };
@@ -61,8 +66,15 @@ public:
     // shows the area; being in none (idle, gaming, no record) hides it with
     // its game menu and the tribe colour panel, and an idle user loses the
     // hut's tribe colour tab too. The game menu closes whenever the own user
-    // stops being the host.
-    void followOwnState(const std::optional<QByteArray> &ownState);
+    // stops being the host. The pack download areas belong to the own hut
+    // (`hostSlot` names a client's host): whenever the user stops being in
+    // the hut they were in (idle, another hut, gaming, no record), both hide
+    // and hold no pack.
+    void followOwnState(const std::optional<QByteArray> &ownState, qint32 hostSlot = -1);
+
+    // The download area of the map pack (or mod pack) lets go of its pack:
+    // no address, Download disabled, for `pack` from now on.
+    static void letGoOfPack(State &s, bool map, const QByteArray &pack);
 
     // A click beside a pop-up panel hides it: on the lobby panel (FrameMain)
     // the create-hut panel, on the hut area (frmGame) its game menu, on the
@@ -83,4 +95,7 @@ Q_SIGNALS:
 private:
     State m_state;
     bool m_ownInHut = false;
+    // The hut the user is in: the host's slot, HostsOwnHut, or none.
+    static constexpr qint32 HostsOwnHut = -2;
+    std::optional<qint32> m_ownHut;
 };

@@ -45,7 +45,7 @@ Huts::Huts(ClientState &state_, const InstalledPacks &packs, CommandSink &comman
 void Huts::followOwnState()
 {
     const UserRecord *own = state.own();
-    panels.followOwnState(own ? std::optional<QByteArray>(own->State) : std::nullopt);
+    panels.followOwnState(own ? std::optional<QByteArray>(own->State) : std::nullopt, own ? own->HostSlot : -1);
 }
 
 void Huts::connectionLost()

@@ -126,6 +126,15 @@ const std::map<QByteArray, QByteArray> &containers()
     return table;
 }
 
+const Row *designRow(const QByteArray &name)
+{
+    for (const Row &r : StartingRows) {
+        if (name == r.name)
+            return &r;
+    }
+    return nullptr;
+}
+
 QByteArray chatLog(int i)
 {
     return "txtOut(" + QByteArray::number(i) + ')';
@@ -191,8 +200,15 @@ void LobbyLayout::setPopUp(const QByteArray &name, bool shown, double height)
 
 LobbyLayout::HutArea LobbyLayout::Form_Resize(double W, double H, const std::optional<QByteArray> &ownState)
 {
-    // A pop-up panel starts every pass from what its contents ask for, so that
-    // the same window size always gives the same places.
+    // A pop-up panel starts every pass from the height its contents ask for
+    // and, where no rule places it, from its design place: what an earlier
+    // pass made of it (shrunk into a small window, moved below another
+    // panel) is not carried over, so that the same window size always gives
+    // the same places. (The rules place the hut area whenever it shows.)
+    for (const char *name : {"FraTribePal", "PBMapDL", "PBModDL"}) {
+        const Row *r = designRow(name);
+        m_controls[name] = {r->left, r->top, r->width, r->height};
+    }
     for (const auto &[name, popUp] : m_popUps)
         m_controls[name].Height = popUp.height;
     setWidth("FrameMain", W - 420);

@@ -68,20 +68,31 @@ void HutPackDownload::onPanels()
     // Whatever differs from what this download wrote is the dispatcher's.
     const HutPanels::State &panel = m_panels.state();
     const QByteArray &label = map() ? panel.lblMappackURL : panel.lblmodpackurl;
+    const bool button = map() ? panel.cmdDLMAPEnabled : panel.cmdDLMODEnabled;
+    if ((map() ? panel.mappackFor : panel.modpackFor) != m_crc) {
+        // The panel has let go of this download's pack (another pack, another
+        // hut or none): it is the dispatcher's as it stands, and the download
+        // ends without a word.
+        m_address = label;
+        m_dispatcherButton = button;
+        if (m_step == Step::Head || m_step == Step::Transfer)
+            abandon();
+        return;
+    }
     if (label != m_ownLabel)
         m_address = label;
-    if (map() ? panel.cmdDLMAPEnabled : panel.cmdDLMODEnabled)
+    if (button)
         m_dispatcherButton = true;
 }
 
 bool HutPackDownload::sameHut() const
 {
-    if (m_hostSlot < 0)
-        return true;   // started outside a hut: nothing to follow
     const UserRecord *own = m_state.own();
     const UserRecord *host = m_state.Users.at(m_hostSlot);
+    const HutPanels::State &panel = m_panels.state();
     return own && host && own->State == "CLIENT" && own->HostSlot == m_hostSlot
-        && (map() ? host->Mappack : host->Modpack) == m_crc;
+        && (map() ? host->Mappack : host->Modpack) == m_crc
+        && (map() ? panel.mappackFor : panel.modpackFor) == m_crc;
 }
 
 void HutPackDownload::Start()
@@ -90,13 +101,18 @@ void HutPackDownload::Start()
         return;   // one download of a kind at a time
     const bool isMap = map();
     const HutPanels::State &panel = m_panels.state();
-    m_address = isMap ? panel.lblMappackURL : panel.lblmodpackurl;
-    m_ownLabel = m_address;
-    m_dispatcherButton = isMap ? panel.cmdDLMAPEnabled : panel.cmdDLMODEnabled;
+    // Only the pack the own hut's host plays now, once its address is known.
     const UserRecord *own = m_state.own();
     const UserRecord *host = own && own->State == "CLIENT" ? m_state.Users.at(own->HostSlot) : nullptr;
-    m_hostSlot = host ? own->HostSlot : -1;
-    m_crc = host ? (isMap ? host->Mappack : host->Modpack) : QByteArray();
+    const QByteArray &offered = isMap ? panel.mappackFor : panel.modpackFor;
+    if (!host || !(isMap ? panel.cmdDLMAPEnabled : panel.cmdDLMODEnabled) || offered.isEmpty()
+        || offered != (isMap ? host->Mappack : host->Modpack))
+        return;
+    m_address = isMap ? panel.lblMappackURL : panel.lblmodpackurl;
+    m_ownLabel = m_address;
+    m_dispatcherButton = true;
+    m_hostSlot = own->HostSlot;
+    m_crc = offered;
     setButton(false);
     setView([](State &s) { s.barVisible = true; });
     m_dl.setUrl(CodePage::toUnicode(m_address));
@@ -136,6 +152,10 @@ void HutPackDownload::onStep()
             end(false, "The " + kind + " could not be downloaded (" + why("no answer") + ").");
             return;
         }
+        if (!sameHut()) {
+            abandon();
+            return;
+        }
         m_commands.SendCommand(isMap ? "MAPPACKOK DOWNLOADING" : "MODPACKOK DOWNLOADING");
         m_step = Step::Transfer;
         m_dl.beginDownLoad();
@@ -143,6 +163,13 @@ void HutPackDownload::onStep()
     }
     if (m_step != Step::Transfer)
         return;
+    if (!sameHut()) {
+        // The hut has moved on and was answered already: its pack is not
+        // installed, nor anything said about it.
+        QFile::remove(zip);
+        endQuietly();
+        return;
+    }
     if (!m_complete) {
         QFile::remove(zip);
         end(true, "The " + kind + " download failed (" + why("cancelled") + ").");
@@ -151,38 +178,20 @@ void HutPackDownload::onStep()
     // A zip that cannot be unpacked (one cut short, say) is a failed
     // download: the chat line gives the reason, no box holds the panel.
     QString unpackFailure;
-    const bool unpacked = m_pack.install(zip, CodePage::fromUnicode(m_dl.Url()), &unpackFailure);
-    if (!unpacked && sameHut()) {
+    if (!m_pack.install(zip, CodePage::fromUnicode(m_dl.Url()), &unpackFailure)) {
         if (unpackFailure.isEmpty())
             unpackFailure = QStringLiteral("it cannot be unpacked");
         end(true, "The " + kind + " could not be downloaded (" + CodePage::fromUnicode(unpackFailure) + ").");
         return;
     }
-    if (!sameHut()) {
-        // A whole pack is kept; the hut has moved on and was answered already.
-        m_step = Step::Idle;
-        setLabel(m_address);
-        setButton(m_dispatcherButton);
-        setView([](State &s) { s.barVisible = false; });
-        Q_EMIT finished();
-        return;
-    }
-    // Answer the host's current choice from the packs installed now.
-    const UserRecord *own = m_state.own();
-    const UserRecord *host = own && own->State == "CLIENT" ? m_state.Users.at(own->HostSlot) : nullptr;
-    if (!host) {
-        end(false, QByteArray());
-        return;
-    }
-    const QByteArray crc = isMap ? host->Mappack : host->Modpack;
-    const bool installed = isMap ? m_installed.findMappack(crc) : m_installed.findModpack(crc);
-    if (!installed) {
+    // Answer the host's choice, which is still this pack, from the packs installed now.
+    if (!(isMap ? m_installed.findMappack(m_crc) : m_installed.findModpack(m_crc))) {
         end(true, "The downloaded " + kind + " is not the hut's " + kind + ".");
         return;
     }
     m_step = Step::Idle;
     setLabel(m_address);
-    const LobbyMessage again((isMap ? "MAPPACK " : "MODPACK ") + QByteArray::number(own->HostSlot) + ' ' + crc);
+    const LobbyMessage again((isMap ? "MAPPACK " : "MODPACK ") + QByteArray::number(m_hostSlot) + ' ' + m_crc);
     if (isMap)
         m_messages.onMappack(again);
     else
@@ -193,6 +202,10 @@ void HutPackDownload::onStep()
 
 void HutPackDownload::end(bool answerFalse, const QByteArray &line)
 {
+    if (!sameHut()) {
+        endQuietly();
+        return;
+    }
     const bool isMap = map();
     m_step = Step::Idle;
     setLabel(m_address);
@@ -201,6 +214,17 @@ void HutPackDownload::end(bool answerFalse, const QByteArray &line)
     if (!line.isEmpty())
         m_chat.AddSystemMessage(line);
     setButton(true);
+    Q_EMIT finished();
+}
+
+void HutPackDownload::endQuietly()
+{
+    // Nothing is said for a hut or a pack that is no longer the player's; the
+    // panel is left as the dispatcher last set it.
+    m_step = Step::Idle;
+    setLabel(m_address);
+    setButton(m_dispatcherButton);
+    setView([](State &s) { s.barVisible = false; });
     Q_EMIT finished();
 }
 

@@ -21,11 +21,13 @@ struct ClientState;
 // unpacked is a failed download, its reason in that line, with no box). The
 // download button comes back after every end.
 //
-// The download belongs to the hut and the pack it started for: when the
-// host's pack changes, the player leaves the hut or the connection is lost,
-// it ends at once without a word to the lobby, its partial zip is removed
-// and the panel is left as the dispatcher last set it. The address label
-// always ends on the dispatcher's latest address, never on an older one.
+// The download belongs to the hut and the pack it started for: it starts
+// only for the pack the own hut's host plays now, once the panel holds its
+// address; when the host's pack changes, the player leaves the hut or the
+// connection is lost, it ends at once without a word to the lobby and
+// without installing anything, its partial zip is removed and the panel is
+// left as the dispatcher last set it. The address label always ends on the
+// dispatcher's latest address, never on an older one.
 class HutPackDownload : public QObject
 {
     Q_OBJECT
@@ -74,6 +76,7 @@ private:
     void onStep();
     void onPanels();
     void end(bool answerFalse, const QByteArray &line);
+    void endQuietly();
     void abandon();
     void setView(const std::function<void(State &)> &change);
     void setLabel(const QByteArray &text);

@@ -173,6 +173,80 @@ struct HutScene
     }
 };
 
+// One client ("pia") and the made-up user Bram (slot 102), whose hut plays
+// packs of the shop that the client lacks; the client joins its free place.
+// The made-up user Cora (slot 103) hosts a hut that plays no packs.
+struct MadeUpHutScene
+{
+    static constexpr qint32 BramSlot = 102;
+    static constexpr qint32 CoraSlot = 103;
+    LobbyServer lobby;
+    WebHost web;
+    QTemporaryDir shopFolder;
+    QList<ShopPack> shop;
+    std::unique_ptr<Client> player;
+    int playerClient = -1;
+
+    // The shop's pack named `file`.
+    const ShopPack &pack(const QByteArray &file) const
+    {
+        for (const ShopPack &p : shop) {
+            if (p.file == file)
+                return p;
+        }
+        qFatal("no such pack in the shop");
+    }
+    QString zipOf(const QByteArray &file) const
+    {
+        return QStringLiteral("http://%1/packs/%2.zip")
+            .arg(QString::fromLatin1(web.hostAndPort()), QString::fromLatin1(file));
+    }
+
+    // Bram's hut plays `mappack` and `modpack` (files of the shop, or "OFF").
+    void start(const QByteArray &mappack, const QByteArray &modpack)
+    {
+        QVERIFY(lobby.listen());
+        QVERIFY(web.listen());
+        lobby.actAsSimpleLobby();
+        web.serve("/updates/version.php", "gatherhall\r\n1.0.0\r\nhttp://x/a.zip\r\n");
+        web.serve("/qxserver/list.php",
+                  "newserver\nLocal lobby\n127.0.0.1\n" + QByteArray::number(lobby.port()) + "\n");
+        shop = openPackShop(web, shopFolder.path());
+        MadeUpHut bram{BramSlot, 4, "OFF", "OFF", false};
+        if (mappack != "OFF")
+            bram.mappack = pack(mappack).crc;
+        if (modpack != "OFF")
+            bram.modpack = pack(modpack).crc;
+        actAsHutLobby(lobby, {bram, MadeUpHut{CoraSlot, 4, "OFF", "OFF", false}});
+        lobby.addSimpleLobbyUserMessage("USER 102 Bram 10.1.0.2 user 502 00-16-3E-00-01-02");
+        lobby.addSimpleLobbyUserMessage("USER 103 Cora 10.1.0.3 user 503 00-16-3E-00-01-03");
+        player = std::make_unique<Client>(web.hostAndPort());
+        QDir().mkpath(player->home.filePath(QStringLiteral("modpacks")));
+        player->start(QStringLiteral("pia"));
+        if (QTest::currentTestFailed())
+            return;
+        playerClient = clientNamed(lobby, "pia");
+        QVERIFY(playerClient >= 0);
+        QTRY_VERIFY_WITH_TIMEOUT(player->user(BramSlot) && player->user(BramSlot)->State == "HOST", 5000);
+    }
+
+    void join(qint32 host = BramSlot)
+    {
+        QVERIFY(doubleClickFreePlace(player->form(), host).isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(player->state().own()->State == "CLIENT" && player->state().own()->HostSlot == host,
+                                 5000);
+    }
+
+    HutPackPanel *area(bool map)
+    {
+        return player->placed<HutPackPanel>(map ? LobbyForm::Place::MapDownloadPanel
+                                                : LobbyForm::Place::ModDownloadPanel);
+    }
+    QPushButton *downloadButton(bool map) { return player->named<QPushButton>(map ? "cmdDLMAP" : "cmdDLMOD"); }
+    // What the client sent from message `from` on.
+    QList<QByteArray> sentSince(qsizetype from) const { return lobby.messages(playerClient).mid(from); }
+};
+
 // Opens the map pack catalogue on `c` and starts a run of the rows whose
 // caption holds one of `titles`; the panel, or null when it did not show.
 inline CatalogPanel *startCatalogueRun(Client &c, const QList<QByteArray> &titles)

@@ -29,6 +29,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
@@ -168,6 +169,154 @@ private Q_SLOTS:
         QCOMPARE(readFile(s.joiner->home.filePath(QStringLiteral("mappacks/twinrivers.kaf"))), readFile(s.shop[1].kaf));
         QVERIFY(!s.joiner->state().Setup.ProgramFolder.isEmpty());
         QVERIFY(!QFile::exists(s.joiner->home.filePath(QStringLiteral("mappacks/greenhills.kaf"))));
+    }
+
+    // The hut's pack changes from one whose look-up answers at once to one
+    // whose look-up takes a while: the panel lets go of the first pack at
+    // once, so that a click meanwhile fetches nothing; once the second
+    // pack's address is there, Download fetches that one.
+    void packChangeLetsGoOfTheOldPack_data()
+    {
+        QTest::addColumn<bool>("map");
+        QTest::newRow("map pack") << true;
+        QTest::newRow("mod pack") << false;
+    }
+    void packChangeLetsGoOfTheOldPack()
+    {
+        QFETCH(bool, map);
+        UrlDownload::setDefaultTimeout(10000);
+        const auto restore = qScopeGuard([] { UrlDownload::setDefaultTimeout(3000); });
+        const QByteArray first = map ? "greenhills" : "fastshamans";
+        const QByteArray second = map ? "twinrivers" : "nightsky";
+        MadeUpHutScene s;
+        s.start(map ? first : "OFF", map ? "OFF" : first);
+        if (QTest::currentTestFailed())
+            return;
+        // The second pack's look-up answers a few bytes at a time, for about two seconds.
+        const QByteArray page = map ? "/getmappack.php" : "/getmodpack.php";
+        const QByteArray secondCrc = s.pack(second).crc;
+        const QByteArray secondZip = s.zipOf(second).toLatin1();
+        s.web.serveBy(page, [&s, secondCrc, secondZip, first](const WebHost::Request &r) {
+            WebHost::Answer a;
+            if (r.queryValue("crc") == secondCrc) {
+                a.body = secondZip + "\r\n";
+                a.chunkBytes = 4;
+                a.chunkIntervalMs = 2000 / int(a.body.size() / 4 + 1);
+            } else {
+                a.body = s.zipOf(first).toLatin1() + "\r\n";
+            }
+            return a;
+        });
+        const QByteArray ok = map ? "MAPPACKOK" : "MODPACKOK";
+        s.join();
+        if (QTest::currentTestFailed())
+            return;
+        HutPackPanel *area = s.area(map);
+        QPushButton *download = s.downloadButton(map);
+        QVERIFY(area && download);
+        QTRY_VERIFY_WITH_TIMEOUT(area->isVisible() && download->isVisible() && download->isEnabled(), 5000);
+        QCOMPARE(area->url->text(), s.zipOf(first));
+        QVERIFY(s.lobby.messages(s.playerClient).contains(ok + " FALSE"));
+        // The hut's other pack ("OFF") is answered too before the change.
+        QVERIFY(s.lobby.waitForMessage(s.playerClient, QByteArray(map ? "MODPACKOK" : "MAPPACKOK") + " TRUE"));
+
+        const qsizetype before = s.lobby.messages(s.playerClient).size();
+        const int lookUps = s.web.requestCount(page);
+        s.lobby.send(s.playerClient, (map ? "MAPPACK 102 " : "MODPACK 102 ") + secondCrc);
+        QTRY_COMPARE_WITH_TIMEOUT(s.web.requestCount(page), lookUps + 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(s.sentSince(before), QList<QByteArray>{ok + " FALSE"}, 5000);
+        // While the look-up runs: no address, Download disabled, and a click fetches nothing.
+        QVERIFY(!download->isEnabled());
+        QVERIFY(area->url->text().isEmpty());
+        click(download);
+        QCoreApplication::processEvents();
+        QVERIFY(!download->isEnabled());
+        QVERIFY(area->url->text().isEmpty());
+        QCOMPARE(s.web.requestCount("/packs/" + first + ".zip"), 0);
+        QCOMPARE(s.sentSince(before), QList<QByteArray>{ok + " FALSE"});
+
+        // The answer: the second pack's address, and Download fetches it.
+        QTRY_COMPARE_WITH_TIMEOUT(area->url->text(), s.zipOf(second), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(download->isEnabled() && area->isVisible(), 5000);
+        click(download);
+        QTRY_COMPARE_WITH_TIMEOUT(s.sentSince(before),
+                                  (QList<QByteArray>{ok + " FALSE", ok + " DOWNLOADING", ok + " TRUE"}), 10000);
+        QCOMPARE(s.web.requestCount("/packs/" + first + ".zip"), 0);
+        QCOMPARE(s.web.requestCount("/packs/" + second + ".zip"), 1);
+        const QString folder = map ? QStringLiteral("mappacks/") : QStringLiteral("modpacks/");
+        QCOMPARE(readFile(s.player->home.filePath(folder + QString::fromLatin1(second + ".kaf"))),
+                 readFile(s.pack(second).kaf));
+        QVERIFY(!QFile::exists(s.player->home.filePath(folder + QString::fromLatin1(first + ".kaf"))));
+        QVERIFY(s.player->dialogs.questions.isEmpty());
+    }
+
+    // The pack panels belong to the hut: set idle, gone to another hut or
+    // back after a lost connection, the player sees neither, and nothing is
+    // said about the old hut's packs.
+    void packPanelsBelongToTheHut_data()
+    {
+        QTest::addColumn<QByteArray>("change");
+        QTest::newRow("own user set idle") << QByteArray("idle");
+        QTest::newRow("joining a hut with MODPACK OFF") << QByteArray("join");
+        QTest::newRow("lost connection, then a login with no hut") << QByteArray("lost");
+    }
+    void packPanelsBelongToTheHut()
+    {
+        QFETCH(QByteArray, change);
+        MadeUpHutScene s;
+        s.start("greenhills", "fastshamans");
+        if (QTest::currentTestFailed())
+            return;
+        s.join();
+        if (QTest::currentTestFailed())
+            return;
+        for (bool map : {true, false}) {
+            QTRY_VERIFY_WITH_TIMEOUT(s.area(map)->isVisible(), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(s.downloadButton(map)->isVisible() && s.downloadButton(map)->isEnabled(), 5000);
+        }
+        const qsizetype before = s.lobby.messages(s.playerClient).size();
+        int client = s.playerClient;
+        qsizetype from = before;
+        if (change == "idle") {
+            s.lobby.send(s.playerClient, "USERSTATE " + QByteArray::number(s.player->slot()) + " IDLE");
+            QTRY_COMPARE_WITH_TIMEOUT(s.player->state().own()->State, QByteArray("IDLE"), 5000);
+        } else if (change == "join") {
+            s.join(MadeUpHutScene::CoraSlot);
+            if (QTest::currentTestFailed())
+                return;
+            QTRY_COMPARE_WITH_TIMEOUT(s.player->placed<GamePanel>(LobbyForm::Place::GamePanel)->lblModPack->text(),
+                                      QStringLiteral("ModPack: Normal Settings"), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(s.player->placed<GamePanel>(LobbyForm::Place::GamePanel)->lblmappack->text(),
+                                      QStringLiteral("Mappack: The Beginning"), 5000);
+        } else {
+            s.lobby.disconnectClient(s.playerClient);
+            QTRY_VERIFY_WITH_TIMEOUT(!s.player->form().isVisible(), 5000);
+            LoginForm &login = s.player->app->loginForm();
+            QTRY_VERIFY_WITH_TIMEOUT(login.isVisible() && login.Loginme->isEnabled(), 5000);
+            login.UsernameField->setText(QStringLiteral("pia"));
+            login.PasswordField->setText(QStringLiteral("x"));
+            click(login.Loginme);
+            QTRY_VERIFY_WITH_TIMEOUT(s.player->form().isVisible() && s.player->state().own(), 10000);
+            client = clientNamed(s.lobby, "pia");
+            QVERIFY(client >= 0 && client != s.playerClient);
+            QTRY_VERIFY_WITH_TIMEOUT(s.player->user(MadeUpHutScene::BramSlot), 5000);
+            // What every login sends ends with "MOTD"; nothing about packs may follow.
+            QVERIFY(s.lobby.waitForMessage(client, "MOTD"));
+            from = s.lobby.messages(client).indexOf("MOTD") + 1;
+        }
+        for (bool map : {true, false}) {
+            QTRY_VERIFY_WITH_TIMEOUT(!s.area(map)->isVisible(), 5000);
+            QVERIFY(!s.downloadButton(map)->isVisible());
+            QVERIFY(!s.downloadButton(map)->isEnabled());
+        }
+        // A while later still nothing is said about the old hut's packs.
+        QTest::qWait(300);
+        for (bool map : {true, false})
+            QVERIFY(!s.area(map)->isVisible());
+        for (const QByteArray &m : s.lobby.messages(client).mid(from)) {
+            QVERIFY2(!m.endsWith(" DOWNLOADING") && !m.endsWith(" FALSE"), m.constData());
+        }
+        QCOMPARE(s.web.requestCount("/packs/greenhills.zip") + s.web.requestCount("/packs/fastshamans.zip"), 0);
     }
 
     // The host downloads packs from the catalogue that sort before and after

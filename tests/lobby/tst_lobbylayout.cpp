@@ -49,6 +49,8 @@ private Q_SLOTS:
     void panelsHoldTheirControls();
     void popUpPanelsShareTheChatLog_data();
     void popUpPanelsShareTheChatLog();
+    void popUpPlacesForgetEarlierSizes_data();
+    void popUpPlacesForgetEarlierSizes();
 };
 
 void tst_LobbyLayout::designSize()
@@ -366,6 +368,67 @@ void tst_LobbyLayout::popUpPanelsShareTheChatLog()
         QCOMPARE(layout.get("PBModDL").Top, modTop);
     if (modLeft >= 0)
         QCOMPARE(layout.get("PBModDL").Left, modLeft);
+}
+
+// The pop-up panels along a path of window sizes, ending where it began (or
+// with the map pack's area closed at the end): at the last size each panel
+// lies where a fresh window of that size puts it, whatever came before.
+void tst_LobbyLayout::popUpPlacesForgetEarlierSizes_data()
+{
+    QTest::addColumn<QByteArrayList>("shown");
+    QTest::addColumn<QByteArrayList>("shownAtTheEnd");
+    QTest::addColumn<QSizeF>("between");
+    const QByteArrayList all{"frmGame", "PBMapDL", "PBModDL"};
+    const QByteArrayList modOnly{"frmGame", "PBModDL"};
+    const QSizeF small(640 * 15 + 120.0, 480 * 15 + 395.0);
+    const QSizeF large(1600 * 15 + 120.0, 1200 * 15 + 395.0);
+    for (const auto &[path, size] : {std::pair{"640x480", small}, std::pair{"1600x1200", large}}) {
+        QTest::addRow("hut area, map and mod, design, %s, design", path) << all << all << size;
+        QTest::addRow("hut area and mod, design, %s, design", path) << modOnly << modOnly << size;
+        QTest::addRow("hut area, map and mod, design, %s, design, map closed", path) << all << modOnly << size;
+    }
+}
+
+void tst_LobbyLayout::popUpPlacesForgetEarlierSizes()
+{
+    QFETCH(QByteArrayList, shown);
+    QFETCH(QByteArrayList, shownAtTheEnd);
+    QFETCH(QSizeF, between);
+    const std::optional<QByteArray> inHut = QByteArray("CLIENT");
+    const QByteArrayList panels{"frmGame", "FraTribePal", "PBMapDL", "PBModDL"};
+    const auto show = [&panels](LobbyLayout &layout, const QByteArrayList &which) {
+        for (const QByteArray &name : panels)
+            layout.setPopUp(name, which.contains(name), LobbyLayout::starting().get(name).Height);
+    };
+    // Two passes at each size, as the window runs them.
+    const auto resize = [&inHut](LobbyLayout &layout, double W, double H) {
+        layout.Form_Resize(W, H, inHut);
+        layout.Form_Resize(W, H, inHut);
+    };
+    LobbyLayout walked = LobbyLayout::starting();
+    show(walked, shown);
+    resize(walked, DW, DH);
+    resize(walked, between.width(), between.height());
+    resize(walked, DW, DH);
+    show(walked, shownAtTheEnd);
+    resize(walked, DW, DH);
+
+    LobbyLayout fresh = LobbyLayout::starting();
+    show(fresh, shownAtTheEnd);
+    resize(fresh, DW, DH);
+    for (const QByteArray &name : shownAtTheEnd)
+        QCOMPARE(walked.get(name), fresh.get(name));
+    // At the design size the pack areas stand where the design has them,
+    // below the hut area where they would overlap it.
+    const double below = fresh.get("frmGame").Top + fresh.get("frmGame").Height;
+    QCOMPARE(fresh.get("PBModDL").Width, 6015.0);
+    if (shownAtTheEnd.contains("PBMapDL")) {
+        QCOMPARE(fresh.get("PBMapDL").Left, 1680.0);
+        QCOMPARE(fresh.get("PBMapDL").Width, 6015.0);
+        QCOMPARE(fresh.get("PBMapDL").Top, below);
+    } else {
+        QCOMPARE(fresh.get("PBModDL").Top, 4680.0);
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_LobbyLayout)

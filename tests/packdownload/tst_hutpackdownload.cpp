@@ -31,6 +31,7 @@ struct HutRig : DownloadRig
         state.own()->HostSlot = 3;
         state.Users.at(3)->Name = "host";
         state.Users.at(3)->State = "HOST";
+        panels.followOwnState(QByteArray("CLIENT"), 3);
     }
 
     // The host's pack message, as the dispatcher hands it over.
@@ -264,6 +265,107 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 5000);
             QCOMPARE(rig.web.requestCount("/b.zip"), 1);
         }
+    }
+
+    // A pack change lets go of the old pack before its look-up: while the
+    // new pack is looked up, Download fetches nothing; then it fetches the
+    // new one. A look-up answer for a hut the player has left changes nothing.
+    void lookUpPendingFetchesNothing_data()
+    {
+        QTest::addColumn<bool>("map");
+        QTest::addColumn<bool>("leaveFirst");
+        QTest::newRow("map pack") << true << false;
+        QTest::newRow("mod pack") << false << false;
+        QTest::newRow("map pack, hut left before the answer") << true << true;
+        QTest::newRow("mod pack, hut left before the answer") << false << true;
+    }
+    void lookUpPendingFetchesNothing()
+    {
+        QFETCH(bool, map);
+        QFETCH(bool, leaveFirst);
+        HutRig rig;
+        rig.web.serve("/c.zip", QByteArray(100, 'c'));
+        rig.web.serve("/d.zip", QByteArray(100, 'd'));
+        const QByteArray urlC = rig.web.url("/c.zip").toEncoded();
+        const QByteArray urlD = rig.web.url("/d.zip").toEncoded();
+        rig.hostChooses(map, "0000000C", urlC);
+        PackDownloads downloads(rig.state, rig.files.packs, rig.panels, rig.messages, rig.commands, rig.chat,
+                                rig.dialogs);
+        downloads.follow(rig.events);
+        HutPackDownload &dl = map ? downloads.hutMappack : downloads.hutModpack;
+        const HutPanels::State &s = rig.panels.state();
+        const auto enabled = [&] { return map ? s.cmdDLMAPEnabled : s.cmdDLMODEnabled; };
+        const auto address = [&] { return map ? s.lblMappackURL : s.lblmodpackurl; };
+        QVERIFY(enabled());
+        QCOMPARE(address(), urlC);
+
+        HutMessages::PackInfoDone answer;
+        const auto later = [&answer](const QByteArray &, HutMessages::PackInfoDone done) { answer = std::move(done); };
+        map ? rig.messages.setFetchMappackInfo(later) : rig.messages.setFetchModpackInfo(later);
+        const LobbyMessage change((map ? "MAPPACK 3 " : "MODPACK 3 ") + QByteArray("0000000D"));
+        map ? rig.messages.onMappack(change) : rig.messages.onModpack(change);
+        QVERIFY(answer);
+        const QByteArray ok = map ? "MAPPACKOK" : "MODPACKOK";
+        QCOMPARE(rig.commands.commands, QList<QByteArray>{ok + " FALSE"});
+        QVERIFY(!enabled());
+        QVERIFY(address().isEmpty());
+        dl.Start();
+        QVERIFY(!dl.running());
+        QVERIFY(!dl.state().barVisible);
+
+        if (leaveFirst) {
+            rig.state.own()->State = "";
+            rig.panels.followOwnState(QByteArray());
+        }
+        answer(urlD);
+        if (leaveFirst) {
+            QVERIFY(!(map ? s.PBMapDLVisible : s.PBModDLVisible));
+            QVERIFY(!enabled());
+            QVERIFY(address().isEmpty());
+            dl.Start();
+            QVERIFY(!dl.running());
+        } else {
+            QCOMPARE(address(), urlD);
+            QVERIFY(enabled());
+            QSignalSpy finished(&dl, &HutPackDownload::finished);
+            dl.Start();
+            QVERIFY(dl.running());
+            QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+            QCOMPARE(rig.web.requestCount("/d.zip"), 1);
+        }
+        QCOMPARE(rig.web.requestCount("/c.zip"), 0);
+        QVERIFY(!rig.commands.commands.contains(ok + " DOWNLOADING") || !leaveFirst);
+        if (leaveFirst)
+            QCOMPARE(rig.commands.commands, QList<QByteArray>{ok + " FALSE"});
+        QVERIFY(rig.dialogs.questions.isEmpty());
+    }
+
+    // Download is for the own hut's pack only: a user in no hut, or a client
+    // whose host plays another pack than the panel offers, fetches nothing.
+    void startOutsideTheHutFetchesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("state");
+        QTest::addColumn<qint32>("hostSlot");
+        QTest::newRow("idle") << QByteArray() << qint32(3);
+        QTest::newRow("host") << QByteArray("HOST") << qint32(0);
+        QTest::newRow("client of another host") << QByteArray("CLIENT") << qint32(4);
+    }
+    void startOutsideTheHutFetchesNothing()
+    {
+        QFETCH(QByteArray, state);
+        QFETCH(qint32, hostSlot);
+        HutRig rig;
+        rig.web.serve("/a.zip", QByteArray(100, 'a'));
+        rig.hostChooses(true, "0000000A", rig.web.url("/a.zip").toEncoded());
+        rig.state.own()->State = state;
+        rig.state.own()->HostSlot = hostSlot;
+        rig.state.Users.at(4)->State = "HOST";
+        HutPackDownload dl(HutPackDownload::Kind::Mappack, rig.state, rig.panels, rig.messages, rig.files.packs,
+                           rig.commands, rig.chat, rig.pack(true));
+        dl.Start();
+        QVERIFY(!dl.running());
+        QVERIFY(rig.commands.commands.isEmpty());
+        QCOMPARE(rig.web.requestCount("/a.zip"), 0);
     }
 
     // A hut download while a catalogue run transfers: two files, two packs.
