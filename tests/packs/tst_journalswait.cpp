@@ -153,6 +153,28 @@ qsizetype waitLines(const Fixture &f)
     });
 }
 
+// Runs `body` in a child that kills itself after its n-th file operation:
+// true when it was killed, false when it ran through.
+template <typename Body>
+bool killedAfter(int killAfter, Body body)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        qFatal("cannot fork");
+    if (child == 0) {
+        KillingOperations ops(killAfter);
+        body(ops);
+        ::_exit(0);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child)
+        qFatal("cannot wait for the child");
+    const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    if (!killed && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+        qFatal("the child ended oddly at kill point %d", killAfter);
+    return killed;
+}
+
 // How a saved palette copy cannot go back.
 enum class Blocked { Unreadable, Link, Pipe };
 
@@ -362,17 +384,7 @@ void tst_JournalsWait::killedWhileTheWaitingFilesGoBack()
     int killAfter = 1;
     for (;; ++killAfter) {
         f.restoreTemplate();
-        const pid_t child = ::fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            KillingOperations ops(killAfter);
-            ClientRun run(f, ops);
-            ::_exit(0);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-        QVERIFY(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+        const bool killed = killedAfter(killAfter, [&f](GameFileOperations &ops) { ClientRun run(f, ops); });
 
         GameFileOperations ops(false);
         ClientRun again(f, ops);
@@ -410,17 +422,9 @@ void tst_JournalsWait::killedDuringTheColourSetUp()
     int killAfter = 1;
     for (;; ++killAfter) {
         f.restoreTemplate();
-        const pid_t child = ::fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            KillingOperations ops(killAfter);
+        const bool killed = killedAfter(killAfter, [&f](GameFileOperations &ops) {
             InstallTribePalettes({f.setup.ProgramFolder, f.setup.GamePath, boxColour}, f.chat, ops);
-            ::_exit(0);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-        QVERIFY(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+        });
         if (!killed) {
             // The set-up ran through: the palettes are patched.
             QVERIFY(snapshot(f.setup.GamePath) != original);
