@@ -3,6 +3,7 @@
 #include "core/ClientState.h"
 #include "core/Settings.h"
 #include "core/api/ErrorReporter.h"
+#include "core/util/CodePage.h"
 #include "core/util/Files.h"
 #include "core/util/SettingsKeys.h"
 #include "core/util/Text.h"
@@ -48,7 +49,7 @@ bool StartupSequence::Main()
         && step("LoadSettings", [this] { loadSettingsAtStart(); })
         && step("PlayFile", [this] {
                if (!m_state.Options.DisableStartSound)
-                   PlayFile("\\loading.wav");
+                   playStartSound();
            })
         && step("FindGamePath", h.FindGamePath)
         && step("makePackFolders", [this] { makePackFolders(); })
@@ -102,16 +103,50 @@ void StartupSequence::loadSettingsAtStart()
         // failure is reported as at any other load.
         const QByteArray fault = m_hooks.skinFault(chosen);
         if (!fault.isEmpty() && m_hooks.skinFault(fallback).isEmpty()) {
-            const qsizetype slash = chosen.lastIndexOf('\\');
-            const QByteArray name = slash >= 0 && slash + 1 < chosen.size() ? chosen.mid(slash + 1) : chosen;
             if (m_hooks.status)
-                m_hooks.status("The skin \"" + name + "\" cannot be loaded (" + fault
+                m_hooks.status("The skin \"" + skinName(chosen) + "\" cannot be loaded (" + fault
                                + "); the default skin is used instead.");
             Settings::LoadSettings(m_state.Options, folder, fallback);
         }
     }
     if (m_hooks.loadSkinPictures)
         m_hooks.loadSkinPictures();
+}
+
+QByteArray StartupSequence::skinName(const QByteArray &skinPath)
+{
+    const qsizetype slash = skinPath.lastIndexOf('\\');
+    return slash >= 0 && slash + 1 < skinPath.size() ? skinPath.mid(slash + 1) : skinPath;
+}
+
+bool StartupSequence::playSkinSound(const QByteArray &skinPath, QByteArray *why)
+{
+    const QString file = Settings::skinFile(m_state.Setup.ProgramFolder, skinPath, StartSound);
+    if (!Files::FileExists(file)) {
+        *why = "there is no " + QByteArray(StartSound).mid(1);
+        return false;
+    }
+    QString error;
+    if (m_sound.play(file, &error))
+        return true;
+    *why = CodePage::fromUnicode(error);
+    return false;
+}
+
+void StartupSequence::playStartSound()
+{
+    if (m_state.Options.DisableSound)
+        return;
+    const QByteArray chosen = m_state.Options.SkinPath;
+    QByteArray why;
+    if (playSkinSound(chosen, &why))
+        return;
+    const QByteArray fallback = SettingsKeys::SkinPath.defaultValue;
+    QByteArray unused;
+    const bool fellBack = chosen.compare(fallback, Qt::CaseInsensitive) != 0 && playSkinSound(fallback, &unused);
+    if (m_hooks.status)
+        m_hooks.status("The start sound of the skin \"" + skinName(chosen) + "\" cannot be played (" + why + "); "
+                       + (fellBack ? "the default skin's sound is played instead." : "the start is silent."));
 }
 
 void StartupSequence::PlayFile(const QByteArray &fileName)

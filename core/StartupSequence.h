@@ -81,6 +81,10 @@ public:
     // qx.ini keeps the choice, so a mended skin is used at the next start.
     void loadSettingsAtStart();
     void PlayFile(const QByteArray &fileName);
+    // Start-up's PlayFile of the start sound: a skin's missing or unplayable
+    // sound gives way to the default skin's (or to silence), with one status
+    // line and no report, as a broken skin does.
+    void playStartSound();
     void makePackFolders();
     void chooseExecutable();
     void chooseLanguage();
@@ -89,7 +93,11 @@ public:
     // of a failed start and for tests.
     const QStringList &stepsRun() const { return m_steps; }
 
+    static constexpr char StartSound[] = "\\loading.wav";
+
 private:
+    static QByteArray skinName(const QByteArray &skinPath);
+    bool playSkinSound(const QByteArray &skinPath, QByteArray *why);
     bool step(const QString &name, const std::function<void()> &body);
     bool caption(const QByteArray &text);
 

@@ -38,7 +38,7 @@ bool GameFileRestore::gameFolderKnown() const
     return !Setup.GamePath.isEmpty() && QFileInfo(Setup.GamePath).isDir();
 }
 
-bool GameFileRestore::palettesBackFirst()
+bool GameFileRestore::palettesBackFirst(bool tell)
 {
     // The palette backups were taken after the pack installs: a palette file
     // that a mod pack replaced is saved as the pack's copy, and the journal
@@ -47,7 +47,7 @@ bool GameFileRestore::palettesBackFirst()
     // top of the original.
     HoldReason.clear();
     Held = !CheckPaletteRestore(Setup.ProgramFolder, Setup.GamePath, Ops, &HoldReason);
-    if (Held && gameFolderKnown())
+    if (Held && tell && gameFolderKnown())
         Chat.AddSystemMessage("Kept for a later restore: the pack backups wait for the palette files ("
                               + CodePage::fromUnicode(HoldReason) + ")");
     return !Held;
@@ -55,7 +55,12 @@ bool GameFileRestore::palettesBackFirst()
 
 bool GameFileRestore::RestoreMapBackup()
 {
-    if (!palettesBackFirst())
+    return restoreBoth(true);
+}
+
+bool GameFileRestore::restoreBoth(bool tell)
+{
+    if (!palettesBackFirst(tell))
         return false;
     ReplayModJournal();
     ReplayMapJournal();
@@ -64,7 +69,7 @@ bool GameFileRestore::RestoreMapBackup()
 
 void GameFileRestore::RestoreModBackup()
 {
-    if (!palettesBackFirst())
+    if (!palettesBackFirst(false))
         return;
     ReplayModJournal();
 }
@@ -75,7 +80,7 @@ bool GameFileRestore::JournalsWait(QString *why)
         Held = false;
         return false;
     }
-    return !RestoreMapBackup() && JournalsHeld(why);
+    return !restoreBoth(false) && JournalsHeld(why);
 }
 
 bool GameFileRestore::ReplayMapJournal()

@@ -27,6 +27,9 @@ public:
     // journal while one is left: the palette copies were saved after the pack
     // installs, so the journals hold the originals and must come after them.
     // While a palette waits the journals wait as a whole (see JournalsWait).
+    // Every start, launch (the map install) and game end runs the map
+    // restore once: it tells of the wait in one status line, and the mod
+    // restore and JournalsWait beside it do not repeat it.
     //
     // The map journal "backup\backup.txt". A pending mod journal is replayed
     // first: the mod install ran after the map install, so a file that both
@@ -77,7 +80,8 @@ public:
     static constexpr char ModBackupFolder[] = "modbackup";
 
 private:
-    bool palettesBackFirst();
+    bool palettesBackFirst(bool tell);
+    bool restoreBoth(bool tell);
     bool ReplayMapJournal();
     bool ReplayModJournal();
     bool replay(const char *folder, const QByteArray &firstLine, qsizetype firstRecord = 0);

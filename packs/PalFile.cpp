@@ -11,19 +11,27 @@ bool clsPalFile::Load(const QString &FileName)
     const QByteArray bytes = Files::ReadAll(FileName, &ok);
     if (!ok)
         return false;
+    setImage(bytes);
+    return true;
+}
+
+void clsPalFile::setImage(const QByteArray &bytes)
+{
     m_palette.fill(0);
     std::copy_n(bytes.constData(), std::min(bytes.size(), FileSize),
                 reinterpret_cast<char *>(m_palette.data()));
-    return true;
+}
+
+QByteArray clsPalFile::patched(QByteArray file) const
+{
+    if (file.size() < FileSize)
+        file.resize(FileSize, '\0');
+    return file.replace(0, FileSize, image());
 }
 
 bool clsPalFile::Save(const QString &FileLoaded) const
 {
-    QByteArray contents = Files::ReadAll(FileLoaded);
-    if (contents.size() < FileSize)
-        contents.resize(FileSize, '\0');
-    contents.replace(0, FileSize, image());
-    return AtomicFile::write(FileLoaded, contents);
+    return AtomicFile::write(FileLoaded, patched(Files::ReadAll(FileLoaded)));
 }
 
 QByteArray clsPalFile::image() const

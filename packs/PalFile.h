@@ -26,6 +26,12 @@ public:
     quint8 GetBlue(qint16 Index) const { return get(Index, 2); }
 
     QByteArray image() const;
+    // Load from bytes already read: the first 1024, a shorter image padded
+    // with zeros.
+    void setImage(const QByteArray &bytes);
+    // `file` (a whole palette file as read) with this palette over its first
+    // 1024 bytes; the bytes after them stay.
+    QByteArray patched(QByteArray file) const;
 
 private:
     bool set(qint16 index, int component, quint8 value);

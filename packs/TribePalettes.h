@@ -29,15 +29,23 @@ void SplitColour(qint32 colour, qint16 &red, qint16 &green, qint16 &blue);
 
 // Writes pal.dat, then PatchPaletteFiles. False when a file could not be
 // saved or patched (a status line says which; what was patched is restored
-// by RestorePaletteFiles like the rest).
+// by RestorePaletteFiles like the rest). An entry of palbackup that is not a
+// plain file (a link, a pipe) refuses the set-up before anything changes.
+// Every change goes through `ops`, so a kill leaves nothing that the next
+// restore does not remove; nothing is written through a link.
 bool InstallTribePalettes(const TribePaletteSetup &setup, ChatOutput &chat);
+bool InstallTribePalettes(const TribePaletteSetup &setup, ChatOutput &chat, GameFileOperations &ops);
 bool PatchPaletteFiles(const TribePaletteSetup &setup, ChatOutput &chat);
+bool PatchPaletteFiles(const TribePaletteSetup &setup, ChatOutput &chat, GameFileOperations &ops);
 
 // Copies every saved palette file back and removes it from palbackup; deletes
 // pal.dat once nothing is left to restore. A copy that fails keeps its backup
 // and the marker for the next try. False when something is left; `why` then
-// names the first file that could not go back and the reason. A game file
-// keeps its permissions. Every change goes through `ops`.
+// names the first file that could not go back and the reason. An entry that
+// is not a plain file is not a saved copy: it holds the restore ("... is not
+// a plain file") and is left as it is. A game file keeps its permissions.
+// Every change goes through `ops`; the temporaries a kill left beside the
+// palettes, their copies and the marker go first.
 bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath);
 bool RestorePaletteFiles(const QString &programFolder, const QString &gamePath,
                          GameFileOperations &ops, QString *why);

@@ -77,6 +77,32 @@ private:
     std::function<void(const QByteArray &)> m_keep;
 };
 
+// The pack restores and installs: before the lobby is first on screen (the
+// start-up restores) their lines wait with the other start-up lines, later
+// ones go to the chat as they are.
+class ChatOnceShown : public ChatOutput
+{
+public:
+    ChatOnceShown(ChatOutput &chat, ChatOutput &held, const QWidget &lobby)
+        : m_chat(chat), m_held(held), m_lobby(lobby)
+    {
+    }
+    void AddSystemMessage(const QByteArray &text) override { out().AddSystemMessage(text); }
+    void AddLogRTF(const QByteArray &text, qint16 room, qint32 colour, const QByteArray &font, qint32 size,
+                   bool bold, bool italic) override
+    {
+        out().AddLogRTF(text, room, colour, font, size, bold, italic);
+    }
+    qint16 RoomFocus() const override { return m_chat.RoomFocus(); }
+
+private:
+    ChatOutput &out() const { return m_lobby.isVisible() ? m_chat : m_held; }
+
+    ChatOutput &m_chat;
+    ChatOutput &m_held;
+    const QWidget &m_lobby;
+};
+
 // A picture of a skin; null when the file is missing or holds no picture.
 QPixmap skinPicture(const QString &file)
 {
@@ -367,8 +393,9 @@ void ClientApp::createCapabilities()
         caps.gameLaunch->setPointsPort(m_testPorts.points);
 
     // --- packs: crc lists, restores, installs
+    m_packChat = std::make_unique<ChatOnceShown>(*m_chat, *m_heldStatus, *caps.lobbyForm);
     caps.packInstaller = std::make_unique<PackInstaller>(m_state.Setup, *caps.installedPacks,
-                                                         commands, *m_chat);
+                                                         commands, *m_packChat);
     {
         PackInstaller &packs = *caps.packInstaller;
         GameServices &s = caps.gameWatch->services();

@@ -131,6 +131,7 @@ private:
     bool m_loginLoaded = false;
     QList<QByteArray> m_startupStatus;
     std::unique_ptr<ChatOutput> m_heldStatus; // the version check's lines go to m_startupStatus
+    std::unique_ptr<ChatOutput> m_packChat;   // the pack installer's, held until the lobby shows
 
     // --- capabilities, one block each (ClientApp.cpp, createCapabilities)
     struct Capabilities;

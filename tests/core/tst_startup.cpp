@@ -187,24 +187,38 @@ private Q_SLOTS:
         QVERIFY(rig.errors.calls.isEmpty());
     }
 
-    void missingStartSoundReported()
+    // A start sound that is missing or cannot be played is a status line,
+    // never a report: the start goes on in silence when the default skin's
+    // own sound is the one that fails.
+    void failingStartSoundIsAStatusLine_data()
     {
-        Rig rig;
-        QFile::remove(rig.home.filePath("skins/Default/loading.wav"));
-        QVERIFY(rig.run());
-        QVERIFY(rig.errors.reported("modSound.PlayFile"));
-        QVERIFY(rig.sound.played.isEmpty());
-        QCOMPARE(rig.log.last(), QStringLiteral("showLogin"));   // Retry goes on
+        QTest::addColumn<bool>("missing");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QByteArray>("status");
+        QTest::newRow("missing") << true << QString()
+                                 << QByteArray("The start sound of the skin \"Default\" cannot be played "
+                                               "(there is no loading.wav); the start is silent.");
+        QTest::newRow("not a wave file")
+            << false << QStringLiteral("loading.wav: not a wave file")
+            << QByteArray("The start sound of the skin \"Default\" cannot be played "
+                          "(loading.wav: not a wave file); the start is silent.");
     }
 
-    // A start sound that is there but cannot be played is reported too.
-    void unplayableStartSoundReported()
+    void failingStartSoundIsAStatusLine()
     {
+        QFETCH(bool, missing);
+        QFETCH(QString, failure);
+        QFETCH(QByteArray, status);
         Rig rig;
-        rig.sound.failure = QStringLiteral("loading.wav: not a wave file");
+        if (missing)
+            QFile::remove(rig.home.filePath("skins/Default/loading.wav"));
+        rig.sound.failure = failure;
+        QList<QByteArray> lines;
+        rig.hooks.status = [&lines](const QByteArray &line) { lines.append(line); };
         QVERIFY(rig.run());
-        QCOMPARE(rig.sound.played.size(), 1);
-        QVERIFY(rig.errors.reported("modSound.PlayFile"));
+        QCOMPARE(lines, QList<QByteArray>{status});
+        QVERIFY(rig.errors.calls.isEmpty());
+        QCOMPARE(rig.sound.played.size(), missing ? 0 : 1);
         QCOMPARE(rig.log.last(), QStringLiteral("showLogin"));
     }
 
@@ -294,31 +308,51 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("chosen");
         QTest::addColumn<QByteArrayList>("broken");
+        QTest::addColumn<QByteArrayList>("soundless");   // skins without loading.wav
         QTest::addColumn<QByteArray>("used");
         QTest::addColumn<QList<QByteArray>>("status");
+        QTest::addColumn<QByteArray>("soundFrom");       // the skin whose sound plays
         const QByteArray glass = "\\skins\\Glass";
         const QByteArray fallback = "\\skins\\Default";
-        QTest::newRow("chosen skin loads") << glass << QByteArrayList{} << glass << QList<QByteArray>{};
+        QTest::newRow("chosen skin loads") << glass << QByteArrayList{} << QByteArrayList{} << glass
+                                           << QList<QByteArray>{} << glass;
         QTest::newRow("chosen skin broken")
-            << glass << QByteArrayList{glass} << fallback
-            << QList<QByteArray>{"The skin \"Glass\" cannot be loaded (bad); the default skin is used instead."};
+            << glass << QByteArrayList{glass} << QByteArrayList{} << fallback
+            << QList<QByteArray>{"The skin \"Glass\" cannot be loaded (bad); the default skin is used instead."}
+            << fallback;
         QTest::newRow("default skin broken too")
-            << glass << QByteArrayList{glass, fallback} << glass << QList<QByteArray>{};
-        QTest::newRow("default skin chosen") << fallback << QByteArrayList{fallback} << fallback
-                                             << QList<QByteArray>{};
+            << glass << QByteArrayList{glass, fallback} << QByteArrayList{} << glass << QList<QByteArray>{} << glass;
+        QTest::newRow("default skin chosen") << fallback << QByteArrayList{fallback} << QByteArrayList{} << fallback
+                                             << QList<QByteArray>{} << fallback;
+        // The start sound is one of the skin's files too: the default skin's
+        // sound stands in, with one status line and no prompt.
+        QTest::newRow("chosen skin without loading.wav")
+            << glass << QByteArrayList{} << QByteArrayList{glass} << glass
+            << QList<QByteArray>{"The start sound of the skin \"Glass\" cannot be played (there is no "
+                                 "loading.wav); the default skin's sound is played instead."}
+            << fallback;
+        QTest::newRow("no loading.wav in either skin")
+            << glass << QByteArrayList{} << QByteArrayList{glass, fallback} << glass
+            << QList<QByteArray>{"The start sound of the skin \"Glass\" cannot be played (there is no "
+                                 "loading.wav); the start is silent."}
+            << QByteArray();
     }
 
     void brokenSkinGivesWay()
     {
         QFETCH(QByteArray, chosen);
         QFETCH(QByteArrayList, broken);
+        QFETCH(QByteArrayList, soundless);
         QFETCH(QByteArray, used);
         QFETCH(QList<QByteArray>, status);
+        QFETCH(QByteArray, soundFrom);
         Rig rig;
         const QString qx = rig.home.filePath("qx.ini");
         Ini::WriteIni(qx, "paths", "skinpath", chosen);
         touch(rig.home.filePath("skins/Glass/loading.wav"));
         Ini::WriteIni(rig.home.filePath("skins/Glass/qxskin.ini"), "skinning", "border4", "77");
+        for (const QByteArray &skin : soundless)
+            QVERIFY(QFile::remove(rig.home.filePath("skins/" + skin.mid(7) + "/loading.wav")));
         rig.hooks.skinFault = [&broken](const QByteArray &skin) {
             return broken.contains(skin) ? QByteArray("bad") : QByteArray();
         };
@@ -328,10 +362,13 @@ private Q_SLOTS:
         rig.hooks.loadSkinPictures = [&] { dressed = rig.state.Options.SkinPath; };
         QVERIFY(rig.run());
         QCOMPARE(lines, status);
+        QVERIFY(rig.errors.calls.isEmpty());
         QCOMPARE(dressed, used);
         QCOMPARE(rig.state.Options.SkinPath, used);
         QCOMPARE(rig.state.Options.OptionsBackColor == 77, used == "\\skins\\Glass");
-        QCOMPARE(rig.sound.played, QStringList{rig.home.filePath("skins/" + used.mid(7) + "/loading.wav")});
+        QCOMPARE(rig.sound.played, soundFrom.isEmpty()
+                                       ? QStringList()
+                                       : QStringList{rig.home.filePath("skins/" + soundFrom.mid(7) + "/loading.wav")});
         QCOMPARE(Ini::ReadIni(qx, "paths", "skinpath", ""), chosen);
     }
 

@@ -4,9 +4,10 @@
 // login, announces a few made-up users, relays chat and runs huts (hosting,
 // joining, the hut options, pack answers and colours, launch; Bram hosts a hut
 // whose map and mod packs a new client lacks), serves a rankings
-// page and puts a few map and mod packs into the folder. Once it listens it
-// writes <folder>/qx.ini with the web host set to itself, so that a client
-// started with ZORBEL_HOME=<folder> finds it. With --release the version page
+// page and puts a few map and mod packs into the folder. Once it listens and
+// everything is ready (the release it offers packed) it writes
+// <folder>/qx.ini with the web host set to itself, so that a client started
+// with ZORBEL_HOME=<folder> finds it. With --release the version page
 // offers the given folder as a newer release, until the client has fetched it.
 #include "core/VersionCheck.h"
 #include "core/util/Ini.h"
@@ -101,13 +102,15 @@ int main(int argc, char **argv)
             bram.modpack = p.crc;
     }
     actAsHutLobby(lobby, {bram});
+    if (!DevPreviewContent::writePacks(folder)) {
+        err << "devlobby: cannot write the map and mod packs in " << folder << "\n";
+        return 1;
+    }
+    // Last, and in one rename: once qx.ini is there everything a client
+    // needs is ready (scripts/run.sh waits for it).
     if (!Ini::WriteIni(QDir(folder).filePath(QStringLiteral("qx.ini")), "general", "webhost",
                        web.hostAndPort())) {
         err << "devlobby: cannot write qx.ini in " << folder << "\n";
-        return 1;
-    }
-    if (!DevPreviewContent::writePacks(folder)) {
-        err << "devlobby: cannot write the map and mod packs in " << folder << "\n";
         return 1;
     }
     QTextStream(stdout) << "devlobby: lobby on 127.0.0.1:" << lobby.port() << ", web host on "
