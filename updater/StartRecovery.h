@@ -32,6 +32,10 @@ struct StartRecovery
     static constexpr char AfterUpdateVariable[] = "ZORBEL_STARTED_BY_UPDATER";
     static constexpr char BusyText[] = "An update of this folder is being installed. The updater starts Zorbel "
                                        "again when it is done.";
+    // A start that cannot tell which folder it runs from (its own executable
+    // cannot be read) ends before it touches anything.
+    static constexpr char NoFolderText[] = "The folder this program was started from cannot be found, so it "
+                                           "ends without changing anything. Start it again from its folder.";
 
     // The program that runs, as the file it was started from (device and
     // inode); taken before run().
@@ -63,6 +67,8 @@ struct StartRecovery
     // Busy's message, in a box that closes itself after `closeAfterMs` (the
     // updater's window is the one that stays), and on the error output.
     static void tellBusy(int closeAfterMs = UpdateLock::waitMs());
+    // NoFolderText, the same way.
+    static void tellNoFolder(int closeAfterMs = UpdateLock::waitMs());
 
     // Lets go of the folder before the program runs another in its place.
     void letGo() const;

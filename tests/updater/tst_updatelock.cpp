@@ -245,22 +245,36 @@ private Q_SLOTS:
     }
 
     // What a kill left between an atomic write's temporary and its rename is
-    // removed at the start; nothing else is.
+    // removed at the start; nothing else is, least of all a hidden file of the
+    // player's that looks like one.
+    void startRemovesWhatKilledWritesLeft_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("swept");
+        for (const char *left : {".qx.ini.zorbel-AbC123", ".update-journal.txt.zorbel-x1Y2z3",
+                                 ".update-failed.txt.zorbel-000000", ".langlist.dat.zorbel-zzzzzz"})
+            QTest::newRow(left) << QString::fromLatin1(left) << true;
+        for (const char *mine : {".qx.ini.backup", ".servers.txt.Old123", ".qx.ini.XXXXXX", ".qx.ini.AbC123",
+                                 ".langlist.dat.zzzzzz", ".qx.ini.zorbel-tooLong1", ".qx.ini.zorbel-AB_123",
+                                 ".mine.txt.zorbel-AbC123", "qx.ini.zorbel-AbC123", ".qx.ini.zorbel-",
+                                 ".qx.ini.ZORBEL-AbC123"})
+            QTest::newRow(mine) << QString::fromLatin1(mine) << false;
+    }
+
     void startRemovesWhatKilledWritesLeft()
     {
+        QFETCH(QString, name);
+        QFETCH(bool, swept);
         QTemporaryDir dir;
-        const QStringList kept{QStringLiteral("Zorbel1"), QStringLiteral("qx.ini"), QStringLiteral(".qx.ini.tooLong1"),
-                               QStringLiteral(".qx.ini.AB_123"), QStringLiteral(".mine.txt.AbC123"),
-                               QStringLiteral("qx.ini.AbC123")};
-        for (const QString &name : kept)
-            writeFile(dir.filePath(name), "kept");
-        for (const char *left : {".qx.ini.AbC123", ".update-journal.txt.x1Y2z3", ".update-failed.txt.000000",
-                                 ".langlist.dat.zzzzzz"})
-            writeFile(dir.filePath(QLatin1String(left)), "left by a kill");
+        QStringList kept{QStringLiteral("Zorbel1"), QStringLiteral("qx.ini")};
+        for (const QString &file : std::as_const(kept))
+            writeFile(dir.filePath(file), "kept");
+        writeFile(dir.filePath(name), "left by a kill, or the player's");
+        if (!swept)
+            kept.append(name);
         QVERIFY(StartRecovery::run(dir.path()).ok);
-        QStringList expected = kept;
-        expected.sort();
-        QCOMPARE(fileTree(dir.path()), expected);
+        kept.sort();
+        QCOMPARE(fileTree(dir.path()), kept);
     }
 
     // The names looked for are the ones the atomic writes really use: seen
