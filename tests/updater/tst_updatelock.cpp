@@ -9,11 +9,13 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -242,6 +244,41 @@ private Q_SLOTS:
             killChild(other);
         QCOMPARE(int(result.outcome), outcome);
         QVERIFY(fileTree(dir.path()) == QStringList{QStringLiteral("Zorbel1")});
+    }
+
+    // A client that the updater started when its install ended holds the
+    // folder, and this start is older than it: it was made while the install
+    // still ran and only looked afterwards, so it gives way. Beside a client
+    // started by hand it runs (the row "beside a client, by hand" above).
+    void startGivesWayToTheUpdatersLaterClient()
+    {
+        const QString sleeper = QStandardPaths::findExecutable(QStringLiteral("sleep"));
+        if (sleeper.isEmpty())
+            QSKIP("no sleep program to run");
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("Zorbel1")), "new client");
+        const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(folder >= 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            // The hold is kept across the exec, in a program started as the updater starts its client.
+            if (::flock(folder, LOCK_SH) != 0)
+                ::_exit(2);
+            const QByteArray program = QFile::encodeName(sleeper);
+            char variable[] = "ZORBEL_STARTED_BY_UPDATER=1";
+            char *const environment[] = {variable, nullptr};
+            ::execle(program.constData(), program.constData(), "60", static_cast<char *>(nullptr), environment);
+            ::_exit(3);
+        }
+        ::close(folder);
+        QVERIFY(pid > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)).endsWith(
+                                     QFileInfo(sleeper).fileName())
+                                     && readFile(QStringLiteral("/proc/locks")).contains(" " + QByteArray::number(pid) + " "),
+                                 10000);
+        const StartRecovery result = StartRecovery::run(dir.path(), 10000);
+        killChild(pid);
+        QCOMPARE(int(result.outcome), int(StartRecovery::Outcome::ClientRuns));
     }
 
     // What a kill left between an atomic write's temporary and its rename is
