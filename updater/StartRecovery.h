@@ -23,7 +23,8 @@ struct StartRecovery
     enum class Outcome {
         Run,        // the client goes on, holding the folder shared
         Replaced,   // a release was installed under this program: the new one runs in its place
-        ClientRuns, // an install ended while this start waited, and a client runs again: this one ends
+        ClientRuns, // an install ended while this start waited (or before it first looked), and a client
+                    // runs again: this one ends
         Busy,       // an install went on for the whole wait: this start ends with Busy text
     };
 

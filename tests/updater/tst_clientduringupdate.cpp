@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -351,6 +352,11 @@ private Q_SLOTS:
             QProcessEnvironment handEnv = environment(home, 20000);
             handEnv.remove(QStringLiteral("ZORBEL_HOME"));
             ClientWatch watch(home);
+            // A failed try leaves no client behind.
+            const auto stopClients = qScopeGuard([&home] {
+                for (const Client &client : clientsOf(home))
+                    ::kill(client.pid, SIGKILL);
+            });
             QProcess byHand;
             byHand.setProcessEnvironment(handEnv);
             byHand.setWorkingDirectory(elsewhere);
