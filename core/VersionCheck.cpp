@@ -10,7 +10,6 @@
 #include "platform/LobbyWebHost.h"
 #include "platform/UrlDownload.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -48,7 +47,7 @@ VersionCheck::VersionCheck(Dialogs &dialogs, QString programFolder)
     , m_starter([](const QString &program, const QString &folder) {
         return QProcess::startDetached(program, {}, folder);
     })
-    , m_clientPath(QCoreApplication::applicationFilePath())
+    , m_clientPath(Files::ProgramFile())
 {
 }
 

@@ -13,6 +13,10 @@
 
 int main(int argc, char **argv)
 {
+    // Which program runs, first of all: an install may rename a new release
+    // over this one's name at any moment, and the running image still tells.
+    const QString self = Files::ProgramFile();
+    const StartRecovery::Program running = StartRecovery::Program::running();
     // The arguments as given, for a start of the program put back below.
     std::vector<char *> arguments(argv, argv + argc + 1);
     QApplication app(argc, argv);
@@ -21,15 +25,17 @@ int main(int argc, char **argv)
     // The client ends through ExitClient only: hiding the splash or the login
     // window on the way to the lobby must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (self.isEmpty() || Files::ProgramFolder().isEmpty()) {
+        StartRecovery::tellNoFolder();
+        return 1;
+    }
 
     // Before anything reads the program folder: the client takes its hold of
     // the folder for its whole run (or waits while an update is installed),
     // and a release install that was cut short is put back whole, so this
     // start never runs a mixed release.
-    const QString self = QCoreApplication::applicationFilePath();
     const bool afterUpdate = qEnvironmentVariableIsSet(StartRecovery::AfterUpdateVariable);
     qunsetenv(StartRecovery::AfterUpdateVariable); // not for the programs this one starts
-    const StartRecovery::Program running = StartRecovery::Program::running();
     const StartRecovery recovery
         = StartRecovery::run(Files::ProgramFolder(), UpdateLock::waitMs(), {running, self, afterUpdate});
     switch (recovery.outcome) {

@@ -1,5 +1,6 @@
 #include "updater/StartRecovery.h"
 
+#include "core/util/AtomicFile.h"
 #include "core/util/CodePage.h"
 #include "updater/FolderLock.h"
 #include "updater/ReleaseInstall.h"
@@ -15,25 +16,72 @@
 #include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int RetryMs = 20;
 
-// The name AtomicFile gives the temporary of `target` in the same folder:
-// "." + the name + "." + six letters or digits (mkstemp's XXXXXX).
-bool isTemporaryOf(const QString &entry, const QString &target)
+void tell(QMessageBox::Icon icon, const char *text, int closeAfterMs)
 {
-    const QString head = QLatin1Char('.') + target + QLatin1Char('.');
-    if (entry.size() != head.size() + 6 || !entry.startsWith(head))
+    std::fprintf(stderr, "%s\n", text);
+    QMessageBox box(icon, QStringLiteral("Zorbel"), QString::fromLatin1(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    QTimer::singleShot(closeAfterMs, &box, &QMessageBox::accept);
+    box.exec();
+}
+
+// When the process `pid` started, in clock ticks since boot; -1 if unknown.
+qint64 startTicks(const QString &pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    // Past the program name, which may hold spaces: the state is field 3, the start time field 22.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 1).simplified().split(' ');
+    bool ok = false;
+    const qint64 ticks = fields.size() > 19 ? fields.at(19).toLongLong(&ok) : -1;
+    return ok ? ticks : -1;
+}
+
+// Whether a client that an updater started holds `programFolder`, started
+// no earlier than this process. The updater starts its client when its
+// install has ended, so this start came while the install still ran, and
+// gives way to that client as a start that waited for the install does; it
+// only looked once the updater was gone.
+bool updatersClientCameLater(const QString &programFolder)
+{
+    struct stat folder {};
+    const qint64 self = startTicks(QStringLiteral("self"));
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (self < 0 || ::stat(QFile::encodeName(programFolder).constData(), &folder) != 0
+        || !locks.open(QIODevice::ReadOnly))
         return false;
-    for (qsizetype i = head.size(); i < entry.size(); ++i) {
-        const QChar c = entry.at(i);
-        if (!(c >= QLatin1Char('a') && c <= QLatin1Char('z')) && !(c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
-            return false;
+    const QByteArray device = QByteArray::number(major(folder.st_dev), 16).rightJustified(2, '0') + ':'
+        + QByteArray::number(minor(folder.st_dev), 16).rightJustified(2, '0') + ':'
+        + QByteArray::number(quint64(folder.st_ino));
+    const QByteArray marker = QByteArray(StartRecovery::AfterUpdateVariable) + '=';
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        // "1: FLOCK  ADVISORY  READ 1234 fe:00:5464067 0 EOF"
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() < 6 || f.at(1) != "FLOCK" || f.at(5) != device)
+            continue;
+        const QString pid = QString::fromLatin1(f.at(4));
+        if (pid.toLongLong() == qint64(::getpid()))
+            continue;
+        // What it was started with, as the kernel keeps it.
+        QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (!environment.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> variables = environment.readAll().split('\0');
+        const bool byUpdater = std::any_of(variables.cbegin(), variables.cend(),
+                                           [&marker](const QByteArray &v) { return v.startsWith(marker); });
+        if (byUpdater && startTicks(pid) >= self)
+            return true;
     }
-    return true;
+    return false;
 }
 
 } // namespace
@@ -57,7 +105,7 @@ void StartRecovery::removeWriteLeftovers(const QString &programFolder)
             continue;
         const QStringList &names = writtenFiles();
         if (std::none_of(names.cbegin(), names.cend(),
-                         [&entry](const QString &name) { return isTemporaryOf(entry, name); }))
+                         [&entry](const QString &name) { return AtomicFile::isTemporaryOf(entry, name); }))
             continue;
         const QFileInfo info(programFolder + QLatin1Char('/') + entry);
         if (info.isFile() && !info.isSymLink())
@@ -67,12 +115,12 @@ void StartRecovery::removeWriteLeftovers(const QString &programFolder)
 
 void StartRecovery::tellBusy(int closeAfterMs)
 {
-    std::fprintf(stderr, "%s\n", BusyText);
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Zorbel"), QString::fromLatin1(BusyText),
-                    QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    QTimer::singleShot(closeAfterMs, &box, &QMessageBox::accept);
-    box.exec();
+    tell(QMessageBox::Information, BusyText, closeAfterMs);
+}
+
+void StartRecovery::tellNoFolder(int closeAfterMs)
+{
+    tell(QMessageBox::Warning, NoFolderText, closeAfterMs);
 }
 
 void StartRecovery::letGo() const
@@ -105,6 +153,12 @@ void StartRecovery::recoverHeld(const QString &programFolder)
 StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs, const Start &start)
 {
     StartRecovery result;
+    if (programFolder.isEmpty() || QDir::isRelativePath(programFolder)) {
+        // Never a lock, a journal or a sweep relative to wherever this runs.
+        result.ok = false;
+        result.statusLines.append("The program folder is not known. An interrupted update was not looked for.");
+        return result;
+    }
     result.m_hold = std::make_shared<FolderLock>(programFolder);
     FolderLock &folder = *result.m_hold;
     const auto replacedNow = [&start] { return !start.path.isEmpty() && replaced(start.running, start.path); };
@@ -147,7 +201,7 @@ StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs, c
             return unlocked(why);
         if (folder.tryShared()) {
             // Clients run, no updater.
-            if (waitedForInstall || replacedNow()) {
+            if (waitedForInstall || replacedNow() || updatersClientCameLater(programFolder)) {
                 folder.release();
                 result.outcome = Outcome::ClientRuns;
             }

@@ -23,7 +23,8 @@ struct StartRecovery
     enum class Outcome {
         Run,        // the client goes on, holding the folder shared
         Replaced,   // a release was installed under this program: the new one runs in its place
-        ClientRuns, // an install ended while this start waited, and a client runs again: this one ends
+        ClientRuns, // an install ended while this start waited (or before it first looked), and a client
+                    // runs again: this one ends
         Busy,       // an install went on for the whole wait: this start ends with Busy text
     };
 
@@ -32,6 +33,10 @@ struct StartRecovery
     static constexpr char AfterUpdateVariable[] = "ZORBEL_STARTED_BY_UPDATER";
     static constexpr char BusyText[] = "An update of this folder is being installed. The updater starts Zorbel "
                                        "again when it is done.";
+    // A start that cannot tell which folder it runs from (its own executable
+    // cannot be read) ends before it touches anything.
+    static constexpr char NoFolderText[] = "The folder this program was started from cannot be found, so it "
+                                           "ends without changing anything. Start it again from its folder.";
 
     // The program that runs, as the file it was started from (device and
     // inode); taken before run().
@@ -63,6 +68,8 @@ struct StartRecovery
     // Busy's message, in a box that closes itself after `closeAfterMs` (the
     // updater's window is the one that stays), and on the error output.
     static void tellBusy(int closeAfterMs = UpdateLock::waitMs());
+    // NoFolderText, the same way.
+    static void tellNoFolder(int closeAfterMs = UpdateLock::waitMs());
 
     // Lets go of the folder before the program runs another in its place.
     void letGo() const;

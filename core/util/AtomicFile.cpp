@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr char TemporaryMark[] = ".zorbel-";
+
 bool fail(QString *error, const QString &path, const QString &why)
 {
     if (error)
@@ -85,7 +87,8 @@ bool replaceWith(const QString &path, QString *error, Fill fill, Sync sync = Syn
 
     const QFileInfo targetInfo(target);
     QByteArray temp = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.")
-                                        + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+                                        + targetInfo.fileName() + QLatin1String(TemporaryMark)
+                                        + QStringLiteral("XXXXXX"));
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return fail(error, path, lastError());
@@ -183,6 +186,20 @@ bool copy(const QString &from, const QString &to, QString *error)
         }
         return true;
     });
+}
+
+bool isTemporaryOf(const QString &entry, const QString &target)
+{
+    const QString head = QLatin1Char('.') + target + QLatin1String(TemporaryMark);
+    if (target.isEmpty() || entry.size() != head.size() + 6 || !entry.startsWith(head))
+        return false;
+    for (qsizetype i = head.size(); i < entry.size(); ++i) {
+        const QChar c = entry.at(i);
+        if (!(c >= QLatin1Char('a') && c <= QLatin1Char('z')) && !(c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            return false;
+    }
+    return true;
 }
 
 } // namespace AtomicFile

@@ -22,4 +22,10 @@ bool copy(const QString &from, const QString &to, QString *error = nullptr);
 // for a caller with work to do before its write.
 bool mayReplace(const QString &path, QString *error = nullptr);
 
+// Whether the folder entry `entry` is the name a write of the file `target`
+// (a name in the same folder) gives its temporary: "." + the name +
+// ".zorbel-" + six letters or digits. The mark keeps it apart from a hidden
+// file of the user's, such as ".qx.ini.backup", which is never one of ours.
+bool isTemporaryOf(const QString &entry, const QString &target);
+
 } // namespace AtomicFile

@@ -1,9 +1,11 @@
 #include "core/util/Files.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Files {
 
@@ -44,15 +46,39 @@ QByteArray ReadAll(const QString &path, bool *ok)
     return data;
 }
 
+QString ProgramFileOf(const QString &exeLink)
+{
+    const QByteArray link = QFile::encodeName(exeLink);
+    QByteArray target(4096, '\0');
+    const ssize_t n = ::readlink(link.constData(), target.data(), size_t(target.size()));
+    if (n <= 0 || n >= target.size())
+        return {};
+    target.truncate(n);
+    // A name that really ends so is the running image itself.
+    static constexpr char Deleted[] = " (deleted)";
+    struct stat image {};
+    struct stat named {};
+    if (target.endsWith(Deleted)
+        && !(::stat(link.constData(), &image) == 0 && ::stat(target.constData(), &named) == 0
+             && image.st_dev == named.st_dev && image.st_ino == named.st_ino))
+        target.chop(qsizetype(sizeof Deleted - 1));
+    const QString path = QFile::decodeName(target);
+    return path.startsWith(QLatin1Char('/')) ? QDir::cleanPath(path) : QString();
+}
+
+QString ProgramFile()
+{
+    static const QString file = ProgramFileOf(QStringLiteral("/proc/self/exe"));
+    return file;
+}
+
 QString ProgramFolder()
 {
     const QString home = qEnvironmentVariable("ZORBEL_HOME");
     if (!home.isEmpty())
         return QDir::cleanPath(QDir(home).absolutePath());
-    if (QCoreApplication::instance())
-        return QDir::cleanPath(QCoreApplication::applicationDirPath());
-    // Before the application object exists (or in a tool without one).
-    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath();
+    const QString file = ProgramFile();
+    return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
 }
 
 } // namespace Files

@@ -23,14 +23,18 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include <csignal>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,6 +123,46 @@ public:
 private:
     QString m_home;
     QTimer m_timer;
+};
+
+// Names that arrive in a folder (made or renamed there), as they arrive.
+class Arrivals : public QObject
+{
+public:
+    explicit Arrivals(const QString &folder, std::function<void(const QString &)> arrived)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+        , m_arrived(std::move(arrived))
+    {
+        if (m_fd < 0 || ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_CREATE | IN_MOVED_TO) < 0)
+            return;
+        m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+        connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] { read(); });
+    }
+    ~Arrivals() override
+    {
+        m_notifier.reset();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool watching() const { return m_notifier != nullptr; }
+
+private:
+    void read()
+    {
+        alignas(struct inotify_event) char buffer[16 * 1024];
+        for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (char *at = buffer; at < buffer + n;) {
+                const auto *event = reinterpret_cast<const struct inotify_event *>(at);
+                if (event->len > 0)
+                    m_arrived(QFile::decodeName(event->name));
+                at += sizeof(struct inotify_event) + event->len;
+            }
+        }
+    }
+
+    int m_fd;
+    std::function<void(const QString &)> m_arrived;
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 } // namespace
@@ -274,6 +318,79 @@ private Q_SLOTS:
         QCOMPARE(updater->exitCode(), 0);
         endsWithOneClient(watch, home, QStringLiteral("new"));
         QTRY_VERIFY_WITH_TIMEOUT(byHand->state() == QProcess::NotRunning, 10000);
+    }
+
+    // The player starts the client by hand at a moment of the install itself:
+    // when its journal appears, or at its last rename (the new client moved
+    // in). Started at the journal, the client is the old program, and the
+    // install may rename the new one over its name before it first looks at
+    // itself; once, it is held still until that rename, so that it surely
+    // does. It starts from another working folder and without ZORBEL_HOME, so
+    // it must know its folder from its own executable. A race: a few tries.
+    void clientStartedByHandDuringTheInstall_data()
+    {
+        QTest::addColumn<QString>("moment"); // the name whose arrival starts it
+        QTest::addColumn<bool>("heldUntilMovedIn");
+        QTest::addColumn<int>("tries");
+        QTest::newRow("as the journal appears") << QStringLiteral("update-journal.txt") << false << 2;
+        QTest::newRow("as the journal appears, looks after the rename") << QStringLiteral("update-journal.txt")
+                                                                         << true << 2;
+        QTest::newRow("at the last rename") << QStringLiteral("Zorbel1") << false << 2;
+    }
+
+    void clientStartedByHandDuringTheInstall()
+    {
+        QFETCH(QString, moment);
+        QFETCH(bool, heldUntilMovedIn);
+        QFETCH(int, tries);
+        for (int attempt = 0; attempt < tries; ++attempt) {
+            const QString name = QStringLiteral("install-%1-%2").arg(QTest::currentDataTag()).arg(attempt);
+            const QString home = prepare(QString(name).replace(QLatin1Char(' '), QLatin1Char('-')), 300);
+            writeFile(home + QStringLiteral("/updater.cfg"), updaterConfigFor(archive(), home));
+            const QString elsewhere = home + QStringLiteral("-elsewhere");
+            QVERIFY(QDir().mkpath(elsewhere));
+            QProcessEnvironment handEnv = environment(home, 20000);
+            handEnv.remove(QStringLiteral("ZORBEL_HOME"));
+            ClientWatch watch(home);
+            // A failed try leaves no client behind.
+            const auto stopClients = qScopeGuard([&home] {
+                for (const Client &client : clientsOf(home))
+                    ::kill(client.pid, SIGKILL);
+            });
+            QProcess byHand;
+            byHand.setProcessEnvironment(handEnv);
+            byHand.setWorkingDirectory(elsewhere);
+            byHand.setProcessChannelMode(QProcess::ForwardedChannels);
+            bool started = false;
+            bool held = false;
+            bool oldProgram = false;
+            Arrivals arrivals(home, [&](const QString &arrived) {
+                if (arrived == moment && !started) {
+                    started = true;
+                    byHand.start(home + QStringLiteral("/Zorbel1"), {});
+                    if (heldUntilMovedIn && byHand.waitForStarted(10000))
+                        held = ::kill(pid_t(byHand.processId()), SIGSTOP) == 0;
+                }
+                if (arrived == QLatin1String("Zorbel1") && held) {
+                    oldProgram = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(byHand.processId()))
+                                     .endsWith(QLatin1String(" (deleted)"));
+                    ::kill(pid_t(byHand.processId()), SIGCONT);
+                    held = false;
+                }
+            });
+            QVERIFY(arrivals.watching());
+            const auto updater = start(QStringLiteral(ZORBEL_UPDATER_PATH), environment(home, 20000));
+            QVERIFY(updater->waitForStarted(10000));
+            QTRY_VERIFY_WITH_TIMEOUT(updater->state() == QProcess::NotRunning, 60000);
+            QCOMPARE(updater->exitCode(), 0);
+            QVERIFY2(started, "the install's moment never came");
+            if (heldUntilMovedIn)
+                QVERIFY2(oldProgram, "the client held still was not the old program");
+            endsWithOneClient(watch, home, QStringLiteral("new"));
+            QTRY_VERIFY_WITH_TIMEOUT(byHand.state() == QProcess::NotRunning, 10000);
+            // Nothing was written where it was started from.
+            QCOMPARE(fileTree(elsewhere), QStringList());
+        }
     }
 
     // The first updater's window is closed while it downloads (it stops and

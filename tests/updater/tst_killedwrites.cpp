@@ -68,7 +68,7 @@ bool diesAtRename(Body body)
 
 QStringList temporariesIn(const QString &home)
 {
-    return QDir(home).entryList({QStringLiteral(".*.??????")}, QDir::Files | QDir::Hidden);
+    return QDir(home).entryList({QStringLiteral(".*.zorbel-??????")}, QDir::Files | QDir::Hidden);
 }
 
 } // namespace

@@ -7,10 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -21,6 +26,8 @@ class TstFiles : public QObject
 private Q_SLOTS:
     void fileTests();
     void programFolderFromEnvironment();
+    void programFileOfARunningProgram_data();
+    void programFileOfARunningProgram();
     void join_data();
     void join();
     void resolve_data();
@@ -60,8 +67,108 @@ void TstFiles::programFolderFromEnvironment()
     QCOMPARE(Files::ProgramFolder(), QStringLiteral("/tmp/zorbel-home"));
     qunsetenv("ZORBEL_HOME");
     QCOMPARE(Files::ProgramFolder(), QCoreApplication::applicationDirPath());
+    QCOMPARE(Files::ProgramFile(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
     if (!saved.isNull())
         qputenv("ZORBEL_HOME", saved);
+}
+
+namespace {
+
+// Runs the program `argv0` (a copy of sleep) from the working folder `cwd`;
+// the process id once it runs that program, -1 when it cannot.
+pid_t startSleeping(const QString &cwd, const QByteArray &argv0)
+{
+    int ready[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0)
+        return -1;
+    const QByteArray folder = QFile::encodeName(cwd);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(folder.constData()) == 0)
+            ::execl(argv0.constData(), argv0.constData(), "60", static_cast<char *>(nullptr));
+        const char failed = 1;
+        (void)::write(ready[1], &failed, 1);
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    // The pipe closes at the exec; a byte comes when it failed.
+    char failed = 0;
+    const ssize_t n = pid > 0 ? ::read(ready[0], &failed, 1) : 1;
+    ::close(ready[0]);
+    if (n != 0) {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        return -1;
+    }
+    return pid;
+}
+
+enum class Start { RenamedOver, Unlinked, ThroughLink, RelativeFromElsewhere, NameEndsDeleted };
+
+} // namespace
+
+// The program file of a running program, however it was started and whatever
+// became of its name since: always the file it was started from.
+void TstFiles::programFileOfARunningProgram_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::newRow("renamed over before the read") << int(Start::RenamedOver);
+    QTest::newRow("unlinked") << int(Start::Unlinked);
+    QTest::newRow("started through a symbolic link") << int(Start::ThroughLink);
+    QTest::newRow("relative argv[0] from another folder") << int(Start::RelativeFromElsewhere);
+    QTest::newRow("a name that really ends in (deleted)") << int(Start::NameEndsDeleted);
+}
+
+void TstFiles::programFileOfARunningProgram()
+{
+    QFETCH(int, start);
+    const QString sleeper = QStandardPaths::findExecutable(QStringLiteral("sleep"));
+    if (sleeper.isEmpty())
+        QSKIP("no sleep program to run");
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("game/folder"))));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("elsewhere"))));
+    const QString name = Start(start) == Start::NameEndsDeleted ? QStringLiteral("Zorbel1 (deleted)")
+                                                                : QStringLiteral("Zorbel1");
+    const QString program = dir.filePath(QStringLiteral("game/folder/") + name);
+    QVERIFY(QFile::copy(sleeper, program));
+    const QString expected = QFileInfo(program).canonicalFilePath();
+    QVERIFY(!expected.isEmpty());
+
+    QByteArray argv0 = QFile::encodeName(program);
+    QString cwd = dir.filePath(QStringLiteral("elsewhere"));
+    if (Start(start) == Start::ThroughLink) {
+        QVERIFY(QFile::link(program, dir.filePath(QStringLiteral("elsewhere/zorbel"))));
+        argv0 = "./zorbel";
+    } else if (Start(start) == Start::RelativeFromElsewhere) {
+        cwd = dir.filePath(QStringLiteral("game"));
+        argv0 = "folder/Zorbel1";
+    }
+    const pid_t pid = startSleeping(cwd, argv0);
+    QVERIFY(pid > 0);
+    struct Ends
+    {
+        pid_t pid;
+        ~Ends()
+        {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    } ends{pid};
+    if (Start(start) == Start::RenamedOver) {
+        writeFile(program + QStringLiteral(".new"), "the next release");
+        QCOMPARE(::rename(QFile::encodeName(program + QStringLiteral(".new")).constData(),
+                          QFile::encodeName(program).constData()),
+                 0);
+    } else if (Start(start) == Start::Unlinked) {
+        QVERIFY(QFile::remove(program));
+    }
+    const QString exe = QStringLiteral("/proc/%1/exe").arg(pid);
+    if (Start(start) == Start::RenamedOver || Start(start) == Start::Unlinked)
+        QVERIFY(QFile::symLinkTarget(exe).endsWith(QLatin1String(" (deleted)")));
+    QCOMPARE(Files::ProgramFileOf(exe), expected);
 }
 
 void TstFiles::join_data()
