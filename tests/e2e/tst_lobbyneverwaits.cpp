@@ -285,7 +285,8 @@ void tst_LobbyNeverWaits::packMessagesWaitForTheCataloguePage()
     QCOMPARE(client.app->state().Users.at(1)->Mappack, messages.last().startsWith("MAPPACK")
                                                             ? messages.last().mid(10)
                                                             : messages.first().mid(10));
-    QCOMPARE(client.app->dispatcher().pending(), 0);
+    // What the last look-up held goes on at the next turn of the event loop.
+    QTRY_COMPARE(client.app->dispatcher().pending(), 0);
     QCOMPARE(client.platform.dialogs.waitedWhileHandling.size(), 0);
 }
 
