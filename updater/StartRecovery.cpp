@@ -46,39 +46,63 @@ qint64 startTicks(const QString &pid)
     return ok ? ticks : -1;
 }
 
-// Whether a client that an updater started holds `programFolder`, started
-// no earlier than this process. The updater starts its client when its
-// install has ended, so this start came while the install still ran, and
-// gives way to that client as a start that waited for the install does; it
-// only looked once the updater was gone.
-bool updatersClientCameLater(const QString &programFolder)
+// The processes other than this one that hold `programFolder`, as the
+// kernel's lock table lists them.
+struct Holder
+{
+    QString pid;
+    bool exclusive = false;
+};
+
+QList<Holder> otherHoldersOf(const QString &programFolder)
 {
     struct stat folder {};
-    const qint64 self = startTicks(QStringLiteral("self"));
     QFile locks(QStringLiteral("/proc/locks"));
-    if (self < 0 || ::stat(QFile::encodeName(programFolder).constData(), &folder) != 0
-        || !locks.open(QIODevice::ReadOnly))
-        return false;
+    QList<Holder> holders;
+    if (::stat(QFile::encodeName(programFolder).constData(), &folder) != 0 || !locks.open(QIODevice::ReadOnly))
+        return holders;
     const QByteArray device = QByteArray::number(major(folder.st_dev), 16).rightJustified(2, '0') + ':'
         + QByteArray::number(minor(folder.st_dev), 16).rightJustified(2, '0') + ':'
         + QByteArray::number(quint64(folder.st_ino));
-    const QByteArray marker = QByteArray(StartRecovery::AfterUpdateVariable) + '=';
     for (const QByteArray &line : locks.readAll().split('\n')) {
         // "1: FLOCK  ADVISORY  READ 1234 fe:00:5464067 0 EOF"
         const QList<QByteArray> f = line.simplified().split(' ');
         if (f.size() < 6 || f.at(1) != "FLOCK" || f.at(5) != device)
             continue;
-        const QString pid = QString::fromLatin1(f.at(4));
-        if (pid.toLongLong() == qint64(::getpid()))
+        if (f.at(4).toLongLong() == qint64(::getpid()))
             continue;
+        holders.append({QString::fromLatin1(f.at(4)), f.at(3) == "WRITE"});
+    }
+    return holders;
+}
+
+// Whether clients hold the folder and no updater does.
+bool onlyClientsHold(const QList<Holder> &holders)
+{
+    return !holders.isEmpty()
+        && std::none_of(holders.cbegin(), holders.cend(), [](const Holder &h) { return h.exclusive; });
+}
+
+// Whether a client that an updater started holds the folder, started no
+// earlier than this process. The updater starts its client when its install
+// has ended, so this start came while the install still ran, and gives way
+// to that client as a start that waited for the install does; it only
+// looked once the updater was gone.
+bool updatersClientCameLater(const QList<Holder> &holders)
+{
+    const qint64 self = startTicks(QStringLiteral("self"));
+    if (self < 0)
+        return false;
+    const QByteArray marker = QByteArray(StartRecovery::AfterUpdateVariable) + '=';
+    for (const Holder &holder : holders) {
         // What it was started with, as the kernel keeps it.
-        QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
+        QFile environment(QStringLiteral("/proc/%1/environ").arg(holder.pid));
         if (!environment.open(QIODevice::ReadOnly))
             continue;
         const QList<QByteArray> variables = environment.readAll().split('\0');
         const bool byUpdater = std::any_of(variables.cbegin(), variables.cend(),
                                            [&marker](const QByteArray &v) { return v.startsWith(marker); });
-        if (byUpdater && startTicks(pid) >= self)
+        if (byUpdater && startTicks(holder.pid) >= self)
             return true;
     }
     return false;
@@ -199,9 +223,17 @@ StartRecovery StartRecovery::run(const QString &programFolder, int lockWaitMs, c
         }
         if (!why.isEmpty())
             return unlocked(why);
+        const QList<Holder> holders = otherHoldersOf(programFolder);
+        const auto givesWay = [&] { return waitedForInstall || replacedNow() || updatersClientCameLater(holders); };
+        if (onlyClientsHold(holders) && givesWay()) {
+            // A client runs and this start ends: without ever holding the
+            // folder, so that no moment has two clients holding it.
+            result.outcome = Outcome::ClientRuns;
+            return result;
+        }
         if (folder.tryShared()) {
             // Clients run, no updater.
-            if (waitedForInstall || replacedNow() || updatersClientCameLater(programFolder)) {
+            if (givesWay()) {
                 folder.release();
                 result.outcome = Outcome::ClientRuns;
             }
